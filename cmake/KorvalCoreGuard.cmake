@@ -1,0 +1,28 @@
+# The core library is shared with the command-line companion and must stay free
+# of Qt. It is never given Qt's include paths, and this check stops the
+# configuration as soon as one of its sources names a Qt header.
+function(korval_forbid_qt target)
+    get_target_property(sources ${target} SOURCES)
+    get_target_property(source_dir ${target} SOURCE_DIR)
+    foreach(source IN LISTS sources)
+        if(NOT IS_ABSOLUTE "${source}")
+            set(source "${source_dir}/${source}")
+        endif()
+        file(STRINGS "${source}" hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](Q[A-Za-z]|qt)")
+        if(hits)
+            message(FATAL_ERROR "${source} includes a Qt header (${hits}); the core library must not use Qt")
+        endif()
+        # Headers beside the source are checked as well.
+        string(REGEX REPLACE "\\.cpp$" ".h" header "${source}")
+        if(EXISTS "${header}")
+            file(STRINGS "${header}" hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](Q[A-Za-z]|qt)")
+            if(hits)
+                message(FATAL_ERROR "${header} includes a Qt header (${hits}); the core library must not use Qt")
+            endif()
+        endif()
+    endforeach()
+    get_target_property(libs ${target} LINK_LIBRARIES)
+    if(libs AND libs MATCHES "Qt")
+        message(FATAL_ERROR "${target} links Qt (${libs}); the core library must not use Qt")
+    endif()
+endfunction()

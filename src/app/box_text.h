@@ -1,0 +1,17 @@
+#pragma once
+// Moving numbers between the core's text and the window's boxes.
+
+#include "config/number_text.h"
+
+#include <QLineEdit>
+#include <QString>
+
+#include <string>
+
+// What a handler sees of a box: its first 19 characters.
+inline std::string boxText(const QLineEdit* box)
+{
+    return box->text().left(int(korval::kScannedChars)).toStdString();
+}
+
+inline QString qs(const std::string& text) { return QString::fromStdString(text); }

@@ -41,6 +41,9 @@ TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, std::unique_ptr<FileStore> 
     ui->setupUi(this);
     // setupUi names the window after its class; the instance is Form1.
     setObjectName(QStringLiteral("Form1"));
+    // These displays start with one blank, which the form file cannot hold.
+    for (QLineEdit* display : {ui->EditVmax, ui->EditErreur, ui->EditPeriodeMax})
+        display->setText(QStringLiteral(" "));
     ui->ListBoxValeurTimer->setUniformItemSizes(true);
     ui->ListBoxValeurTimer->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     scaleLayout();

@@ -1,0 +1,98 @@
+#pragma once
+// Drives the real window headless: scripted dialogs in place of the modal
+// ones, and helpers that type and click the way a user does.
+
+#include "app/tform1.h"
+#include "config/config_record.h"
+#include "config/parameter_file.h"
+#include "ui_tform1.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+
+#include <memory>
+
+// Answers the dialogs from queues and records every message box.
+class FakeDialogs : public UserDialogs {
+public:
+    QStringList openAnswers;    // each Open takes the first; empty = cancel
+    QStringList saveAnswers;    // each Save takes the first; empty = cancel
+    QList<bool> replaceAnswers; // each replace question takes the first; none = no
+    QStringList errors;         // every critical message shown
+    QStringList filters;        // the filter each file dialog was given
+    int replaceQuestions = 0;
+
+    QString openFileName(QWidget*, const QString& filter) override
+    {
+        filters << filter;
+        return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+    }
+    QString saveFileName(QWidget*, const QString& filter, const QString&) override
+    {
+        filters << filter;
+        return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+    }
+    bool confirmReplace(QWidget*, const QString&) override
+    {
+        ++replaceQuestions;
+        return !replaceAnswers.isEmpty() && replaceAnswers.takeFirst();
+    }
+    void showError(QWidget*, const QString& message) override { errors << message; }
+};
+
+// A shown window, activated on the factory defaults, with its fake dialogs.
+struct ShownForm {
+    FakeDialogs* dialogs = nullptr; // owned by the form
+    std::unique_ptr<TForm1> form;
+
+    explicit ShownForm(std::unique_ptr<FileStore> files = nullptr)
+    {
+        auto fake = std::make_unique<FakeDialogs>();
+        dialogs = fake.get();
+        form = std::make_unique<TForm1>(std::move(fake), std::move(files));
+        form->show();
+    }
+    TForm1* operator->() const { return form.get(); }
+    Ui::TForm1* ui() const { return form->form(); }
+
+    template <typename T = QLineEdit>
+    T* control(const char* name) const
+    {
+        T* widget = form->findChild<T*>(QLatin1String(name));
+        if (!widget)
+            qFatal("no control %s", name);
+        return widget;
+    }
+    QString text(const char* name) const { return control(name)->text(); }
+};
+
+// Replaces a box's text by typing, one keystroke at a time, as a user does;
+// an empty text is typed as a Backspace over the selected old text.
+inline void typeInto(QLineEdit* box, const QString& text)
+{
+    box->setFocus();
+    box->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(box, Qt::Key_Backspace);
+    else
+        QTest::keyClicks(box, text);
+}
+
+inline QByteArray bytesOf(const korval::ConfigRecord& record)
+{
+    return QByteArray(reinterpret_cast<const char*>(record.bytes().data()), int(record.bytes().size()));
+}
+
+inline QByteArray defaultRecordBytes() { return bytesOf(korval::factoryDefaultRecord()); }
+
+// The 61 bytes of the defaults' parameter file.
+inline QByteArray defaultParameterFile()
+{
+    korval::ConfigRecord record;
+    korval::DriveParameters drive;
+    korval::loadFactoryDefaults(record, drive);
+    const korval::ParameterFileBytes bytes = korval::serializeParameterFile(record, drive);
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
+}

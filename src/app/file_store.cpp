@@ -82,8 +82,10 @@ bool FileStore::writeAtomically(const QString& path, const QByteArray& data, QSt
         reason = file.errorString();
         return false;
     }
-    if (file.write(data) != data.size()) {
-        reason = file.errorString();
+    // A short write must be caught before the commit: commit() alone can put
+    // a truncated file in place of the old one when the disk is full.
+    if (file.write(data) != data.size() || !file.flush() || file.size() != data.size()) {
+        reason = file.error() != QFileDevice::NoError ? file.errorString() : tr("écriture incomplète");
         file.cancelWriting();
         return false;
     }

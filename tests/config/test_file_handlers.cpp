@@ -291,6 +291,7 @@ private slots:
     {
         QTest::addColumn<QString>("fault");
         QTest::newRow("missing file") << "missing";
+        QTest::newRow("missing folder") << "missing folder";
         QTest::newRow("a folder") << "folder";
         QTest::newRow("unreadable file") << "unreadable";
     }
@@ -298,7 +299,7 @@ private slots:
     {
         QFETCH(QString, fault);
         QTemporaryDir dir;
-        const QString path = dir.filePath("monture.kv2");
+        const QString path = dir.filePath(fault == "missing folder" ? "gone/monture.kv2" : "monture.kv2");
         if (fault == "folder")
             QDir().mkpath(path);
         if (fault == "unreadable") {
@@ -327,22 +328,41 @@ private slots:
         QCOMPARE(form->drive.FrequenceQuartz, quartz);
         QCOMPARE(form.text("EditJeuAD"), jeu);
         QCOMPARE(form.text("EditPeriodeTimer"), period);
-        QCOMPARE(entries(dir.path()), fault == "missing" ? QStringList() : QStringList{"monture.kv2"});
+        QCOMPARE(entries(dir.path()), fault.startsWith("missing") ? QStringList() : QStringList{"monture.kv2"});
     }
 
-    void readOnlyParameterFileOpens()
+    void readOnlyPlacesOpen_data()
     {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("read-only file") << "read-only file";
+        QTest::newRow("read-only folder") << "read-only folder";
+        QTest::newRow("disk full") << "disk full";
+    }
+    void readOnlyPlacesOpen()
+    {
+        // Open only reads: none of these stops it, and the file is not changed.
+        QFETCH(QString, fault);
         QTemporaryDir dir;
         QByteArray file = defaultParameterFile();
         file[32] = char(0x2A); // JeuDe 42
         const QString path = dir.filePath("ro.kv2");
         writeFile(path, file);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        if (fault == "read-only file")
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        if (fault == "read-only folder")
+            QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
         ShownForm form;
         form.dialogs->openAnswers << path;
-        form.ui()->ButtonOuvrir->click();
+        {
+            std::unique_ptr<FileSizeLimit> limit;
+            if (fault == "disk full")
+                limit = std::make_unique<FileSizeLimit>(0);
+            form.ui()->ButtonOuvrir->click();
+        }
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QVERIFY(form.dialogs->errors.isEmpty());
         QCOMPARE(form.text("EditJeuDe"), QStringLiteral("42"));
+        QCOMPARE(form->currentRecord.JeuDe(), quint16(42));
         QCOMPARE(readAll(path), file);
     }
 

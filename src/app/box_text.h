@@ -14,4 +14,7 @@ inline std::string boxText(const QLineEdit* box)
     return box->text().left(int(korval::kScannedChars)).toStdString();
 }
 
-inline QString qs(const std::string& text) { return QString::fromStdString(text); }
+inline QString qs(const std::string& text)
+{
+    return QString::fromStdString(text);
+}

@@ -9,16 +9,19 @@
 #include <unistd.h>
 #endif
 
-namespace {
-QString tr(const char* text) { return QCoreApplication::translate("FileStore", text); }
+namespace
+{
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("FileStore", text);
+}
 
 // The owner's permission bit counts even where the system would let the
 // super-user through: a file marked read-only is one the user meant to keep.
 bool ownerLacks(const QFileInfo& info, QFileDevice::Permission permission)
 {
 #ifdef Q_OS_UNIX
-    if (info.ownerId() == uint(geteuid()))
-        return !(info.permissions() & permission);
+    if (info.ownerId() == uint(geteuid())) return !(info.permissions() & permission);
 #endif
     Q_UNUSED(info);
     Q_UNUSED(permission);
@@ -45,8 +48,7 @@ bool FileStore::read(const QString& path, qint64 maxBytes, QByteArray& data, QSt
     QByteArray bytes;
     while (bytes.size() < maxBytes) {
         const QByteArray chunk = file.read(maxBytes - bytes.size());
-        if (chunk.isEmpty())
-            break;
+        if (chunk.isEmpty()) break;
         bytes += chunk;
     }
     if (file.error() != QFileDevice::NoError) {
@@ -85,7 +87,8 @@ bool FileStore::writeAtomically(const QString& path, const QByteArray& data, QSt
     // A short write must be caught before the commit: commit() alone can put
     // a truncated file in place of the old one when the disk is full.
     if (file.write(data) != data.size() || !file.flush() || file.size() != data.size()) {
-        reason = file.error() != QFileDevice::NoError ? file.errorString() : tr("écriture incomplète");
+        reason =
+            file.error() != QFileDevice::NoError ? file.errorString() : tr("écriture incomplète");
         file.cancelWriting();
         return false;
     }

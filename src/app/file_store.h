@@ -6,7 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
-class FileStore {
+class FileStore
+{
 public:
     virtual ~FileStore() = default;
     // Reads at most `maxBytes`; false with a French reason when the file cannot

@@ -10,10 +10,12 @@
 #include <clocale>
 #include <exception>
 
-namespace {
+namespace
+{
 // No exception may cross the event loop: whatever a handler lets through is
 // shown, and the program carries on.
-class Application : public QApplication {
+class Application : public QApplication
+{
 public:
     using QApplication::QApplication;
     bool notify(QObject* receiver, QEvent* event) override
@@ -21,9 +23,11 @@ public:
         try {
             return QApplication::notify(receiver, event);
         } catch (const std::exception& error) {
-            QMessageBox::critical(activeWindow(), applicationName(), QString::fromUtf8(error.what()));
+            QMessageBox::critical(activeWindow(), applicationName(),
+                                  QString::fromUtf8(error.what()));
         } catch (...) {
-            QMessageBox::critical(activeWindow(), applicationName(), QStringLiteral("Erreur inattendue."));
+            QMessageBox::critical(activeWindow(), applicationName(),
+                                  QStringLiteral("Erreur inattendue."));
         }
         return false;
     }
@@ -48,7 +52,8 @@ int main(int argc, char* argv[])
         Form1.show();
         app.exec();
     } catch (const std::exception& error) {
-        QMessageBox::critical(nullptr, QStringLiteral("korvalset24"), QString::fromUtf8(error.what()));
+        QMessageBox::critical(nullptr, QStringLiteral("korvalset24"),
+                              QString::fromUtf8(error.what()));
     }
     return 0;
 }

@@ -23,8 +23,12 @@
 
 using namespace korval;
 
-namespace {
-const char* axisSuffix(Axis axis) { return axis == Axis::AD ? "AD" : axis == Axis::De ? "De" : "Foc"; }
+namespace
+{
+const char* axisSuffix(Axis axis)
+{
+    return axis == Axis::AD ? "AD" : axis == Axis::De ? "De" : "Foc";
+}
 
 // The layout is drawn for an 8-point font whose text is 13 pixels high.
 constexpr int kLayoutLineHeight = 13;
@@ -32,7 +36,8 @@ constexpr int kLayoutClientWidth = 788;
 constexpr int kLayoutClientHeight = 290;
 } // namespace
 
-TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, std::unique_ptr<FileStore> files, QWidget* parent)
+TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, std::unique_ptr<FileStore> files,
+               QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::TForm1>()),
       m_dialogs(dialogs ? std::move(dialogs) : std::make_unique<StandardDialogs>()),
       m_files(files ? std::move(files) : std::make_unique<FileStore>())
@@ -55,17 +60,20 @@ TForm1::~TForm1() = default;
 
 QLineEdit* TForm1::levelEdit(Axis axis, int level) const
 {
-    return findChild<QLineEdit*>(QStringLiteral("EditV%1%2").arg(level).arg(QLatin1String(axisSuffix(axis))));
+    return findChild<QLineEdit*>(
+        QStringLiteral("EditV%1%2").arg(level).arg(QLatin1String(axisSuffix(axis))));
 }
 
 QCheckBox* TForm1::halfStepBox(Axis axis, int level) const
 {
-    return findChild<QCheckBox*>(QStringLiteral("CheckBox%1%2").arg(QLatin1String(axisSuffix(axis))).arg(level));
+    return findChild<QCheckBox*>(
+        QStringLiteral("CheckBox%1%2").arg(QLatin1String(axisSuffix(axis))).arg(level));
 }
 
 QLineEdit* TForm1::ratioDisplay(Axis axis, int level) const
 {
-    return findChild<QLineEdit*>(QStringLiteral("EditX%1%2").arg(QLatin1String(axisSuffix(axis))).arg(level));
+    return findChild<QLineEdit*>(
+        QStringLiteral("EditX%1%2").arg(QLatin1String(axisSuffix(axis))).arg(level));
 }
 
 QLineEdit* TForm1::msDisplay(int level) const
@@ -162,18 +170,19 @@ void TForm1::scaleLayout()
             r.setSize(r.size().expandedTo(label->sizeHint())); // labels fit their text
         w->setGeometry(r);
         // Group boxes are opaque: what they cover stays hidden.
-        if (qobject_cast<QGroupBox*>(w))
-            w->setAutoFillBackground(true);
+        if (qobject_cast<QGroupBox*>(w)) w->setAutoFillBackground(true);
     }
     resize(scaled(kLayoutClientWidth), scaled(kLayoutClientHeight));
 }
 
-void TForm1::showError(const QString& message) { m_dialogs->showError(this, message); }
+void TForm1::showError(const QString& message)
+{
+    m_dialogs->showError(this, message);
+}
 
 void TForm1::guarded(const std::function<void()>& handler)
 {
-    if (!handler)
-        return;
+    if (!handler) return;
     try {
         handler();
     } catch (const FloatingPointError& error) {
@@ -191,11 +200,9 @@ void TForm1::writeText(QLineEdit* box, const QString& text)
 
 void TForm1::writeChecked(QCheckBox* box, bool checked)
 {
-    if (box->isChecked() == checked)
-        return;
+    if (box->isChecked() == checked) return;
     box->setChecked(checked);
-    if (const auto handler = m_clickHandlers.value(box))
-        handler();
+    if (const auto handler = m_clickHandlers.value(box)) handler();
 }
 
 void TForm1::showEvent(QShowEvent* event)
@@ -241,8 +248,7 @@ void TForm1::hideCandidateList()
 {
     const bool hadFocus = ui->ListBoxValeurTimer->hasFocus();
     ui->ListBoxValeurTimer->hide();
-    if (hadFocus)
-        ui->EditPeriodeTimer->setFocus(); // keyboard users stay where they were
+    if (hadFocus) ui->EditPeriodeTimer->setFocus(); // keyboard users stay where they were
 }
 
 void TForm1::FormOnActivate()
@@ -292,7 +298,8 @@ void TForm1::ShowRecord()
     }
     writeText(levelEdit(Axis::De, 1), integer(levelCount(ref.level(Axis::De, 1))));
     for (int level = 2; level <= kLevelCount; ++level)
-        writeChecked(halfStepBox(Axis::De, level), level != 3 && halfStep(ref.level(Axis::De, level)));
+        writeChecked(halfStepBox(Axis::De, level),
+                     level != 3 && halfStep(ref.level(Axis::De, level)));
     writeChecked(halfStepBox(Axis::De, 1), halfStep(ref.level(Axis::De, 1)));
 
     for (int level = 2; level <= kLevelCount; ++level)

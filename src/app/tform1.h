@@ -19,22 +19,42 @@ class QCheckBox;
 class QLineEdit;
 class QListWidget;
 
-namespace Ui {
+namespace Ui
+{
 class TForm1;
 }
 
 // Named handlers of a speed level: the edit box's change and, for AD and De,
 // the half-step box's click, which re-runs the level's change handler.
 #define KORVAL_LEVEL_HANDLERS(n)                                                                   \
-    void EditV##n##ADChange() { levelChange(korval::Axis::AD, n); }                                \
-    void EditV##n##DeChange() { levelChange(korval::Axis::De, n); }                                \
-    void EditV##n##FocChange() { focuserLevelChange(n); }                                          \
-    void CheckBoxAD##n##Click() { EditV##n##ADChange(); }                                          \
-    void CheckBoxDe##n##Click() { EditV##n##DeChange(); }
+    void EditV##n##ADChange()                                                                      \
+    {                                                                                              \
+        levelChange(korval::Axis::AD, n);                                                          \
+    }                                                                                              \
+    void EditV##n##DeChange()                                                                      \
+    {                                                                                              \
+        levelChange(korval::Axis::De, n);                                                          \
+    }                                                                                              \
+    void EditV##n##FocChange()                                                                     \
+    {                                                                                              \
+        focuserLevelChange(n);                                                                     \
+    }                                                                                              \
+    void CheckBoxAD##n##Click()                                                                    \
+    {                                                                                              \
+        EditV##n##ADChange();                                                                      \
+    }                                                                                              \
+    void CheckBoxDe##n##Click()                                                                    \
+    {                                                                                              \
+        EditV##n##DeChange();                                                                      \
+    }
 #define KORVAL_PWM_HANDLER(n)                                                                      \
-    void EditPwm##n##Change() { pwmChange(n); }
+    void EditPwm##n##Change()                                                                      \
+    {                                                                                              \
+        pwmChange(n);                                                                              \
+    }
 
-class TForm1 : public QWidget {
+class TForm1 : public QWidget
+{
     Q_OBJECT
 public:
     // The window keeps the seams it is given; without them it uses the

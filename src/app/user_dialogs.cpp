@@ -8,13 +8,11 @@
 QString qtNameFilter(const QString& descriptionAndPattern)
 {
     const int bar = descriptionAndPattern.indexOf(QLatin1Char('|'));
-    if (bar < 0)
-        return descriptionAndPattern;
+    if (bar < 0) return descriptionAndPattern;
     const QString description = descriptionAndPattern.left(bar);
     const QString pattern = descriptionAndPattern.mid(bar + 1);
     // Qt reads the patterns from the last parentheses of the description.
-    if (description.endsWith(QLatin1Char('(') + pattern + QLatin1Char(')')))
-        return description;
+    if (description.endsWith(QLatin1Char('(') + pattern + QLatin1Char(')'))) return description;
     return description + QLatin1String(" (") + pattern + QLatin1Char(')');
 }
 
@@ -24,30 +22,31 @@ QString StandardDialogs::openFileName(QWidget* parent, const QString& filter)
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile); // a typed name is returned as it is
     dialog.setNameFilter(qtNameFilter(filter));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
     return dialog.selectedFiles().constFirst();
 }
 
-QString StandardDialogs::saveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix)
+QString StandardDialogs::saveFileName(QWidget* parent, const QString& filter,
+                                      const QString& defaultSuffix)
 {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(qtNameFilter(filter));
     // With the suffix the dialog sees the final name, and asks before replacing it.
     dialog.setDefaultSuffix(defaultSuffix);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
     return dialog.selectedFiles().constFirst();
 }
 
 bool StandardDialogs::confirmReplace(QWidget* parent, const QString& path)
 {
-    const QString text = QCoreApplication::translate("UserDialogs",
-                                                     "Le fichier « %1 » existe déjà.\nVoulez-vous le remplacer ?")
-                             .arg(QDir::toNativeSeparators(path));
+    const QString text =
+        QCoreApplication::translate("UserDialogs",
+                                    "Le fichier « %1 » existe déjà.\nVoulez-vous le remplacer ?")
+            .arg(QDir::toNativeSeparators(path));
     return QMessageBox::question(parent, QCoreApplication::applicationName(), text,
-                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
 }
 
 void StandardDialogs::showError(QWidget* parent, const QString& message)

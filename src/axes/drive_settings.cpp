@@ -3,7 +3,8 @@
 #include "config/fp_fault.h"
 #include "config/number_text.h"
 
-namespace korval {
+namespace korval
+{
 
 std::uint8_t holdCount(float ms, std::uint32_t PeriodeTimer)
 {

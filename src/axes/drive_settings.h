@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <string>
 
-namespace korval {
+namespace korval
+{
 
 // ms / (PeriodeTimer x 1e-6) + 0.5, truncated to 64 bits, low eight bits kept.
 // A PeriodeTimer of 0 divides by zero (invalid operation when ms is 0 too); a

@@ -10,10 +10,14 @@
 
 using namespace korval;
 
-namespace {
+namespace
+{
 // V3 De holds the acceleration time in whole seconds: its hidden half-step box
 // never adds bit 7, so every time from 0 to 255 is kept as typed.
-bool takesHalfStepFlag(Axis axis, int level) { return !(axis == Axis::De && level == 3); }
+bool takesHalfStepFlag(Axis axis, int level)
+{
+    return !(axis == Axis::De && level == 3);
+}
 } // namespace
 
 void TForm1::levelChange(Axis axis, int level)
@@ -23,8 +27,7 @@ void TForm1::levelChange(Axis axis, int level)
         return;
     }
     std::int32_t& typed = m_levelTyped[axis == Axis::AD ? 0 : 1][level];
-    if (const auto value = scanInt(boxText(levelEdit(axis, level))))
-        typed = *value;
+    if (const auto value = scanInt(boxText(levelEdit(axis, level)))) typed = *value;
     const std::uint8_t stored = composeLevel(typed, false);
     currentRecord.setLevel(axis, level, stored);
 
@@ -32,19 +35,19 @@ void TForm1::levelChange(Axis axis, int level)
     const bool v1Flagged = halfStepBox(axis, 1)->isChecked();
     // A count of 0 stops here: the byte stays without its flag and the display
     // keeps its text.
-    const double ratio = levelRatio(levelCount(currentRecord.level(axis, 1)), stored, flagged, v1Flagged);
-    if (flagged)
-        currentRecord.setLevel(axis, level, composeLevel(stored, true));
+    const double ratio =
+        levelRatio(levelCount(currentRecord.level(axis, 1)), stored, flagged, v1Flagged);
+    if (flagged) currentRecord.setLevel(axis, level, composeLevel(stored, true));
     ratioDisplay(axis, level)->setText(qs(ratioText(ratio)));
 }
 
 void TForm1::v1Change(Axis axis)
 {
     std::int32_t& typed = m_levelTyped[axis == Axis::AD ? 0 : 1][1];
-    if (const auto value = scanInt(boxText(levelEdit(axis, 1))))
-        typed = *value;
+    if (const auto value = scanInt(boxText(levelEdit(axis, 1)))) typed = *value;
     currentRecord.setLevel(axis, 1, composeLevel(typed, halfStepBox(axis, 1)->isChecked()));
-    ratioDisplay(axis, 1)->setText(axis == Axis::AD ? qs(ratioText(1.0)) : QString::fromLatin1(kDeV1RatioText));
+    ratioDisplay(axis, 1)->setText(axis == Axis::AD ? qs(ratioText(1.0))
+                                                    : QString::fromLatin1(kDeV1RatioText));
     // Every ratio of the drive follows V1; a fault stops the rest of the drive.
     for (int level = 2; level <= kLevelCount; ++level)
         levelChange(axis, level);
@@ -54,8 +57,7 @@ void TForm1::focuserLevelChange(int level)
 {
     QLineEdit* box = levelEdit(Axis::Foc, level);
     std::int32_t value = currentRecord.level(Axis::Foc, level);
-    if (const auto scanned = scanInt(boxText(box)))
-        value = *scanned;
+    if (const auto scanned = scanInt(boxText(box))) value = *scanned;
     if (focuserNeedsClamp(value)) {
         value = kFocuserMax;
         writeText(box, qs(formatText("%d", kFocuserMax))); // runs this handler again, on 255

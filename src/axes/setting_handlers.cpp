@@ -9,14 +9,12 @@ using namespace korval;
 
 void TForm1::EditJeuADChange()
 {
-    if (const auto value = scanInt(boxText(ui->EditJeuAD)))
-        currentRecord.setJeuAD(low16(*value));
+    if (const auto value = scanInt(boxText(ui->EditJeuAD))) currentRecord.setJeuAD(low16(*value));
 }
 
 void TForm1::EditJeuDeChange()
 {
-    if (const auto value = scanInt(boxText(ui->EditJeuDe)))
-        currentRecord.setJeuDe(low16(*value));
+    if (const auto value = scanInt(boxText(ui->EditJeuDe))) currentRecord.setJeuDe(low16(*value));
 }
 
 void TForm1::pwmChange(int entry)

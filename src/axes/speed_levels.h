@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <string>
 
-namespace korval {
+namespace korval
+{
 
 // c1 = V1's count without its flag, cn = the level's byte as just stored
 // (before its own flag is added). A cn of 0 divides by zero, or is an invalid
@@ -20,7 +21,10 @@ constexpr const char* kDeV1RatioText = "1.00";
 
 // A focuser level above 255 (signed comparison) is clamped to 255.
 constexpr std::int32_t kFocuserMax = 255;
-constexpr bool focuserNeedsClamp(std::int32_t value) { return value > kFocuserMax; }
+constexpr bool focuserNeedsClamp(std::int32_t value)
+{
+    return value > kFocuserMax;
+}
 
 // Step interval of a focuser level: count x PeriodeTimer x 1e-6 ms, as a float.
 float focuserMs(std::uint8_t count, std::uint32_t PeriodeTimer);

@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-namespace korval {
+namespace korval
+{
 
 std::uint16_t ConfigRecord::u16(std::size_t at) const
 {
@@ -41,7 +42,10 @@ float floatFromBits(std::uint32_t bits)
     return value;
 }
 
-float defaultDureeTour() { return floatFromBits(kDefaultDureeTourBits); }
+float defaultDureeTour()
+{
+    return floatFromBits(kDefaultDureeTourBits);
+}
 
 ConfigRecord factoryDefaultRecord()
 {

@@ -6,7 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace korval {
+namespace korval
+{
 
 constexpr std::size_t kRecordSize = 49;
 
@@ -16,7 +17,8 @@ enum class Axis { AD, De, Foc };
 
 // Byte offsets of the fields. Multi-byte fields are little-endian and two of
 // them start at odd offsets, so the record is a plain byte array.
-namespace offset {
+namespace offset
+{
 constexpr std::size_t MarqueDebut = 0;
 constexpr std::size_t PeriodeTimer = 2;
 constexpr std::size_t V0De = 6;
@@ -39,11 +41,14 @@ constexpr int kPwmCount = 9;   // Pwm0 .. Pwm8
 // Offset of level V<level> (1..7; 0 is the unused entry 0) of a drive.
 constexpr std::size_t levelOffset(Axis axis, int level)
 {
-    return (axis == Axis::De ? offset::V0De : axis == Axis::AD ? offset::V0AD : offset::V0Foc) +
+    return (axis == Axis::De   ? offset::V0De
+            : axis == Axis::AD ? offset::V0AD
+                               : offset::V0Foc) +
            static_cast<std::size_t>(level);
 }
 
-class ConfigRecord {
+class ConfigRecord
+{
 public:
     using Bytes = std::array<std::uint8_t, kRecordSize>;
 
@@ -75,11 +80,17 @@ public:
     std::uint8_t TranchePec() const { return u8(offset::TranchePec); }
     void setTranchePec(std::uint8_t v) { setU8(offset::TranchePec, v); }
     std::uint8_t Pwm(int entry) const { return u8(offset::Pwm0 + static_cast<std::size_t>(entry)); }
-    void setPwm(int entry, std::uint8_t v) { setU8(offset::Pwm0 + static_cast<std::size_t>(entry), v); }
+    void setPwm(int entry, std::uint8_t v)
+    {
+        setU8(offset::Pwm0 + static_cast<std::size_t>(entry), v);
+    }
     std::uint8_t level(Axis axis, int level) const { return u8(levelOffset(axis, level)); }
     void setLevel(Axis axis, int level, std::uint8_t v) { setU8(levelOffset(axis, level), v); }
 
-    friend bool operator==(const ConfigRecord& a, const ConfigRecord& b) { return a.m_bytes == b.m_bytes; }
+    friend bool operator==(const ConfigRecord& a, const ConfigRecord& b)
+    {
+        return a.m_bytes == b.m_bytes;
+    }
     friend bool operator!=(const ConfigRecord& a, const ConfigRecord& b) { return !(a == b); }
 
 private:
@@ -98,8 +109,14 @@ struct DriveParameters {
 // Speed level byte of AD and De: bits 0-6 count interrupts, bit 7 is the
 // half-step flag. Focuser levels use all eight bits as the count.
 constexpr std::uint8_t kHalfStepFlag = 0x80;
-constexpr std::uint8_t levelCount(std::uint8_t byte) { return byte & 0x7F; }
-constexpr bool halfStep(std::uint8_t byte) { return (byte & kHalfStepFlag) != 0; }
+constexpr std::uint8_t levelCount(std::uint8_t byte)
+{
+    return byte & 0x7F;
+}
+constexpr bool halfStep(std::uint8_t byte)
+{
+    return (byte & kHalfStepFlag) != 0;
+}
 // Low eight bits of the entered count, then the flag OR-ed into bit 7.
 constexpr std::uint8_t composeLevel(std::int32_t count, bool flag)
 {

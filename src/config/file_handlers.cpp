@@ -15,10 +15,14 @@
 
 using namespace korval;
 
-namespace {
+namespace
+{
 const QString kFilter = QStringLiteral("KORVAL 2 (*.kv2)|*.kv2");
 
-QString tr(const char* text) { return QCoreApplication::translate("TForm1", text); }
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("TForm1", text);
+}
 
 QString withExtension(const QString& path, const char* extension)
 {
@@ -34,18 +38,18 @@ QString failure(const char* what, const QString& path, const QString& reason)
 void TForm1::ButtonOuvrirClick()
 {
     const QString path = m_dialogs->openFileName(this, kFilter);
-    if (path.isEmpty())
-        return;
+    if (path.isEmpty()) return;
     openFileName = path; // used as chosen: no extension is forced
     QByteArray content;
     QString reason;
     if (!m_files->read(path, qint64(kParameterFileSize), content, reason)) {
         // Nothing is read and nothing is refilled: the user's edits stay.
-        showError(failure("Impossible d'ouvrir le fichier de paramètres « %1 » :\n%2.", path, reason));
+        showError(
+            failure("Impossible d'ouvrir le fichier de paramètres « %1 » :\n%2.", path, reason));
         return;
     }
-    applyParameterFile(reinterpret_cast<const std::uint8_t*>(content.constData()), std::size_t(content.size()),
-                       referenceRecord, drive);
+    applyParameterFile(reinterpret_cast<const std::uint8_t*>(content.constData()),
+                       std::size_t(content.size()), referenceRecord, drive);
     ShowRecord();
     repaint();
 }
@@ -53,8 +57,7 @@ void TForm1::ButtonOuvrirClick()
 void TForm1::ButtonSauvegarderClick()
 {
     const QString chosen = m_dialogs->saveFileName(this, kFilter, QStringLiteral("kv2"));
-    if (chosen.isEmpty())
-        return;
+    if (chosen.isEmpty()) return;
     const QString target = withExtension(chosen, kParameterExtension);
     // The dialog asked about the name it returned; a file under the forced
     // name is another one, and is not replaced without asking.
@@ -64,10 +67,11 @@ void TForm1::ButtonSauvegarderClick()
 
     const ParameterFileBytes bytes = serializeParameterFile(currentRecord, drive);
     QString reason;
-    if (!m_files->writeAtomically(saveFileName,
-                                  QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size())),
-                                  reason))
-        showError(failure("Impossible d'enregistrer le fichier de paramètres « %1 » :\n%2.", saveFileName, reason));
+    if (!m_files->writeAtomically(
+            saveFileName,
+            QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size())), reason))
+        showError(failure("Impossible d'enregistrer le fichier de paramètres « %1 » :\n%2.",
+                          saveFileName, reason));
     ExportHex(); // whatever became of the parameter file
 }
 
@@ -77,7 +81,8 @@ void TForm1::ExportHex()
     const IntelHexText hex = exportHexText(currentRecord);
     QString reason;
     if (!m_files->writeAtomically(hexName, QByteArray::fromStdString(hex.text), reason)) {
-        showError(failure("Impossible d'enregistrer le fichier HEX « %1 » :\n%2.", hexName, reason));
+        showError(
+            failure("Impossible d'enregistrer le fichier HEX « %1 » :\n%2.", hexName, reason));
         return;
     }
     for (const std::string& line : hex.dataLines)

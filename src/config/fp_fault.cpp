@@ -2,9 +2,11 @@
 
 #include <cmath>
 
-namespace korval {
+namespace korval
+{
 
-namespace {
+namespace
+{
 const char* message(FpFault fault)
 {
     switch (fault) {
@@ -19,18 +21,18 @@ const char* message(FpFault fault)
 }
 } // namespace
 
-FloatingPointError::FloatingPointError(FpFault fault) : std::runtime_error(message(fault)), m_fault(fault) {}
+FloatingPointError::FloatingPointError(FpFault fault)
+    : std::runtime_error(message(fault)), m_fault(fault)
+{
+}
 
 Extended divide(Extended a, Extended b)
 {
     if (b == 0 && !std::isnan(a)) {
-        if (a == 0)
-            throw FloatingPointError(FpFault::InvalidOperation);
-        if (!std::isinf(a))
-            throw FloatingPointError(FpFault::DivisionByZero);
+        if (a == 0) throw FloatingPointError(FpFault::InvalidOperation);
+        if (!std::isinf(a)) throw FloatingPointError(FpFault::DivisionByZero);
     }
-    if (std::isinf(a) && std::isinf(b))
-        throw FloatingPointError(FpFault::InvalidOperation);
+    if (std::isinf(a) && std::isinf(b)) throw FloatingPointError(FpFault::InvalidOperation);
     const Extended q = a / b;
     if (std::isinf(q) && std::isfinite(a) && std::isfinite(b))
         throw FloatingPointError(FpFault::Overflow);
@@ -50,27 +52,23 @@ Extended multiply(Extended a, Extended b)
 float toFloat(Extended value)
 {
     const float narrow = static_cast<float>(value);
-    if (std::isinf(narrow) && std::isfinite(value))
-        throw FloatingPointError(FpFault::Overflow);
+    if (std::isinf(narrow) && std::isfinite(value)) throw FloatingPointError(FpFault::Overflow);
     return narrow;
 }
 
 double toDouble(Extended value)
 {
     const double narrow = static_cast<double>(value);
-    if (std::isinf(narrow) && std::isfinite(value))
-        throw FloatingPointError(FpFault::Overflow);
+    if (std::isinf(narrow) && std::isfinite(value)) throw FloatingPointError(FpFault::Overflow);
     return narrow;
 }
 
 std::int64_t truncateToInt64(Extended value)
 {
-    if (std::isnan(value))
-        throw FloatingPointError(FpFault::InvalidOperation);
+    if (std::isnan(value)) throw FloatingPointError(FpFault::InvalidOperation);
     // -2^63 is the one representable bound; 2^63 already lies outside.
     constexpr Extended limit = 9223372036854775808.0L;
-    if (value >= limit || value <= -limit - 1)
-        throw FloatingPointError(FpFault::Overflow);
+    if (value >= limit || value <= -limit - 1) throw FloatingPointError(FpFault::Overflow);
     return static_cast<std::int64_t>(value);
 }
 

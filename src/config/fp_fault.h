@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <stdexcept>
 
-namespace korval {
+namespace korval
+{
 
 #if defined(__x86_64__) || defined(__i386__)
 static_assert(sizeof(long double) >= 10 && __LDBL_MANT_DIG__ == 64,
@@ -19,7 +20,8 @@ using Extended = long double;
 
 enum class FpFault { DivisionByZero, InvalidOperation, Overflow };
 
-class FloatingPointError : public std::runtime_error {
+class FloatingPointError : public std::runtime_error
+{
 public:
     explicit FloatingPointError(FpFault fault);
     FpFault fault() const { return m_fault; }

@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <fstream>
 
-namespace korval {
+namespace korval
+{
 
 HexImage hexImage(const ConfigRecord& record)
 {
@@ -13,8 +14,7 @@ HexImage hexImage(const ConfigRecord& record)
     return image;
 }
 
-IntelHexText intelHexText(const std::uint8_t* image, std::size_t length,
-                          std::uint32_t baseAddress)
+IntelHexText intelHexText(const std::uint8_t* image, std::size_t length, std::uint32_t baseAddress)
 {
     static const char upper[] = "0123456789ABCDEF";
     IntelHexText out;
@@ -23,7 +23,8 @@ IntelHexText intelHexText(const std::uint8_t* image, std::size_t length,
         const std::uint32_t address = baseAddress + static_cast<std::uint32_t>(at);
         char head[16];
         // The address keeps lower-case digits; data and checksum are upper case.
-        std::snprintf(head, sizeof head, ":%02x%04x00", 16u, static_cast<unsigned>(address & 0xFFFF));
+        std::snprintf(head, sizeof head, ":%02x%04x00", 16u,
+                      static_cast<unsigned>(address & 0xFFFF));
         std::string line = head;
         unsigned sum = (16u + ((address >> 8) & 0xFF) + (address & 0xFF)) & 0xFF;
         for (std::size_t i = 0; i < 16; ++i) {
@@ -53,8 +54,7 @@ int WriteIntelHex(const std::string& fileName, const std::uint8_t* image, std::s
 {
     // Binary mode: the CR LF line ends are in the text already.
     std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-    if (!file)
-        return 0;
+    if (!file) return 0;
     const IntelHexText hex = intelHexText(image, length, baseAddress);
     file.write(hex.text.data(), static_cast<std::streamsize>(hex.text.size()));
     for (const std::string& line : hex.dataLines)

@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-namespace korval {
+namespace korval
+{
 
 constexpr std::size_t kHexImageSize = 512;
 constexpr std::size_t kHexExportLength = 52;
@@ -32,8 +33,7 @@ struct IntelHexText {
 
 // The file text for image bytes 0 up to the next multiple of 16 at or above
 // `length`, 16 bytes a record, at `baseAddress`. `image` must hold that many.
-IntelHexText intelHexText(const std::uint8_t* image, std::size_t length,
-                          std::uint32_t baseAddress);
+IntelHexText intelHexText(const std::uint8_t* image, std::size_t length, std::uint32_t baseAddress);
 
 // The text ExportHex writes for a record.
 IntelHexText exportHexText(const ConfigRecord& record);

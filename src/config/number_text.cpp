@@ -9,14 +9,28 @@
 #include <cstring>
 #include <system_error>
 
-namespace korval {
+namespace korval
+{
 
-namespace {
-bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+namespace
+{
+bool isSpace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+bool isHexDigit(char c)
+{
+    return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
 
-std::string_view scanned(std::string_view text) { return text.substr(0, std::min(text.size(), kScannedChars)); }
+std::string_view scanned(std::string_view text)
+{
+    return text.substr(0, std::min(text.size(), kScannedChars));
+}
 
 // Position after white space and an optional sign; `negative` tells the sign.
 std::size_t skipToNumber(std::string_view s, bool& negative)
@@ -42,8 +56,7 @@ bool startsHexForm(std::string_view s, std::size_t at)
 void pointAsDecimalSeparator(char* text)
 {
     const char* point = std::localeconv()->decimal_point;
-    if (!point || std::strcmp(point, ".") == 0 || !*point)
-        return;
+    if (!point || std::strcmp(point, ".") == 0 || !*point) return;
     const std::size_t width = std::strlen(point);
     if (char* at = std::strstr(text, point)) {
         *at = '.';
@@ -77,13 +90,11 @@ std::optional<std::int32_t> scanIntPrefix(std::string_view s, std::size_t& consu
 {
     bool negative = false;
     std::size_t at = skipToNumber(s, negative);
-    if (at >= s.size() || !isDigit(s[at]) || startsHexForm(s, at))
-        return std::nullopt;
+    if (at >= s.size() || !isDigit(s[at]) || startsHexForm(s, at)) return std::nullopt;
     std::uint32_t value = 0;
     for (; at < s.size() && isDigit(s[at]); ++at)
         value = value * 10u + static_cast<std::uint32_t>(s[at] - '0');
-    if (negative)
-        value = 0u - value;
+    if (negative) value = 0u - value;
     consumed = at;
     return static_cast<std::int32_t>(value);
 }
@@ -92,8 +103,7 @@ std::optional<float> scanFloatPrefix(std::string_view s, std::size_t& consumed)
 {
     bool negative = false;
     const std::size_t start = skipToNumber(s, negative);
-    if (startsHexForm(s, start))
-        return std::nullopt;
+    if (startsHexForm(s, start)) return std::nullopt;
     std::size_t at = start;
     std::size_t digits = 0;
     for (; at < s.size() && isDigit(s[at]); ++at)
@@ -101,8 +111,7 @@ std::optional<float> scanFloatPrefix(std::string_view s, std::size_t& consumed)
     if (at < s.size() && s[at] == '.')
         for (++at; at < s.size() && isDigit(s[at]); ++at)
             ++digits;
-    if (digits == 0)
-        return std::nullopt;
+    if (digits == 0) return std::nullopt;
     // An exponent counts only when at least one digit follows it.
     bool negativeExponent = false;
     if (at < s.size() && (s[at] == 'e' || s[at] == 'E')) {

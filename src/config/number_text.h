@@ -10,7 +10,8 @@
 #include <string>
 #include <string_view>
 
-namespace korval {
+namespace korval
+{
 
 constexpr std::size_t kTextBufferSize = 20;
 constexpr std::size_t kScannedChars = kTextBufferSize - 1;
@@ -52,8 +53,17 @@ std::string formatLong(const char* format, ...)
 std::string formatFloatForBox(float value);
 
 // Low bits of a scanned value, the way a field of that width stores it.
-constexpr std::uint8_t low8(std::int32_t v) { return static_cast<std::uint8_t>(static_cast<std::uint32_t>(v)); }
-constexpr std::uint16_t low16(std::int32_t v) { return static_cast<std::uint16_t>(static_cast<std::uint32_t>(v)); }
-constexpr std::uint32_t bits32(std::int32_t v) { return static_cast<std::uint32_t>(v); }
+constexpr std::uint8_t low8(std::int32_t v)
+{
+    return static_cast<std::uint8_t>(static_cast<std::uint32_t>(v));
+}
+constexpr std::uint16_t low16(std::int32_t v)
+{
+    return static_cast<std::uint16_t>(static_cast<std::uint32_t>(v));
+}
+constexpr std::uint32_t bits32(std::int32_t v)
+{
+    return static_cast<std::uint32_t>(v);
+}
 
 } // namespace korval

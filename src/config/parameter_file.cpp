@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
-namespace korval {
+namespace korval
+{
 
-namespace {
+namespace
+{
 void putU32(std::uint8_t* at, std::uint32_t value)
 {
     for (int i = 0; i < 4; ++i)
@@ -47,8 +49,7 @@ std::string replaceExtension(const std::string& path, const std::string& extensi
     const std::size_t separator = path.find_last_of("/\\:");
     const std::size_t nameStart = separator == std::string::npos ? 0 : separator + 1;
     const std::size_t dot = path.find_last_of('.');
-    if (dot != std::string::npos && dot >= nameStart)
-        return path.substr(0, dot) + extension;
+    if (dot != std::string::npos && dot >= nameStart) return path.substr(0, dot) + extension;
     return path + extension;
 }
 

@@ -9,7 +9,8 @@
 #include <cstdint>
 #include <string>
 
-namespace korval {
+namespace korval
+{
 
 constexpr std::size_t kParameterFileSize = 61;
 constexpr const char* kParameterExtension = ".kv2";
@@ -17,7 +18,8 @@ constexpr const char* kHexExtension = ".hex";
 
 using ParameterFileBytes = std::array<std::uint8_t, kParameterFileSize>;
 
-ParameterFileBytes serializeParameterFile(const ConfigRecord& current, const DriveParameters& drive);
+ParameterFileBytes serializeParameterFile(const ConfigRecord& current,
+                                          const DriveParameters& drive);
 
 // Reads what a file holds into the reference record and the three stored drive
 // parameters: each byte present overwrites its position of the 61-byte layout,

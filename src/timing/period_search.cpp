@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
-namespace korval {
+namespace korval
+{
 
 SearchSetup prepareSearch(std::uint32_t FrequenceQuartz, float DureeTour, std::uint32_t PasParTour)
 {
@@ -33,8 +34,7 @@ std::vector<Candidate> searchCandidates(const SearchSetup& s)
         const double m = toDouble(multiply(multiply(n, k), T));
         const std::int32_t period = roundToInt32(multiply(k, T));
         const double e = std::fabs(toDouble(divide(P - m, P)));
-        if (e > kAcceptedError || n >= kMaxInterruptsPerStep)
-            continue;
+        if (e > kAcceptedError || n >= kMaxInterruptsPerStep) continue;
         accepted.push_back({period, e, k, n});
     }
     // k runs downward and a newcomer goes in front of equal errors, so ties
@@ -59,7 +59,8 @@ std::vector<std::string> candidateLines(const std::vector<Candidate>& candidates
     return lines;
 }
 
-namespace {
+namespace
+{
 // A blank in a scanf format matches any amount of white space.
 void skipSpace(std::string_view& s)
 {
@@ -71,8 +72,7 @@ bool takeInt(std::string_view& s, std::int32_t& out)
 {
     std::size_t used = 0;
     const auto value = scanIntPrefix(s, used);
-    if (!value)
-        return false;
+    if (!value) return false;
     out = *value;
     s.remove_prefix(used);
     return true;
@@ -82,8 +82,7 @@ bool takeFloat(std::string_view& s, float& out)
 {
     std::size_t used = 0;
     const auto value = scanFloatPrefix(s, used);
-    if (!value)
-        return false;
+    if (!value) return false;
     out = *value;
     s.remove_prefix(used);
     return true;
@@ -95,21 +94,16 @@ std::optional<AppliedLine> parseCandidateLine(std::string_view line)
     // Scanned as "%d   %f  %d X %d ".
     AppliedLine out;
     std::string_view s = line;
-    if (!takeInt(s, out.period))
-        return std::nullopt;
+    if (!takeInt(s, out.period)) return std::nullopt;
     skipSpace(s);
-    if (!takeFloat(s, out.error))
-        return std::nullopt;
+    if (!takeFloat(s, out.error)) return std::nullopt;
     skipSpace(s);
-    if (!takeInt(s, out.k))
-        return std::nullopt;
+    if (!takeInt(s, out.k)) return std::nullopt;
     skipSpace(s);
-    if (s.empty() || s.front() != 'X')
-        return std::nullopt;
+    if (s.empty() || s.front() != 'X') return std::nullopt;
     s.remove_prefix(1);
     skipSpace(s);
-    if (!takeInt(s, out.n))
-        return std::nullopt;
+    if (!takeInt(s, out.n)) return std::nullopt;
     return out;
 }
 

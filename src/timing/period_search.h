@@ -9,7 +9,8 @@
 #include <string_view>
 #include <vector>
 
-namespace korval {
+namespace korval
+{
 
 constexpr double kAcceptedError = 0.0005;
 constexpr std::int32_t kFirstCandidate = 32000;
@@ -17,17 +18,17 @@ constexpr std::int32_t kMaxInterruptsPerStep = 128; // n must stay below
 
 // The quantities that come before the candidates.
 struct SearchSetup {
-    float T = 0;          // timer tick, ns
-    float P = 0;          // time per step, ns (the search's PerPas)
-    std::uint32_t N = 0;  // ticks per step
-    std::int32_t L = 0;   // no candidate at or below L ticks (300 us)
+    float T = 0;         // timer tick, ns
+    float P = 0;         // time per step, ns (the search's PerPas)
+    std::uint32_t N = 0; // ticks per step
+    std::int32_t L = 0;  // no candidate at or below L ticks (300 us)
 };
 
 struct Candidate {
     std::int32_t period = 0; // ns
     double error = 0;
-    std::int32_t k = 0;      // ticks per interrupt
-    std::int32_t n = 0;      // interrupts per step
+    std::int32_t k = 0; // ticks per interrupt
+    std::int32_t n = 0; // interrupts per step
 };
 
 // Tick, time per step and bounds. A PasParTour of 0 divides by zero; a P

@@ -10,13 +10,17 @@
 
 using namespace korval;
 
-void TForm1::EditPeriodeClick() { ChercherValeurTimer(); }
+void TForm1::EditPeriodeClick()
+{
+    ChercherValeurTimer();
+}
 
 void TForm1::ChercherValeurTimer()
 {
     QListWidget* list = ui->ListBoxValeurTimer;
     // A fault here (no steps per turn, P beyond a float) leaves the list as it was.
-    const SearchSetup setup = prepareSearch(drive.FrequenceQuartz, drive.DureeTour, drive.PasParTour);
+    const SearchSetup setup =
+        prepareSearch(drive.FrequenceQuartz, drive.DureeTour, drive.PasParTour);
     drive.PerPas = setup.P;
     list->clear();
     // A fault among the candidates (a worm turn of 0) leaves the list empty.
@@ -26,8 +30,7 @@ void TForm1::ChercherValeurTimer()
     for (const std::string& line : lines)
         items << qs(line);
     list->addItems(items); // one batch, one repaint
-    if (!items.isEmpty())
-        list->setCurrentRow(0);
+    if (!items.isEmpty()) list->setCurrentRow(0);
     list->show();
     list->raise();
     list->repaint();
@@ -37,12 +40,10 @@ void TForm1::ListBoxValeurTimerDblClick()
 {
     QListWidget* list = ui->ListBoxValeurTimer;
     const QList<QListWidgetItem*> selected = list->selectedItems();
-    if (selected.isEmpty())
-        return;
+    if (selected.isEmpty()) return;
     // The line's text is the only record of the candidate.
     const auto line = parseCandidateLine(selected.constFirst()->text().toStdString());
-    if (!line)
-        return;
+    if (!line) return;
     writeText(ui->EditPeriodeTimer, qs(formatText("%d", line->period)));
     const QString n = qs(formatText("%d", line->n));
     writeText(ui->EditV1AD, n);
@@ -50,7 +51,8 @@ void TForm1::ListBoxValeurTimerDblClick()
     ui->EditErreur->setText(qs(formatText("%4.2e", double(line->error))));
     ui->EditVmax->setText(n);
     // 255 interrupt periods in ms, from the period just stored.
-    const Extended maxPeriod = multiply(static_cast<Extended>(currentRecord.PeriodeTimer()), 0.000255);
+    const Extended maxPeriod =
+        multiply(static_cast<Extended>(currentRecord.PeriodeTimer()), 0.000255);
     ui->EditPeriodeMax->setText(qs(formatText("%6.2f", toDouble(maxPeriod))));
     hideCandidateList();
 }

@@ -3,12 +3,12 @@
 #include "config/fp_fault.h"
 #include "config/number_text.h"
 
-namespace korval {
+namespace korval
+{
 
 float perPasSeconds(float DureeTour, std::uint32_t PasParTour)
 {
-    if (PasParTour == 0)
-        return 100000000.0f;
+    if (PasParTour == 0) return 100000000.0f;
     return toFloat(divide(DureeTour, static_cast<Extended>(PasParTour)));
 }
 

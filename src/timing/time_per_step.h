@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <string>
 
-namespace korval {
+namespace korval
+{
 
 // DureeTour / PasParTour in seconds, rounded to a float; 1e8 s stands in for
 // the division when there are no steps.

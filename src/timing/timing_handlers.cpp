@@ -19,15 +19,13 @@ void TForm1::EditFrequenceQuartzChange()
 
 void TForm1::EditDureeTourChange()
 {
-    if (const auto value = scanFloat(boxText(ui->EditDureeTour)))
-        drive.DureeTour = *value;
+    if (const auto value = scanFloat(boxText(ui->EditDureeTour))) drive.DureeTour = *value;
     refreshPerPas();
 }
 
 void TForm1::EditPasParTourChange()
 {
-    if (const auto value = scanInt(boxText(ui->EditPasParTour)))
-        drive.PasParTour = bits32(*value);
+    if (const auto value = scanInt(boxText(ui->EditPasParTour))) drive.PasParTour = bits32(*value);
     refreshPerPas();
 }
 

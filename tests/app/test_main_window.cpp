@@ -10,7 +10,8 @@
 
 using namespace korval;
 
-class TestMainWindow : public QObject {
+class TestMainWindow : public QObject
+{
     Q_OBJECT
 private slots:
     void startupShowsTheDefaults_data()
@@ -18,23 +19,37 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("text");
         const QList<QPair<const char*, const char*>> texts = {
-            {"EditFrequenceQuartz", "14745600"}, {"EditDureeTour", "598.361816"},
-            {"EditPasParTour", "25600"},         {"EditPeriodeTimer", "708279"},
-            {"EditJeuAD", "100"},                {"EditJeuDe", "100"},
-            {"EditPasParTranche", "45"},         {"EditTranchePec", "0"},
-            {"EditPerPas", "23.374"},            {"EditMaintienFoc", "  3.54"},
-            {"EditPwm0", "134"}, {"EditPwm1", "147"}, {"EditPwm2", "157"}, {"EditPwm3", "167"},
-            {"EditPwm4", "179"}, {"EditPwm5", "161"}, {"EditPwm6", "205"}, {"EditPwm7", "224"},
+            {"EditFrequenceQuartz", "14745600"},
+            {"EditDureeTour", "598.361816"},
+            {"EditPasParTour", "25600"},
+            {"EditPeriodeTimer", "708279"},
+            {"EditJeuAD", "100"},
+            {"EditJeuDe", "100"},
+            {"EditPasParTranche", "45"},
+            {"EditTranchePec", "0"},
+            {"EditPerPas", "23.374"},
+            {"EditMaintienFoc", "  3.54"},
+            {"EditPwm0", "134"},
+            {"EditPwm1", "147"},
+            {"EditPwm2", "157"},
+            {"EditPwm3", "167"},
+            {"EditPwm4", "179"},
+            {"EditPwm5", "161"},
+            {"EditPwm6", "205"},
+            {"EditPwm7", "224"},
             {"EditPwm8", "247"},
             // Result displays that only a period search fills keep their layout text.
-            {"EditErreur", " "}, {"EditVmax", " "}, {"EditPeriodeMax", " "},
+            {"EditErreur", " "},
+            {"EditVmax", " "},
+            {"EditPeriodeMax", " "},
         };
         for (const auto& [control, text] : texts)
             QTest::newRow(control) << control << text;
         const char* levels[] = {"33", "16", "8", "6", "4", "2", "1"};
         for (const char* axis : {"AD", "De", "Foc"})
             for (int level = 1; level <= 7; ++level) {
-                const QString name = QStringLiteral("EditV%1%2").arg(level).arg(QLatin1String(axis));
+                const QString name =
+                    QStringLiteral("EditV%1%2").arg(level).arg(QLatin1String(axis));
                 QTest::newRow(qPrintable(name)) << name << levels[level - 1];
             }
     }
@@ -122,21 +137,24 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<bool>("shown");
         QTest::addColumn<bool>("enabled");
-        for (const char* name : {"EditV1AD", "EditV2AD", "EditV7AD", "EditV1De", "EditV2De", "EditV7De",
-                                 "EditV3De", "EditV1Foc", "EditV7Foc", "EditPeriodeTimer", "EditPwm0"})
+        for (const char* name :
+             {"EditV1AD", "EditV2AD", "EditV7AD", "EditV1De", "EditV2De", "EditV7De", "EditV3De",
+              "EditV1Foc", "EditV7Foc", "EditPeriodeTimer", "EditPwm0"})
             QTest::newRow(name) << name << true << true;
-        for (const char* name : {"EditV3AD", "EditV4AD", "EditV5AD", "EditV6AD", "EditV4De", "EditV5De",
-                                 "EditV6De", "EditV2Foc", "EditV3Foc", "EditV4Foc", "EditV5Foc", "EditV6Foc"})
+        for (const char* name :
+             {"EditV3AD", "EditV4AD", "EditV5AD", "EditV6AD", "EditV4De", "EditV5De", "EditV6De",
+              "EditV2Foc", "EditV3Foc", "EditV4Foc", "EditV5Foc", "EditV6Foc"})
             QTest::newRow(name) << name << false << true;
-        for (const char* name : {"CheckBoxAD1", "CheckBoxAD2", "CheckBoxAD7", "CheckBoxDe1", "CheckBoxDe2",
-                                 "CheckBoxDe7", "Label3", "Label8", "Label9"})
+        for (const char* name : {"CheckBoxAD1", "CheckBoxAD2", "CheckBoxAD7", "CheckBoxDe1",
+                                 "CheckBoxDe2", "CheckBoxDe7", "Label3", "Label8", "Label9"})
             QTest::newRow(name) << name << true << true;
-        for (const char* name : {"CheckBoxAD3", "CheckBoxAD4", "CheckBoxAD5", "CheckBoxAD6", "CheckBoxDe3",
-                                 "CheckBoxDe4", "CheckBoxDe5", "CheckBoxDe6", "Label4", "Label5", "Label6"})
+        for (const char* name :
+             {"CheckBoxAD3", "CheckBoxAD4", "CheckBoxAD5", "CheckBoxAD6", "CheckBoxDe3",
+              "CheckBoxDe4", "CheckBoxDe5", "CheckBoxDe6", "Label4", "Label5", "Label6"})
             QTest::newRow(name) << name << false << true;
-        for (const char* name : {"EditXAD1", "EditXAD2", "EditXAD7", "EditXDe1", "EditXDe2", "EditXDe7",
-                                 "EditMsFoc1", "EditMsFoc7", "EditPerPas", "EditErreur", "EditVmax",
-                                 "EditPeriodeMax"})
+        for (const char* name :
+             {"EditXAD1", "EditXAD2", "EditXAD7", "EditXDe1", "EditXDe2", "EditXDe7", "EditMsFoc1",
+              "EditMsFoc7", "EditPerPas", "EditErreur", "EditVmax", "EditPeriodeMax"})
             QTest::newRow(name) << name << true << false;
         for (const char* name : {"EditXAD3", "EditXAD6", "EditXDe4", "EditMsFoc2", "EditMsFoc5"})
             QTest::newRow(name) << name << false << false;
@@ -157,12 +175,15 @@ private slots:
     {
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("quartz, two blanks") << "Label22" << QString::fromUtf8("Fréquence du  Quartz (Hz)");
-        QTest::newRow("worm turn") << "Label23" << QString::fromUtf8("Durée d'un tour de vis AD (s)");
+        QTest::newRow("quartz, two blanks")
+            << "Label22" << QString::fromUtf8("Fréquence du  Quartz (Hz)");
+        QTest::newRow("worm turn")
+            << "Label23" << QString::fromUtf8("Durée d'un tour de vis AD (s)");
         QTest::newRow("period") << "Label33" << QString::fromUtf8("Période IT (ns)");
         QTest::newRow("max period") << "Label36" << QString::fromUtf8("Pér. max (ms)");
         QTest::newRow("step time") << "Label37" << QString::fromUtf8("à");
-        QTest::newRow("acceleration") << "Label7" << QString::fromUtf8("Temps en secondes entières");
+        QTest::newRow("acceleration")
+            << "Label7" << QString::fromUtf8("Temps en secondes entières");
         QTest::newRow("limit, not markup") << "Label44" << QStringLiteral("<65536");
         QTest::newRow("levels") << "GroupBox1" << QStringLiteral("Nombre d'it entre pas");
         QTest::newRow("acceleration box") << "GroupBox5" << QString::fromUtf8("Accélération");
@@ -225,13 +246,43 @@ private slots:
         ShownForm form;
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form.form.get()));
-        const QStringList expected = {
-            "CheckBoxAD1", "EditV1AD", "EditV7AD", "EditV1De", "CheckBoxDe1", "CheckBoxAD2", "EditV1Foc",
-            "EditV2De", "EditV7De", "CheckBoxAD7", "CheckBoxDe2", "CheckBoxDe7", "EditV2AD", "EditV7Foc",
-            "EditJeuAD", "EditJeuDe", "EditMaintienFoc", "EditPwm3", "EditPwm7", "EditPwm4", "EditPwm5",
-            "EditPwm6", "EditPwm1", "EditPwm2", "EditPwm8", "ButtonOuvrir", "ButtonValider",
-            "ButtonSauvegarder", "EditFrequenceQuartz", "EditDureeTour", "EditPasParTour", "EditTranchePec",
-            "EditPasParTranche", "EditPeriodeTimer", "EditPwm0", "EditV3De", "CheckBoxAD1"};
+        const QStringList expected = {"CheckBoxAD1",
+                                      "EditV1AD",
+                                      "EditV7AD",
+                                      "EditV1De",
+                                      "CheckBoxDe1",
+                                      "CheckBoxAD2",
+                                      "EditV1Foc",
+                                      "EditV2De",
+                                      "EditV7De",
+                                      "CheckBoxAD7",
+                                      "CheckBoxDe2",
+                                      "CheckBoxDe7",
+                                      "EditV2AD",
+                                      "EditV7Foc",
+                                      "EditJeuAD",
+                                      "EditJeuDe",
+                                      "EditMaintienFoc",
+                                      "EditPwm3",
+                                      "EditPwm7",
+                                      "EditPwm4",
+                                      "EditPwm5",
+                                      "EditPwm6",
+                                      "EditPwm1",
+                                      "EditPwm2",
+                                      "EditPwm8",
+                                      "ButtonOuvrir",
+                                      "ButtonValider",
+                                      "ButtonSauvegarder",
+                                      "EditFrequenceQuartz",
+                                      "EditDureeTour",
+                                      "EditPasParTour",
+                                      "EditTranchePec",
+                                      "EditPasParTranche",
+                                      "EditPeriodeTimer",
+                                      "EditPwm0",
+                                      "EditV3De",
+                                      "CheckBoxAD1"};
         form.control<QCheckBox>("CheckBoxAD1")->setFocus();
         QStringList seen = {QApplication::focusWidget()->objectName()};
         for (int i = 1; i < expected.size(); ++i) {
@@ -248,7 +299,8 @@ private slots:
         // Shown controls stay inside the window.
         const QRect client = form->rect();
         for (QWidget* w : form->findChildren<QWidget*>()) {
-            if (w->isVisible() && w->parentWidget() == form.form.get() && !w->objectName().isEmpty())
+            if (w->isVisible() && w->parentWidget() == form.form.get() &&
+                !w->objectName().isEmpty())
                 QVERIFY2(client.contains(w->geometry()), qPrintable(w->objectName()));
         }
     }

@@ -8,7 +8,8 @@
 
 using namespace korval;
 
-class TestAxisValues : public QObject {
+class TestAxisValues : public QObject
+{
     Q_OBJECT
 private slots:
     void ratio_data()
@@ -32,7 +33,8 @@ private slots:
         QFETCH(bool, levelFlag);
         QFETCH(bool, v1Flag);
         QFETCH(QString, text);
-        QCOMPARE(QString::fromStdString(ratioText(levelRatio(std::uint8_t(c1), std::uint8_t(cn), levelFlag, v1Flag))),
+        QCOMPARE(QString::fromStdString(
+                     ratioText(levelRatio(std::uint8_t(c1), std::uint8_t(cn), levelFlag, v1Flag))),
                  text);
     }
 
@@ -70,7 +72,8 @@ private slots:
         QFETCH(int, count);
         QFETCH(quint32, period);
         QFETCH(QString, text);
-        QCOMPARE(QString::fromStdString(msText(korval::focuserMs(std::uint8_t(count), period))), text);
+        QCOMPARE(QString::fromStdString(msText(korval::focuserMs(std::uint8_t(count), period))),
+                 text);
     }
 
     void holdCount_data()

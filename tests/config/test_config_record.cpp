@@ -7,7 +7,8 @@
 
 using namespace korval;
 
-namespace {
+namespace
+{
 QByteArray bytesOf(const ConfigRecord& r)
 {
     return QByteArray(reinterpret_cast<const char*>(r.bytes().data()), int(r.bytes().size()));
@@ -18,7 +19,8 @@ QByteArray bytesOf(const ParameterFileBytes& b)
 }
 } // namespace
 
-class TestConfigRecord : public QObject {
+class TestConfigRecord : public QObject
+{
     Q_OBJECT
 private slots:
     void defaultsAreTheFactoryTable()
@@ -48,10 +50,18 @@ private slots:
         ConfigRecord r = factoryDefaultRecord();
         const ConfigRecord before = r;
         switch (which) {
-        case 0: r.setPeriodeTimer(0x12345678); break;
-        case 1: r.setPasParTranche(45); break;
-        case 2: r.setJeuAD(4464); break;
-        case 3: r.setJeuDe(65535); break;
+        case 0:
+            r.setPeriodeTimer(0x12345678);
+            break;
+        case 1:
+            r.setPasParTranche(45);
+            break;
+        case 2:
+            r.setJeuAD(4464);
+            break;
+        case 3:
+            r.setJeuDe(65535);
+            break;
         }
         const QByteArray after = bytesOf(r);
         QCOMPARE(after.mid(offset, bytes.size()), bytes);
@@ -125,7 +135,8 @@ private slots:
         const QByteArray file = bytesOf(serializeParameterFile(reference, drive));
         QCOMPARE(file.size(), 61);
         QCOMPARE(file.left(49), bytesOf(factoryDefaultRecord()));
-        QCOMPARE(file.mid(49).toHex(' ').toUpper(), QByteArray("00 00 E1 00 00 64 00 00 28 97 15 44"));
+        QCOMPARE(file.mid(49).toHex(' ').toUpper(),
+                 QByteArray("00 00 E1 00 00 64 00 00 28 97 15 44"));
     }
 
     void readFilesOfAnyLength_data()
@@ -150,8 +161,8 @@ private slots:
         drive.PerPas = 7.0f;
         const QByteArray before = bytesOf(serializeParameterFile(reference, drive));
 
-        applyParameterFile(reinterpret_cast<const std::uint8_t*>(file.constData()), std::size_t(size),
-                           reference, drive);
+        applyParameterFile(reinterpret_cast<const std::uint8_t*>(file.constData()),
+                           std::size_t(size), reference, drive);
 
         const QByteArray after = bytesOf(serializeParameterFile(reference, drive));
         const int taken = qMin(size, 61);
@@ -167,7 +178,8 @@ private slots:
         loadFactoryDefaults(reference, drive);
         QByteArray file = bytesOf(factoryDefaultRecord()) + QByteArray::fromHex("3412");
         file[10] = char(0x7F);
-        applyParameterFile(reinterpret_cast<const std::uint8_t*>(file.constData()), 51, reference, drive);
+        applyParameterFile(reinterpret_cast<const std::uint8_t*>(file.constData()), 51, reference,
+                           drive);
         QCOMPARE(drive.FrequenceQuartz, 0x00E11234u);
         QCOMPARE(drive.PasParTour, 25600u);
         QCOMPARE(int(reference.u8(10)), 0x7F);
@@ -199,17 +211,33 @@ private slots:
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("kv2");
         QTest::addColumn<QString>("hex");
-        QTest::newRow("bare") << "monture" << "monture.kv2" << "monture.hex";
-        QTest::newRow("other extension") << "monture.txt" << "monture.kv2" << "monture.hex";
-        QTest::newRow("already kv2") << "monture.kv2" << "monture.kv2" << "monture.hex";
-        QTest::newRow("several dots") << "a.b.c" << "a.b.kv2" << "a.b.hex";
-        QTest::newRow("dot in a Windows folder") << "C:\\cfg.old\\monture" << "C:\\cfg.old\\monture.kv2"
+        QTest::newRow("bare") << "monture"
+                              << "monture.kv2"
+                              << "monture.hex";
+        QTest::newRow("other extension") << "monture.txt"
+                                         << "monture.kv2"
+                                         << "monture.hex";
+        QTest::newRow("already kv2") << "monture.kv2"
+                                     << "monture.kv2"
+                                     << "monture.hex";
+        QTest::newRow("several dots") << "a.b.c"
+                                      << "a.b.kv2"
+                                      << "a.b.hex";
+        QTest::newRow("dot in a Windows folder") << "C:\\cfg.old\\monture"
+                                                 << "C:\\cfg.old\\monture.kv2"
                                                  << "C:\\cfg.old\\monture.hex";
-        QTest::newRow("dot in a POSIX folder") << "/home/u/cfg.old/monture" << "/home/u/cfg.old/monture.kv2"
+        QTest::newRow("dot in a POSIX folder") << "/home/u/cfg.old/monture"
+                                               << "/home/u/cfg.old/monture.kv2"
                                                << "/home/u/cfg.old/monture.hex";
-        QTest::newRow("drive colon") << "C:mont" << "C:mont.kv2" << "C:mont.hex";
-        QTest::newRow("trailing dot") << "/tmp/monture." << "/tmp/monture.kv2" << "/tmp/monture.hex";
-        QTest::newRow("hidden file") << "/tmp/.kv" << "/tmp/.kv2" << "/tmp/.hex";
+        QTest::newRow("drive colon") << "C:mont"
+                                     << "C:mont.kv2"
+                                     << "C:mont.hex";
+        QTest::newRow("trailing dot") << "/tmp/monture."
+                                      << "/tmp/monture.kv2"
+                                      << "/tmp/monture.hex";
+        QTest::newRow("hidden file") << "/tmp/.kv"
+                                     << "/tmp/.kv2"
+                                     << "/tmp/.hex";
     }
     void forcedExtension()
     {

@@ -12,7 +12,8 @@
 
 using namespace korval;
 
-namespace {
+namespace
+{
 QByteArray readAll(const QString& path)
 {
     QFile file(path);
@@ -28,14 +29,16 @@ void writeFile(const QString& path, const QByteArray& content)
 
 QStringList entries(const QString& folder)
 {
-    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    QStringList names =
+        QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     names.sort();
     return names;
 }
 
 // Lowers the file-size limit for the duration of a test: writes beyond it fail
 // as on a full disk, for the super-user too.
-class FileSizeLimit {
+class FileSizeLimit
+{
 public:
     explicit FileSizeLimit(rlim_t bytes)
     {
@@ -59,7 +62,10 @@ private:
 const QByteArray kOldKv2 = QByteArray("old parameter file, kept whole");
 const QByteArray kOldHex = QByteArray(":00000001FF\r\nold hex file, kept whole\r\n");
 
-QByteArray defaultHex() { return QByteArray::fromStdString(exportHexText(factoryDefaultRecord()).text); }
+QByteArray defaultHex()
+{
+    return QByteArray::fromStdString(exportHexText(factoryDefaultRecord()).text);
+}
 
 // A user's edits that a failed Open must leave alone.
 void editSomething(ShownForm& form)
@@ -69,7 +75,8 @@ void editSomething(ShownForm& form)
 }
 } // namespace
 
-class TestFileHandlers : public QObject {
+class TestFileHandlers : public QObject
+{
     Q_OBJECT
 private slots:
     void saveWritesTheParameterFileAndItsHex()
@@ -236,7 +243,8 @@ private slots:
         QFETCH(bool, kv2Fails);
         QFETCH(bool, hexFails);
         QTemporaryDir root;
-        const QString folder = fault == "missing folder" ? root.filePath("gone") : root.filePath("cfg");
+        const QString folder =
+            fault == "missing folder" ? root.filePath("gone") : root.filePath("cfg");
         QDir().mkpath(root.filePath("cfg"));
         const QString kv2 = folder + "/monture.kv2";
         const QString hex = folder + "/monture.hex";
@@ -260,8 +268,7 @@ private slots:
         form.dialogs->saveAnswers << kv2;
         {
             std::unique_ptr<FileSizeLimit> limit;
-            if (fault == "disk full")
-                limit = std::make_unique<FileSizeLimit>(20);
+            if (fault == "disk full") limit = std::make_unique<FileSizeLimit>(20);
             form.ui()->ButtonSauvegarder->click();
         }
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -299,9 +306,9 @@ private slots:
     {
         QFETCH(QString, fault);
         QTemporaryDir dir;
-        const QString path = dir.filePath(fault == "missing folder" ? "gone/monture.kv2" : "monture.kv2");
-        if (fault == "folder")
-            QDir().mkpath(path);
+        const QString path =
+            dir.filePath(fault == "missing folder" ? "gone/monture.kv2" : "monture.kv2");
+        if (fault == "folder") QDir().mkpath(path);
         if (fault == "unreadable") {
             QByteArray other = defaultParameterFile();
             other[30] = char(0x99);
@@ -328,7 +335,8 @@ private slots:
         QCOMPARE(form->drive.FrequenceQuartz, quartz);
         QCOMPARE(form.text("EditJeuAD"), jeu);
         QCOMPARE(form.text("EditPeriodeTimer"), period);
-        QCOMPARE(entries(dir.path()), fault.startsWith("missing") ? QStringList() : QStringList{"monture.kv2"});
+        QCOMPARE(entries(dir.path()),
+                 fault.startsWith("missing") ? QStringList() : QStringList{"monture.kv2"});
     }
 
     void readOnlyPlacesOpen_data()
@@ -355,8 +363,7 @@ private slots:
         form.dialogs->openAnswers << path;
         {
             std::unique_ptr<FileSizeLimit> limit;
-            if (fault == "disk full")
-                limit = std::make_unique<FileSizeLimit>(0);
+            if (fault == "disk full") limit = std::make_unique<FileSizeLimit>(0);
             form.ui()->ButtonOuvrir->click();
         }
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -381,10 +388,10 @@ private slots:
         form.dialogs->openAnswers << dir.filePath("flag.kv2");
         form.ui()->ButtonOuvrir->click();
         QCOMPARE(form.dialogs->errors.size(), 1);
-        QCOMPARE(form.text("EditJeuAD"), QStringLiteral("100"));   // written before the fault
-        QCOMPARE(form.text("EditPwm0"), QStringLiteral("134"));    // never reached
+        QCOMPARE(form.text("EditJeuAD"), QStringLiteral("100")); // written before the fault
+        QCOMPARE(form.text("EditPwm0"), QStringLiteral("134"));  // never reached
         QCOMPARE(form->currentRecord.Pwm(0), quint8(134));
-        QCOMPARE(bytesOf(form->referenceRecord), file.left(49));   // the bytes read stay
+        QCOMPARE(bytesOf(form->referenceRecord), file.left(49)); // the bytes read stay
     }
 
     void faultDuringActivationSkipsTheFinalCopy()

@@ -10,7 +10,8 @@
 
 using namespace korval;
 
-namespace {
+namespace
+{
 QByteArray hexOf(const ConfigRecord& r)
 {
     return QByteArray::fromStdString(exportHexText(r).text);
@@ -23,7 +24,8 @@ ConfigRecord filled(std::uint8_t value)
 }
 } // namespace
 
-class TestIntelHex : public QObject {
+class TestIntelHex : public QObject
+{
     Q_OBJECT
 private slots:
     void defaultsGiveTheWorkedExample()
@@ -59,8 +61,9 @@ private slots:
         QCOMPARE(lines[0], QByteArray(":0400000078EF3FF066\r"));
         QCOMPARE(lines[5], QByteArray(":00000001FF\r"));
         // Image bytes past the record are zero: offset 48 then 15 zeros.
-        QCOMPARE(lines[4].mid(9, 32), QByteArray::number(fill, 16).toUpper().rightJustified(2, '0') +
-                                          QByteArray(30, '0'));
+        QCOMPARE(lines[4].mid(9, 32),
+                 QByteArray::number(fill, 16).toUpper().rightJustified(2, '0') +
+                     QByteArray(30, '0'));
         // Every record adds up to 0 modulo 256.
         for (int i = 1; i <= 4; ++i) {
             const QByteArray body = QByteArray::fromHex(lines[i].mid(1, 42));
@@ -93,8 +96,7 @@ private slots:
             const int digits = 9 + 2 * (offset % 16);
             for (int c = 0; c < before[i].size(); ++c) {
                 const bool mayDiffer = c == digits || c == digits + 1 || c == 41 || c == 42;
-                if (!mayDiffer)
-                    QCOMPARE(after[i][c], before[i][c]);
+                if (!mayDiffer) QCOMPARE(after[i][c], before[i][c]);
             }
             QVERIFY(after[i].mid(digits, 2) != before[i].mid(digits, 2));
         }
@@ -129,10 +131,13 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), hexOf(r));
         QCOMPARE(QByteArray::fromStdString(echo.str()).count('\n'), 4);
-        QVERIFY(echo.str().find(":107c3000BC") == 0 || echo.str().find("\n:107c3000BC") != std::string::npos);
+        QVERIFY(echo.str().find(":107c3000BC") == 0 ||
+                echo.str().find("\n:107c3000BC") != std::string::npos);
 
         std::ostringstream none;
-        QCOMPARE(WriteIntelHex(dir.filePath("missing/x.hex").toStdString(), image.data(), 52, 0x7C00, none), 0);
+        QCOMPARE(WriteIntelHex(dir.filePath("missing/x.hex").toStdString(), image.data(), 52,
+                               0x7C00, none),
+                 0);
         QVERIFY(none.str().empty());
     }
 

@@ -11,7 +11,8 @@
 
 using namespace korval;
 
-class TestNumberText : public QObject {
+class TestNumberText : public QObject
+{
     Q_OBJECT
 private slots:
     void scanInt_data()
@@ -29,9 +30,10 @@ private slots:
         QTest::newRow("4294967295 is -1") << "4294967295" << true << -1;
         QTest::newRow("beyond 32 bits wraps") << "99999999999" << true << 1215752191;
         QTest::newRow("nineteen nines") << "9999999999999999999" << true << int(0x89E7FFFFu);
-        QTest::newRow("only the first 19 characters") << "1234567890123456789012345" << true
-                                                      << int(std::uint32_t(1234567890123456789ULL));
-        QTest::newRow("digits after 19 blanks are not seen") << QString(19, ' ') + "5" << false << 0;
+        QTest::newRow("only the first 19 characters")
+            << "1234567890123456789012345" << true << int(std::uint32_t(1234567890123456789ULL));
+        QTest::newRow("digits after 19 blanks are not seen")
+            << QString(19, ' ') + "5" << false << 0;
         QTest::newRow("empty") << "" << false << 0;
         QTest::newRow("letters") << "abc" << false << 0;
         QTest::newRow("nan") << "nan" << false << 0;
@@ -48,8 +50,7 @@ private slots:
         QFETCH(int, value);
         const auto scanned = korval::scanInt(text.toStdString());
         QCOMPARE(scanned.has_value(), isNumber);
-        if (isNumber)
-            QCOMPARE(*scanned, value);
+        if (isNumber) QCOMPARE(*scanned, value);
     }
 
     void scanFloat_data()
@@ -85,23 +86,26 @@ private slots:
         QFETCH(float, value);
         const auto scanned = korval::scanFloat(text.toStdString());
         QCOMPARE(scanned.has_value(), isNumber);
-        if (isNumber)
-            QCOMPARE(floatBitsOf(*scanned), floatBitsOf(value));
+        if (isNumber) QCOMPARE(floatBitsOf(*scanned), floatBitsOf(value));
     }
 
     void formatsIntoTwentyCharacters_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("%ld negative") << QString::fromStdString(formatText("%ld", long(std::int32_t(0x80000000u))))
-                                      << "-2147483648";
-        QTest::newRow("%f default") << QString::fromStdString(formatText("%f", double(598.36181640625f)))
-                                    << "598.361816";
-        QTest::newRow("%6.2f pads") << QString::fromStdString(formatText("%6.2f", 3.541395)) << "  3.54";
-        QTest::newRow("% 6.2f sign blank") << QString::fromStdString(formatText("% 6.2f", 33.0)) << " 33.00";
-        QTest::newRow("%6.3f wide") << QString::fromStdString(formatText("%6.3f", double(1e11f)))
-                                    << "99999997952.000";
-        QTest::newRow("cut to 19") << QString::fromStdString(formatText("%f", 1e15)) << "1000000000000000.00";
+        QTest::newRow("%ld negative")
+            << QString::fromStdString(formatText("%ld", long(std::int32_t(0x80000000u))))
+            << "-2147483648";
+        QTest::newRow("%f default")
+            << QString::fromStdString(formatText("%f", double(598.36181640625f))) << "598.361816";
+        QTest::newRow("%6.2f pads")
+            << QString::fromStdString(formatText("%6.2f", 3.541395)) << "  3.54";
+        QTest::newRow("% 6.2f sign blank")
+            << QString::fromStdString(formatText("% 6.2f", 33.0)) << " 33.00";
+        QTest::newRow("%6.3f wide")
+            << QString::fromStdString(formatText("%6.3f", double(1e11f))) << "99999997952.000";
+        QTest::newRow("cut to 19")
+            << QString::fromStdString(formatText("%f", 1e15)) << "1000000000000000.00";
     }
     void formatsIntoTwentyCharacters()
     {
@@ -148,13 +152,27 @@ private slots:
         const Extended nan = std::numeric_limits<Extended>::quiet_NaN();
         try {
             switch (which) {
-            case 0: divide(1, 0); break;
-            case 1: divide(0, 0); break;
-            case 2: toFloat(1e39L); break;
-            case 3: truncateToInt64(nan); break;
-            case 4: truncateToInt64(9223372036854775808.0L); break;
-            case 5: multiply(0, std::numeric_limits<Extended>::infinity()); break;
-            case 6: toDouble(1e309L); break;
+            case 0:
+                divide(1, 0);
+                break;
+            case 1:
+                divide(0, 0);
+                break;
+            case 2:
+                toFloat(1e39L);
+                break;
+            case 3:
+                truncateToInt64(nan);
+                break;
+            case 4:
+                truncateToInt64(9223372036854775808.0L);
+                break;
+            case 5:
+                multiply(0, std::numeric_limits<Extended>::infinity());
+                break;
+            case 6:
+                toDouble(1e309L);
+                break;
             }
             QFAIL("no fault raised");
         } catch (const FloatingPointError& e) {
@@ -166,7 +184,8 @@ private slots:
     void noFaultWhereNoneIsDue()
     {
         QCOMPARE(double(toFloat(FLT_MAX)), double(FLT_MAX));
-        QCOMPARE(truncateToInt64(-9223372036854775808.0L), std::numeric_limits<std::int64_t>::min());
+        QCOMPARE(truncateToInt64(-9223372036854775808.0L),
+                 std::numeric_limits<std::int64_t>::min());
         QVERIFY(std::isnan(double(divide(std::numeric_limits<Extended>::quiet_NaN(), 0))));
     }
 

@@ -15,7 +15,8 @@
 #include <memory>
 
 // Answers the dialogs from queues and records every message box.
-class FakeDialogs : public UserDialogs {
+class FakeDialogs : public UserDialogs
+{
 public:
     QStringList openAnswers;    // each Open takes the first; empty = cancel
     QStringList saveAnswers;    // each Save takes the first; empty = cancel
@@ -57,12 +58,10 @@ struct ShownForm {
     TForm1* operator->() const { return form.get(); }
     Ui::TForm1* ui() const { return form->form(); }
 
-    template <typename T = QLineEdit>
-    T* control(const char* name) const
+    template <typename T = QLineEdit> T* control(const char* name) const
     {
         T* widget = form->findChild<T*>(QLatin1String(name));
-        if (!widget)
-            qFatal("no control %s", name);
+        if (!widget) qFatal("no control %s", name);
         return widget;
     }
     QString text(const char* name) const { return control(name)->text(); }
@@ -82,10 +81,14 @@ inline void typeInto(QLineEdit* box, const QString& text)
 
 inline QByteArray bytesOf(const korval::ConfigRecord& record)
 {
-    return QByteArray(reinterpret_cast<const char*>(record.bytes().data()), int(record.bytes().size()));
+    return QByteArray(reinterpret_cast<const char*>(record.bytes().data()),
+                      int(record.bytes().size()));
 }
 
-inline QByteArray defaultRecordBytes() { return bytesOf(korval::factoryDefaultRecord()); }
+inline QByteArray defaultRecordBytes()
+{
+    return bytesOf(korval::factoryDefaultRecord());
+}
 
 // The 61 bytes of the defaults' parameter file.
 inline QByteArray defaultParameterFile()

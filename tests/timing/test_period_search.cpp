@@ -10,14 +10,16 @@
 
 using namespace korval;
 
-namespace {
+namespace
+{
 constexpr std::uint32_t kQuartz = 14745600;
 constexpr float kDuree = 598.36181640625f;
 
 QStringList search(std::uint32_t quartz, float duree, std::uint32_t pas)
 {
     QStringList out;
-    for (const std::string& line : candidateLines(searchCandidates(prepareSearch(quartz, duree, pas))))
+    for (const std::string& line :
+         candidateLines(searchCandidates(prepareSearch(quartz, duree, pas))))
         out << QString::fromStdString(line);
     return out;
 }
@@ -30,7 +32,8 @@ quint32 bitsOf(float f)
 }
 } // namespace
 
-class TestPeriodSearch : public QObject {
+class TestPeriodSearch : public QObject
+{
     Q_OBJECT
 private slots:
     void factorySetup()
@@ -68,8 +71,7 @@ private slots:
             const auto c = searchCandidates(prepareSearch(kQuartz, kDuree, pas));
             for (std::size_t i = 1; i < c.size(); ++i) {
                 QVERIFY(c[i - 1].error <= c[i].error);
-                if (c[i - 1].error == c[i].error)
-                    QVERIFY(c[i - 1].period < c[i].period);
+                if (c[i - 1].error == c[i].error) QVERIFY(c[i - 1].period < c[i].period);
                 QVERIFY(c[i].n < 128 && c[i].error <= kAcceptedError);
             }
         }
@@ -120,7 +122,8 @@ private slots:
         QTest::addColumn<bool>("inSetup");
         QTest::addColumn<int>("fault");
         QTest::newRow("no steps per turn") << 0u << kDuree << true << int(FpFault::DivisionByZero);
-        QTest::newRow("worm turn of 0") << 25600u << 0.0f << false << int(FpFault::InvalidOperation);
+        QTest::newRow("worm turn of 0")
+            << 25600u << 0.0f << false << int(FpFault::InvalidOperation);
         QTest::newRow("P beyond a float") << 1u << 3.0e38f << true << int(FpFault::Overflow);
     }
     void failures()

@@ -6,25 +6,22 @@
 
 using namespace korval;
 
-namespace {
+namespace
+{
 // The value a box's field holds, whichever record or parameter it lives in.
 qint64 fieldOf(const TForm1& form, const QString& box)
 {
-    if (box == "EditFrequenceQuartz")
-        return form.drive.FrequenceQuartz;
-    if (box == "EditPasParTour")
-        return form.drive.PasParTour;
-    if (box == "EditTranchePec")
-        return form.currentRecord.TranchePec();
-    if (box == "EditPasParTranche")
-        return form.currentRecord.PasParTranche();
-    if (box == "EditPeriodeTimer")
-        return form.currentRecord.PeriodeTimer();
+    if (box == "EditFrequenceQuartz") return form.drive.FrequenceQuartz;
+    if (box == "EditPasParTour") return form.drive.PasParTour;
+    if (box == "EditTranchePec") return form.currentRecord.TranchePec();
+    if (box == "EditPasParTranche") return form.currentRecord.PasParTranche();
+    if (box == "EditPeriodeTimer") return form.currentRecord.PeriodeTimer();
     qFatal("unknown box");
 }
 } // namespace
 
-class TestTimingHandlers : public QObject {
+class TestTimingHandlers : public QObject
+{
     Q_OBJECT
 private slots:
     void typedIntegersAreStored_data()
@@ -32,22 +29,35 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<qint64>("stored");
-        QTest::newRow("PEC slices 256 wraps to 0") << "EditTranchePec" << "256" << qint64(0);
-        QTest::newRow("PEC slices -1 is 255") << "EditTranchePec" << "-1" << qint64(255);
-        QTest::newRow("steps per slice 65536 wraps") << "EditPasParTranche" << "65536" << qint64(0);
-        QTest::newRow("steps per slice 70000") << "EditPasParTranche" << "70000" << qint64(4464);
-        QTest::newRow("period drops its decimals") << "EditPeriodeTimer" << "708279.9" << qint64(708279);
-        QTest::newRow("period stops at a letter") << "EditPeriodeTimer" << "12abc" << qint64(12);
-        QTest::newRow("negative period is two's complement") << "EditPeriodeTimer" << "-1" << qint64(4294967295);
-        QTest::newRow("period from 19 characters only") << "EditPeriodeTimer" << "0000000000000000001999"
-                                                        << qint64(1);
-        QTest::newRow("steps per turn -1") << "EditPasParTour" << "-1" << qint64(4294967295);
-        QTest::newRow("quartz") << "EditFrequenceQuartz" << "20000000" << qint64(20000000);
+        QTest::newRow("PEC slices 256 wraps to 0") << "EditTranchePec"
+                                                   << "256" << qint64(0);
+        QTest::newRow("PEC slices -1 is 255") << "EditTranchePec"
+                                              << "-1" << qint64(255);
+        QTest::newRow("steps per slice 65536 wraps") << "EditPasParTranche"
+                                                     << "65536" << qint64(0);
+        QTest::newRow("steps per slice 70000") << "EditPasParTranche"
+                                               << "70000" << qint64(4464);
+        QTest::newRow("period drops its decimals") << "EditPeriodeTimer"
+                                                   << "708279.9" << qint64(708279);
+        QTest::newRow("period stops at a letter") << "EditPeriodeTimer"
+                                                  << "12abc" << qint64(12);
+        QTest::newRow("negative period is two's complement") << "EditPeriodeTimer"
+                                                             << "-1" << qint64(4294967295);
+        QTest::newRow("period from 19 characters only") << "EditPeriodeTimer"
+                                                        << "0000000000000000001999" << qint64(1);
+        QTest::newRow("steps per turn -1") << "EditPasParTour"
+                                           << "-1" << qint64(4294967295);
+        QTest::newRow("quartz") << "EditFrequenceQuartz"
+                                << "20000000" << qint64(20000000);
         // Text without a number keeps what the field held.
-        QTest::newRow("empty period keeps") << "EditPeriodeTimer" << "" << qint64(708279);
-        QTest::newRow("letters keep PEC slices") << "EditTranchePec" << "abc" << qint64(0);
-        QTest::newRow("empty steps per slice keeps") << "EditPasParTranche" << "" << qint64(45);
-        QTest::newRow("empty steps per turn keeps") << "EditPasParTour" << "" << qint64(25600);
+        QTest::newRow("empty period keeps") << "EditPeriodeTimer"
+                                            << "" << qint64(708279);
+        QTest::newRow("letters keep PEC slices") << "EditTranchePec"
+                                                 << "abc" << qint64(0);
+        QTest::newRow("empty steps per slice keeps") << "EditPasParTranche"
+                                                     << "" << qint64(45);
+        QTest::newRow("empty steps per turn keeps") << "EditPasParTour"
+                                                    << "" << qint64(25600);
     }
     void typedIntegersAreStored()
     {
@@ -66,11 +76,21 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<float>("perPas");
-        QTest::newRow("no steps per turn") << "EditPasParTour" << "0" << "99999997952.000" << 100000000.0f;
-        QTest::newRow("11520 steps") << "EditPasParTour" << "11520" << "51.941" << 598.36181640625f / 11520;
-        QTest::newRow("slower worm") << "EditDureeTour" << "1196.7236" << "46.747" << 1196.7236f / 25600;
-        QTest::newRow("comma stops the number") << "EditDureeTour" << "598,36" << "23.359" << 598.0f / 25600;
-        QTest::newRow("empty duration keeps it") << "EditDureeTour" << "" << "23.374" << 598.36181640625f / 25600;
+        QTest::newRow("no steps per turn") << "EditPasParTour"
+                                           << "0"
+                                           << "99999997952.000" << 100000000.0f;
+        QTest::newRow("11520 steps") << "EditPasParTour"
+                                     << "11520"
+                                     << "51.941" << 598.36181640625f / 11520;
+        QTest::newRow("slower worm") << "EditDureeTour"
+                                     << "1196.7236"
+                                     << "46.747" << 1196.7236f / 25600;
+        QTest::newRow("comma stops the number") << "EditDureeTour"
+                                                << "598,36"
+                                                << "23.359" << 598.0f / 25600;
+        QTest::newRow("empty duration keeps it") << "EditDureeTour"
+                                                 << ""
+                                                 << "23.374" << 598.36181640625f / 25600;
     }
     void timePerStepFollows()
     {

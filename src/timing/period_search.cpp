@@ -4,6 +4,7 @@
 #include "config/number_text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace korval
@@ -26,15 +27,39 @@ std::vector<Candidate> searchCandidates(const SearchSetup& s)
 {
     const Extended P = s.P;
     const Extended T = s.T;
+    const std::uint64_t N = s.N;
+    const double Td = s.T;
     const std::int32_t first = roundToInt32(divide(multiply(32000.0L, T), T));
+    // P of 0 makes N, n and m 0: the first candidate's error is 0 / 0.
+    if (first > s.L && P == 0) throw FloatingPointError(FpFault::InvalidOperation);
+
+    // Past that check nothing in the loop can fault: k stays within 1..32000,
+    // T is a positive float and N lies below 2^32. The loop keeps extended
+    // precision where it changes the result (N / k, and the error) and uses
+    // doubles where every value is exact in them: q + 0.5 (q < 2^32), n x k x T
+    // (at most 22 + 24 significant bits) and k x T + 0.5 (15 + 24 bits). That
+    // spares the x87 integer conversions, which cost more than the divisions.
+    // Far enough above the threshold that no rounding of the division can
+    // bring an error back under it.
+    constexpr Extended kClearlyRejected = 0.000501L;
     std::vector<Candidate> accepted;
+    accepted.reserve(512);
     for (std::int32_t k = first; k > s.L; --k) {
-        const double q = toDouble(divide(static_cast<Extended>(s.N), static_cast<Extended>(k)));
-        const std::int32_t n = roundToInt32(q);
-        const double m = toDouble(multiply(multiply(n, k), T));
-        const std::int32_t period = roundToInt32(multiply(k, T));
-        const double e = std::fabs(toDouble(divide(P - m, P)));
-        if (e > kAcceptedError || n >= kMaxInterruptsPerStep) continue;
+        // n = N / k rounded half up. N / k is a fraction of denominator k, so
+        // it is either exactly a half-integer or at least 1 / 2k away from one,
+        // far more than the rounding of the division to extended and then to
+        // a double can move it: integer arithmetic gives the same n.
+        const auto n =
+            static_cast<std::int32_t>((2 * N + std::uint64_t(k)) / (2 * std::uint64_t(k)));
+        if (n >= kMaxInterruptsPerStep) continue; // rejected whatever its error
+        const double m = static_cast<double>(n * k) * Td;
+        const Extended gap = P - m;
+        // Most candidates miss by far: a product tells them apart, and only the
+        // rest pay for the division that gives the error as it is shown.
+        if (std::fabs(gap) > kClearlyRejected * std::fabs(P)) continue;
+        const double e = std::fabs(static_cast<double>(gap / P));
+        if (e > kAcceptedError) continue;
+        const auto period = static_cast<std::int32_t>(static_cast<std::int64_t>(k * Td + 0.5));
         accepted.push_back({period, e, k, n});
     }
     // k runs downward and a newcomer goes in front of equal errors, so ties
@@ -45,9 +70,42 @@ std::vector<Candidate> searchCandidates(const SearchSetup& s)
     return accepted;
 }
 
+namespace
+{
+// printf's "% Nd": a blank in place of a plus sign, right-aligned in N.
+void appendBlankSigned(std::string& out, std::int32_t value, int width)
+{
+    char digits[16];
+    char* at = digits;
+    if (value >= 0) *at++ = ' ';
+    at = std::to_chars(at, digits + sizeof digits, value).ptr;
+    const int length = int(at - digits);
+    if (length < width) out.append(std::size_t(width - length), ' ');
+    out.append(digits, std::size_t(at - digits));
+}
+} // namespace
+
+// "% 8d   %4.2e  % 5d X % 3d -- % 3dX", built piece by piece: the list of a
+// search can hold thousands of lines, and to_chars gives the same correctly
+// rounded digits as printf at a fraction of its cost.
 std::string candidateLine(const Candidate& c)
 {
-    return formatLong("% 8d   %4.2e  % 5d X % 3d -- % 3dX", c.period, c.error, c.k, c.n, c.n * 8);
+    std::string line;
+    line.reserve(48);
+    appendBlankSigned(line, c.period, 8);
+    line += "   ";
+    char error[32];
+    const char* end =
+        std::to_chars(error, error + sizeof error, c.error, std::chars_format::scientific, 2).ptr;
+    line.append(error, std::size_t(end - error)); // never shorter than the width of 4
+    line += "  ";
+    appendBlankSigned(line, c.k, 5);
+    line += " X ";
+    appendBlankSigned(line, c.n, 3);
+    line += " -- ";
+    appendBlankSigned(line, c.n * 8, 3);
+    line += 'X';
+    return line;
 }
 
 std::vector<std::string> candidateLines(const std::vector<Candidate>& candidates)

@@ -6,7 +6,10 @@
 
 #include <QtTest>
 
+#include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <vector>
 
 using namespace korval;
 
@@ -22,6 +25,41 @@ QStringList search(std::uint32_t quartz, float duree, std::uint32_t pas)
          candidateLines(searchCandidates(prepareSearch(quartz, duree, pas))))
         out << QString::fromStdString(line);
     return out;
+}
+
+// The search written out step by step: every operation in extended
+// precision through the checked helpers, the ranking array pre-filled with the
+// threshold, each line inserted in front of the first entry not below its
+// error, and the line printed with printf's format.
+QStringList referenceSearch(std::uint32_t quartz, float duree, std::uint32_t pas)
+{
+    std::vector<double> ranking(65535, 0.0005);
+    int count = 0;
+    const float T = quartz != 0 ? toFloat(divide(4000000000.0L, Extended(quartz))) : 10000000000.0f;
+    const float P = toFloat(divide(multiply(duree, 1000000000.0L), Extended(pas)));
+    const auto N = std::uint32_t(roundToInt32(divide(P, T)));
+    const std::int32_t L = roundToInt32(divide(300000.0L, T));
+    QStringList lines;
+    for (std::int32_t k = roundToInt32(divide(multiply(32000.0L, T), T)); k > L; --k) {
+        const double q = toDouble(divide(Extended(N), Extended(k)));
+        const std::int32_t n = roundToInt32(q);
+        const double m = toDouble(multiply(multiply(n, k), T));
+        const std::int32_t period = roundToInt32(multiply(k, T));
+        const double e = std::fabs(toDouble(divide(P - m, P)));
+        if (e > 0.0005 || n >= 128) continue;
+        int j = 0;
+        while (ranking[std::size_t(j)] < e)
+            ++j;
+        for (int i = count; i > j; --i)
+            ranking[std::size_t(i)] = ranking[std::size_t(i - 1)];
+        ranking[std::size_t(j)] = e;
+        char line[64];
+        std::snprintf(line, sizeof line, "% 8d   %4.2e  % 5d X % 3d -- % 3dX", period, e, k, n,
+                      n * 8);
+        lines.insert(j, QString::fromLatin1(line));
+        ++count;
+    }
+    return lines;
 }
 
 quint32 bitsOf(float f)
@@ -141,6 +179,29 @@ private slots:
         } catch (const FloatingPointError& e) {
             QCOMPARE(int(e.fault()), fault);
         }
+    }
+
+    void agreesWithTheStepByStepSearch_data()
+    {
+        QTest::addColumn<quint32>("quartz");
+        QTest::addColumn<float>("duree");
+        QTest::addColumn<quint32>("pas");
+        for (quint32 quartz : {4000000u, 8000000u, 12000000u, 14745600u, 20000000u})
+            for (float duree : {598.36181640625f, 86164.09f, 1196.7236f, 55090.0f})
+                for (quint32 pas : {25600u, 11520u, 180065u, 777u})
+                    QTest::addRow("%u Hz, %g s, %u steps", quartz, double(duree), pas)
+                        << quartz << duree << pas;
+        // Slow quartz ticks reach k = 1, where n wraps to a negative value.
+        QTest::newRow("5 kHz, negative turn") << 5000u << -598.36181640625f << 25600u;
+        QTest::newRow("1 Hz, negative turn") << 1u << -86164.09f << 11520u;
+        QTest::newRow("6 kHz, one step a turn") << 6000u << 1.0e6f << 1u;
+    }
+    void agreesWithTheStepByStepSearch()
+    {
+        QFETCH(quint32, quartz);
+        QFETCH(float, duree);
+        QFETCH(quint32, pas);
+        QCOMPARE(search(quartz, duree, pas), referenceSearch(quartz, duree, pas));
     }
 
     void lineReadsBack()

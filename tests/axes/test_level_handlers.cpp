@@ -23,27 +23,6 @@ QString v1RatioText(Axis axis)
     return axis == Axis::AD ? QStringLiteral("  1.00") : QStringLiteral("1.00");
 }
 
-// Reaches a box the way its user does: typed when it is shown, written from
-// code (which runs its change handler) when it is hidden.
-void enter(ShownForm& form, QLineEdit* box, const QString& text)
-{
-    if (box->isVisible())
-        typeInto(box, text);
-    else
-        form->writeText(box, text);
-}
-
-// A click with the mouse on a shown half-step box, a programmatic click on a
-// hidden one; either way the box's click handler runs.
-void toggle(QCheckBox* box)
-{
-    if (box->isVisible())
-        QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier,
-                          QPoint(box->height() / 2, box->height() / 2));
-    else
-        box->click();
-}
-
 // Everything a drive shows and stores, one line per level, so that a change
 // anywhere in it shows up in a comparison.
 QStringList describeDrive(const ShownForm& form, Axis axis)

@@ -36,25 +36,6 @@ QByteArray withBytes(QByteArray table, int at, std::initializer_list<int> values
     return table;
 }
 
-// Reaches a box the way its user does: typed when it is shown, written from
-// code (which runs its change handler) when it is hidden.
-void enter(ShownForm& form, QLineEdit* box, const QString& text)
-{
-    if (box->isVisible())
-        typeInto(box, text);
-    else
-        form->writeText(box, text);
-}
-
-void toggle(QCheckBox* box)
-{
-    if (box->isVisible())
-        QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier,
-                          QPoint(box->height() / 2, box->height() / 2));
-    else
-        box->click();
-}
-
 // The derived displays of the levels: X of AD and De, ms of the focuser.
 QStringList levelDisplays(const ShownForm& form)
 {

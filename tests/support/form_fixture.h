@@ -79,6 +79,27 @@ inline void typeInto(QLineEdit* box, const QString& text)
         QTest::keyClicks(box, text);
 }
 
+// Reaches a box the way its user does: typed when it is shown, written from
+// code (which runs its change handler) when it is hidden.
+inline void enter(ShownForm& form, QLineEdit* box, const QString& text)
+{
+    if (box->isVisible())
+        typeInto(box, text);
+    else
+        form->writeText(box, text);
+}
+
+// A mouse click on a shown half-step box, a programmatic click on a hidden
+// one; either way the box's click handler runs.
+inline void toggle(QCheckBox* box)
+{
+    if (box->isVisible())
+        QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier,
+                          QPoint(box->height() / 2, box->height() / 2));
+    else
+        box->click();
+}
+
 inline QByteArray bytesOf(const korval::ConfigRecord& record)
 {
     return QByteArray(reinterpret_cast<const char*>(record.bytes().data()),

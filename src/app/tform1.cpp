@@ -4,7 +4,6 @@
 #include "app/file_store.h"
 #include "app/user_dialogs.h"
 #include "axes/drive_settings.h"
-#include "config/fp_fault.h"
 #include "ui_tform1.h"
 
 #include <QCheckBox>
@@ -157,13 +156,9 @@ void TForm1::scaleLayout()
     const auto scaled = [this](int v) { return int(std::lround(v * m_scale)); };
     const QList<QWidget*> widgets = findChildren<QWidget*>();
     for (QWidget* w : widgets) {
-        if (!w->objectName().startsWith(QLatin1String("Edit")) &&
-            !w->objectName().startsWith(QLatin1String("Label")) &&
-            !w->objectName().startsWith(QLatin1String("CheckBox")) &&
-            !w->objectName().startsWith(QLatin1String("GroupBox")) &&
-            !w->objectName().startsWith(QLatin1String("Button")) &&
-            !w->objectName().startsWith(QLatin1String("ListBox")))
-            continue; // the list's viewport and scroll bars follow their owner
+        // The controls of the layout sit on the window or in a group box; the
+        // list's own parts follow their owner.
+        if (w->parentWidget() != this && !qobject_cast<QGroupBox*>(w->parentWidget())) continue;
         const QRect g = w->geometry();
         QRect r(scaled(g.x()), scaled(g.y()), scaled(g.width()), scaled(g.height()));
         if (auto* label = qobject_cast<QLabel*>(w))
@@ -185,9 +180,7 @@ void TForm1::guarded(const std::function<void()>& handler)
     if (!handler) return;
     try {
         handler();
-    } catch (const FloatingPointError& error) {
-        showError(QString::fromUtf8(error.what()));
-    } catch (const std::exception& error) {
+    } catch (const std::exception& error) { // FloatingPointError above all
         showError(QString::fromUtf8(error.what()));
     }
 }

@@ -35,30 +35,33 @@ std::vector<Candidate> searchCandidates(const SearchSetup& s)
 
     // Past that check nothing in the loop can fault: k stays within 1..32000,
     // T is a positive float and N lies below 2^32. The loop keeps extended
-    // precision where it changes the result (N / k, and the error) and uses
-    // doubles where every value is exact in them: q + 0.5 (q < 2^32), n x k x T
-    // (at most 22 + 24 significant bits) and k x T + 0.5 (15 + 24 bits). That
-    // spares the x87 integer conversions, which cost more than the divisions.
+    // precision where it changes the result and uses exact shortcuts elsewhere.
+    //
     // Far enough above the threshold that no rounding of the division can
     // bring an error back under it.
     constexpr Extended kClearlyRejected = 0.000501L;
     std::vector<Candidate> accepted;
     accepted.reserve(512);
     for (std::int32_t k = first; k > s.L; --k) {
-        // n = N / k rounded half up. N / k is a fraction of denominator k, so
-        // it is either exactly a half-integer or at least 1 / 2k away from one,
-        // far more than the rounding of the division to extended and then to
-        // a double can move it: integer arithmetic gives the same n.
-        const auto n =
-            static_cast<std::int32_t>((2 * N + std::uint64_t(k)) / (2 * std::uint64_t(k)));
+        // n = N / k rounded half up, its low 32 bits. N / k is a fraction of
+        // denominator k: either exactly a half-integer or at least 1 / 2k away
+        // from one, far more than rounding it to extended and then to a double
+        // can move it, so integer arithmetic gives the same n.
+        const auto n = static_cast<std::int32_t>(
+            static_cast<std::uint32_t>((2 * N + std::uint64_t(k)) / (2 * std::uint64_t(k))));
         if (n >= kMaxInterruptsPerStep) continue; // rejected whatever its error
-        const double m = static_cast<double>(n * k) * Td;
+        // For 0 <= n < 128, n x k x T has at most 22 + 24 significant bits and
+        // is exact in a double; a wrapped, negative n (N / k of 2^31 or more)
+        // takes the extended product.
+        const double m = n >= 0 ? static_cast<double>(n * k) * Td
+                                : static_cast<double>(static_cast<Extended>(n) * k * T);
         const Extended gap = P - m;
         // Most candidates miss by far: a product tells them apart, and only the
         // rest pay for the division that gives the error as it is shown.
         if (std::fabs(gap) > kClearlyRejected * std::fabs(P)) continue;
         const double e = std::fabs(static_cast<double>(gap / P));
         if (e > kAcceptedError) continue;
+        // k x T + 0.5 has at most 15 + 24 significant bits: exact in a double.
         const auto period = static_cast<std::int32_t>(static_cast<std::int64_t>(k * Td + 0.5));
         accepted.push_back({period, e, k, n});
     }
@@ -103,7 +106,8 @@ std::string candidateLine(const Candidate& c)
     line += " X ";
     appendBlankSigned(line, c.n, 3);
     line += " -- ";
-    appendBlankSigned(line, c.n * 8, 3);
+    // n x 8 as a 32-bit product, wrapping as the controller's int would.
+    appendBlankSigned(line, static_cast<std::int32_t>(static_cast<std::uint32_t>(c.n) * 8u), 3);
     line += 'X';
     return line;
 }

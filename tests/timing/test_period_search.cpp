@@ -55,7 +55,7 @@ QStringList referenceSearch(std::uint32_t quartz, float duree, std::uint32_t pas
         ranking[std::size_t(j)] = e;
         char line[64];
         std::snprintf(line, sizeof line, "% 8d   %4.2e  % 5d X % 3d -- % 3dX", period, e, k, n,
-                      n * 8);
+                      std::int32_t(std::uint32_t(n) * 8u));
         lines.insert(j, QString::fromLatin1(line));
         ++count;
     }

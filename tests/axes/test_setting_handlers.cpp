@@ -12,23 +12,6 @@ using namespace korval;
 namespace
 {
 
-// The table the controller finds at 0x7C00 when nothing has been changed.
-QByteArray factoryTable()
-{
-    return QByteArray::fromHex("45 23 B7 CE 0A 00 00 21 10 08 06 04 02 01 00 21"
-                               "10 08 06 04 02 01 00 21 10 08 06 04 02 01 64 00"
-                               "64 00 05 2D 00 00 86 93 9D A7 B3 A1 CD E0 F7 DE"
-                               "BC");
-}
-
-ConfigRecord factoryRecord()
-{
-    const QByteArray bytes = factoryTable();
-    ConfigRecord record;
-    std::copy(bytes.begin(), bytes.end(), record.bytes().begin());
-    return record;
-}
-
 QByteArray withBytes(QByteArray table, int at, std::initializer_list<int> values)
 {
     for (int value : values)

@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 // Answers the dialogs from queues and records every message box.
@@ -104,6 +105,24 @@ inline QByteArray bytesOf(const korval::ConfigRecord& record)
 {
     return QByteArray(reinterpret_cast<const char*>(record.bytes().data()),
                       int(record.bytes().size()));
+}
+
+// The table the controller finds at 0x7C00 when nothing has been changed,
+// written out by hand rather than taken from the code under test.
+inline QByteArray factoryTable()
+{
+    return QByteArray::fromHex("45 23 B7 CE 0A 00 00 21 10 08 06 04 02 01 00 21"
+                               "10 08 06 04 02 01 00 21 10 08 06 04 02 01 64 00"
+                               "64 00 05 2D 00 00 86 93 9D A7 B3 A1 CD E0 F7 DE"
+                               "BC");
+}
+
+inline korval::ConfigRecord factoryRecord()
+{
+    const QByteArray bytes = factoryTable();
+    korval::ConfigRecord record;
+    std::copy(bytes.begin(), bytes.end(), record.bytes().begin());
+    return record;
 }
 
 inline QByteArray defaultRecordBytes()

@@ -1,25 +1,28 @@
-# The core library is shared with the command-line companion and must stay free
-# of Qt. It is never given Qt's include paths, and this check stops the
-# configuration as soon as one of its sources names a Qt header.
+# The core library is shared by the window and the command-line companion and
+# must stay free of Qt. It is never given Qt's include paths, and this check
+# stops the configuration as soon as a file of a core folder names a Qt header
+# or a core folder holds a source the core library does not build.
 function(korval_forbid_qt target)
     get_target_property(sources ${target} SOURCES)
     get_target_property(source_dir ${target} SOURCE_DIR)
+    set(built "")
     foreach(source IN LISTS sources)
         if(NOT IS_ABSOLUTE "${source}")
             set(source "${source_dir}/${source}")
         endif()
-        file(STRINGS "${source}" hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](Q[A-Za-z]|qt)")
-        if(hits)
-            message(FATAL_ERROR "${source} includes a Qt header (${hits}); the core library must not use Qt")
-        endif()
-        # Headers beside the source are checked as well.
-        string(REGEX REPLACE "\\.cpp$" ".h" header "${source}")
-        if(EXISTS "${header}")
-            file(STRINGS "${header}" hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](Q[A-Za-z]|qt)")
+        list(APPEND built "${source}")
+    endforeach()
+    foreach(folder IN LISTS ARGN)
+        file(GLOB files "${source_dir}/${folder}/*.cpp" "${source_dir}/${folder}/*.h")
+        foreach(file IN LISTS files)
+            file(STRINGS "${file}" hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](Q[A-Za-z]|qt|ui_)")
             if(hits)
-                message(FATAL_ERROR "${header} includes a Qt header (${hits}); the core library must not use Qt")
+                message(FATAL_ERROR "${file} includes a Qt header (${hits}); the core library must not use Qt")
             endif()
-        endif()
+            if(file MATCHES "\\.cpp$" AND NOT file IN_LIST built)
+                message(FATAL_ERROR "${file} lies in the core folder ${folder}/ but is not part of ${target}")
+            endif()
+        endforeach()
     endforeach()
     get_target_property(libs ${target} LINK_LIBRARIES)
     if(libs AND libs MATCHES "Qt")

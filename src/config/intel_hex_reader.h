@@ -1,0 +1,20 @@
+#pragma once
+// Reading an Intel HEX image back, for instance a dump of the controller's
+// program memory, to recover the configuration table it holds at 0x7C00.
+
+#include "config_record.h"
+
+#include <string>
+#include <string_view>
+
+namespace korval
+{
+
+// Reads record types 00 (data), 01 (end), 02 (extended segment address) and
+// 04 (extended linear address), with CR LF or LF line ends, verifying every
+// checksum. The 49 bytes at 0x7C00 must all be present and framed by the two
+// markers. On failure `record` is left as it was and `error` says, in French,
+// which line is wrong or what is missing.
+bool readHexImage(std::string_view text, ConfigRecord& record, std::string& error);
+
+} // namespace korval

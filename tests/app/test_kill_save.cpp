@@ -1,0 +1,105 @@
+// A process killed at any moment of a save leaves each target with its old
+// bytes or its new ones: the window saves in a loop in a child process, which
+// is killed at random moments, and both files are checked after every kill.
+
+#include "config/config_record.h"
+#include "config/intel_hex.h"
+#include "config/parameter_file.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+using namespace korval;
+
+namespace
+{
+struct Saved {
+    QByteArray kv2;
+    QByteArray hex;
+};
+
+// What the victim writes when JeuAD holds `jeu`.
+Saved savedWith(std::uint16_t jeu)
+{
+    ConfigRecord record;
+    DriveParameters drive;
+    loadFactoryDefaults(record, drive);
+    record.setJeuAD(jeu);
+    const ParameterFileBytes bytes = serializeParameterFile(record, drive);
+    return {QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size())),
+            QByteArray::fromStdString(exportHexText(record).text)};
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+bool runVictim(QProcess& victim, const QString& folder, const QStringList& more = {})
+{
+    victim.setStandardOutputFile(QProcess::nullDevice()); // the HEX echo
+    victim.start(QStringLiteral(KORVAL_SAVE_LOOP), QStringList{folder} + more);
+    return victim.waitForStarted(10000);
+}
+} // namespace
+
+class TestKillSave : public QObject
+{
+    Q_OBJECT
+private slots:
+    void killedSavesLeaveOldOrNewBytes()
+    {
+        const Saved first = savedWith(100);
+        const Saved second = savedWith(200);
+        QTemporaryDir dir;
+        const QString kv2 = dir.filePath("monture.kv2");
+        const QString hex = dir.filePath("monture.hex");
+        {
+            QProcess victim; // one complete save, so that both files exist
+            QVERIFY(runVictim(victim, dir.path(), {"1"}));
+            QVERIFY(victim.waitForFinished(30000));
+            QCOMPARE(readAll(kv2), first.kv2);
+        }
+
+        QRandomGenerator generator(20261209); // fixed generator state: the same moments every run
+        int seenFirst = 0;
+        int seenSecond = 0;
+        for (int round = 0; round < 60; ++round) {
+            QProcess victim;
+            QVERIFY(runVictim(victim, dir.path()));
+            victim.setReadChannel(QProcess::StandardError);
+            QVERIFY(victim.waitForReadyRead(30000)); // "ready": saving from now on
+            QTest::qSleep(int(generator.bounded(25)));
+            QThread::usleep(generator.bounded(1000));
+            ::kill(pid_t(victim.processId()), SIGKILL);
+            QVERIFY(victim.waitForFinished(10000));
+            QCOMPARE(victim.exitStatus(), QProcess::CrashExit);
+
+            const QByteArray kv2Now = readAll(kv2);
+            const QByteArray hexNow = readAll(hex);
+            QVERIFY2(kv2Now == first.kv2 || kv2Now == second.kv2, qPrintable(kv2Now.toHex()));
+            QVERIFY2(hexNow == first.hex || hexNow == second.hex, hexNow.constData());
+            (kv2Now == first.kv2 ? seenFirst : seenSecond)++;
+        }
+        // The kills fell at different moments of the loop.
+        QVERIFY(seenFirst > 0 && seenSecond > 0);
+
+        // A save that runs to its end clears what the killed ones left behind.
+        QProcess last;
+        QVERIFY(runVictim(last, dir.path(), {"2"}));
+        QVERIFY(last.waitForFinished(30000));
+        QCOMPARE(last.exitCode(), 0);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 (QStringList{"monture.hex", "monture.kv2"}));
+        QCOMPARE(readAll(kv2), second.kv2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestKillSave)
+#include "test_kill_save.moc"

@@ -48,6 +48,8 @@ QString systemReason(int error)
         return tr("erreur d'entrée-sortie");
     case ELOOP:
         return tr("trop de liens symboliques");
+    case ENOTDIR:
+        return tr("un élément du chemin n'est pas un dossier");
     case ENAMETOOLONG:
         return tr("le nom est trop long");
     default:
@@ -197,6 +199,14 @@ bool FileStore::writeAtomically(const QString& path, const QByteArray& data, QSt
     if (info.isSymLink() && info.exists()) info = QFileInfo(info.canonicalFilePath());
     if (info.isDir()) {
         reason = tr("un dossier porte ce nom");
+        return false;
+    }
+    // A pipe or a device of that name is not the user's file: never replaced.
+    struct stat existing {
+    };
+    if (::stat(native(info.absoluteFilePath()).constData(), &existing) == 0 &&
+        !S_ISREG(existing.st_mode)) {
+        reason = tr("c'est %1").arg(kindOf(existing.st_mode));
         return false;
     }
     if (info.exists() && (!info.isWritable() || ownerLacks(info, QFileDevice::WriteOwner))) {

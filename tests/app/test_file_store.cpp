@@ -80,6 +80,21 @@ private slots:
         QCOMPARE(data, QByteArray("untouched"));
     }
 
+    void aPipeIsNotReplaced()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("x.kv2");
+        make("named pipe", path, dir.path());
+        QString reason;
+        QVERIFY(!FileStore().writeAtomically(path, "new", reason));
+        QCOMPARE(reason, QStringLiteral("c'est un tube nommé"));
+        QVERIFY(!QFileInfo(path).isFile());
+        QCOMPARE(
+            QDir(dir.path())
+                .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+            QStringList{"x.kv2"});
+    }
+
     void aDeviceIsRefused()
     {
         QByteArray data;

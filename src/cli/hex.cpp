@@ -3,6 +3,7 @@
 #include "cli/cli_common.h"
 #include "cli/verbs.h"
 #include "config/intel_hex.h"
+#include "config/parameter_file.h"
 
 using namespace korval;
 
@@ -33,6 +34,12 @@ int runHex(const QStringList& arguments)
     if (!args.has("-o")) {
         out(text);
         return kSuccess;
+    }
+    if (!args.value("-o").endsWith(QLatin1String(kHexExtension))) {
+        // A slip such as "-o monture.kv2" would put text over the parameter file.
+        fail("hex", QStringLiteral("%1 : le fichier HEX doit finir par « .hex »")
+                        .arg(quotedPath(args.value("-o"))));
+        return kFailure;
     }
     if (!writeFile(args.value("-o"), QByteArray::fromStdString(text), message)) {
         fail("hex", message);

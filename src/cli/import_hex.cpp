@@ -4,6 +4,9 @@
 #include "cli/cli_common.h"
 #include "cli/verbs.h"
 #include "config/intel_hex_reader.h"
+#include "config/parameter_file.h"
+
+#include <QFileInfo>
 
 using namespace korval;
 
@@ -57,6 +60,17 @@ int runImportHex(const QStringList& arguments)
                       error)) {
         fail("import-hex", quotedPath(image) + " : " + QString::fromStdString(error) +
                                QStringLiteral(" ; rien n'est écrit"));
+        return kFailure;
+    }
+    // The .hex written beside the output must not replace the image itself:
+    // a whole memory dump would give way to the 214 bytes of the table.
+    const QString hexBeside =
+        QString::fromStdString(replaceExtension(args.value("-o").toStdString(), kHexExtension));
+    if (QFileInfo(hexBeside).canonicalFilePath() == QFileInfo(image).canonicalFilePath()) {
+        fail("import-hex",
+             QStringLiteral("%1 : le fichier HEX écrit à côté de %2 remplacerait l'image lue ; "
+                            "choisissez un autre nom de sortie")
+                 .arg(quotedPath(image), quotedPath(args.value("-o"))));
         return kFailure;
     }
     if (!saveParameterFile(args.value("-o"), record, drive, message)) {

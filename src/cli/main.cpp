@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdio>
+
 namespace
 {
 const char* const kHelp =
@@ -63,8 +65,16 @@ int main(int argc, char** argv)
         cli::out(std::string("korvalset24-cli ") + KORVAL_VERSION + "\n");
         return cli::kSuccess;
     }
-    for (const Verb& candidate : kVerbs)
-        if (verb == QLatin1String(candidate.name)) return candidate.run(arguments);
+    for (const Verb& candidate : kVerbs) {
+        if (verb != QLatin1String(candidate.name)) continue;
+        const int status = candidate.run(arguments);
+        // A full disk behind a redirection must not pass for success.
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            cli::fail(candidate.name, QStringLiteral("écriture impossible sur la sortie standard"));
+            return cli::kFailure;
+        }
+        return status;
+    }
     cli::fail("",
               QStringLiteral("verbe inconnu « %1 » (voir « korvalset24-cli --help »)").arg(verb));
     return cli::kFailure;

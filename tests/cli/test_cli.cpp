@@ -162,6 +162,10 @@ private slots:
         row("short base", {"import-hex", "m.hex", "-o", "i.kv2", "--base", "short.kv2"}, 2, "",
             "« short.kv2 »", none);
         row("hex to read-only", {"hex", "m.kv2", "-o", "out-ro.hex"}, 2, "", "lecture seule", none);
+        row("hex over the .kv2", {"hex", "m.kv2", "-o", "p.kv2"}, 2, "", "doit finir par « .hex »",
+            none);
+        row("import over its own image", {"import-hex", "m.hex", "-o", "m.kv2"}, 2, "",
+            "remplacerait l'image lue", none);
         row("diff one file", {"diff", "m.kv2"}, 2, "", "deux fichiers", none);
         row("diff missing", {"diff", "m.kv2", "none.kv2"}, 2, "", "« none.kv2 »", none);
         row("check missing", {"check", "none.kv2"}, 2, "", "« none.kv2 »", none);
@@ -281,6 +285,20 @@ private slots:
         QCOMPARE(QString::number(best.value("erreur").toDouble(), 'e', 2), QString("1.15e-06"));
         QCOMPARE(best.value("deriveSecondesParJour").toDouble(),
                  best.value("erreur").toDouble() * 86400);
+    }
+
+    // A redirection onto a full disk is a failed write, not a success.
+    void fullStandardOutputFails()
+    {
+        QTemporaryDir temporary;
+        fillFolder(QDir(temporary.path()));
+        QProcess process;
+        process.setWorkingDirectory(temporary.path());
+        process.setStandardOutputFile("/dev/full");
+        process.start(QStringLiteral(KORVAL_CLI), {"hex", "m.kv2"});
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 2);
+        QVERIFY(process.readAllStandardError().contains("sortie standard"));
     }
 
     // It must start on a machine without a display: no GUI library at all.

@@ -5,6 +5,7 @@
 #include "config/parameter_file.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <clocale>
@@ -15,6 +16,11 @@ using namespace korval;
 
 namespace cli
 {
+
+namespace
+{
+constexpr qint64 kMaxRestoredBytes = 1024 * 1024;
+} // namespace
 
 std::string text(const char* format, ...)
 {
@@ -173,13 +179,26 @@ bool saveParameterFile(const QString& path, const ConfigRecord& record,
                       .arg(quotedPath(path));
         return false;
     }
+    // Kept so that a refused .hex does not leave a new .kv2 beside an old .hex.
+    const bool existed = QFileInfo::exists(path);
+    QByteArray previous;
+    QString ignored;
+    const bool restorable =
+        !existed || FileStore().read(path, kMaxRestoredBytes, previous, ignored);
     const ParameterFileBytes bytes = serializeParameterFile(record, drive);
     if (!writeFile(path, QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size())),
                    message))
         return false;
     const QString hexName =
         QString::fromStdString(replaceExtension(path.toStdString(), kHexExtension));
-    return writeFile(hexName, QByteArray::fromStdString(exportHexText(record).text), message);
+    if (writeFile(hexName, QByteArray::fromStdString(exportHexText(record).text), message))
+        return true;
+    QString unused;
+    const bool restored = restorable && previous.size() < kMaxRestoredBytes &&
+                          (existed ? writeFile(path, previous, unused) : QFile::remove(path));
+    message += restored ? QStringLiteral(" ; %1 reste comme avant").arg(quotedPath(path))
+                        : QStringLiteral(" ; %1 est pourtant écrit").arg(quotedPath(path));
+    return false;
 }
 
 } // namespace cli

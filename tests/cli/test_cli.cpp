@@ -54,7 +54,9 @@ void fillFolder(const QDir& dir)
     put(dir.filePath("bad.hex"), QByteArray(kDefaultHex).replace("2116\r", "2117\r"));
     put(dir.filePath("ro.kv2"), defaultFile());
     put(dir.filePath("out-ro.hex"), "old");
-    for (const char* name : {"ro.kv2", "out-ro.hex"})
+    put(dir.filePath("k.kv2"), defaultFile());
+    put(dir.filePath("k.hex"), kDefaultHex);
+    for (const char* name : {"ro.kv2", "out-ro.hex", "k.hex"})
         QFile::setPermissions(dir.filePath(name), QFile::ReadOwner | QFile::ReadGroup);
     dir.mkdir("dir.kv2");
 }
@@ -142,7 +144,10 @@ private slots:
         row("read-only target", {"set", "m.kv2", "JeuAD=1", "-o", "ro.kv2"}, 2, "",
             "« ro.kv2 » : le fichier est en lecture seule", none);
         row("read-only HEX beside", {"set", "m.kv2", "JeuAD=1", "-o", "out-ro.kv2"}, 2, "",
-            "« out-ro.hex » : le fichier est en lecture seule", {"out-ro.kv2"});
+            "« out-ro.hex » : le fichier est en lecture seule ; « out-ro.kv2 » reste comme avant",
+            none);
+        row("read-only HEX in place", {"set", "k.kv2", "JeuAD=1"}, 2, "",
+            "« k.hex » : le fichier est en lecture seule ; « k.kv2 » reste comme avant", none);
         row("division by zero", {"search", "--steps", "0"}, 2, "",
             "search : Division par zéro en virgule flottante.\n", none);
         row("invalid operation", {"search", "--turn", "0"}, 2, "",

@@ -92,7 +92,6 @@ private slots:
         // Success.
         row("defaults", {"defaults", "-o", "new.kv2"}, 0, "", "", {"new.kv2", "new.hex"});
         row("show", {"show", "m.kv2"}, 0, "25600, soit 23.374 ms par pas", "", none);
-        row("show hold", {"show", "m.kv2"}, 0, "3.54 ms, soit 5 périodes IT", "", none);
         row("set -o", {"set", "m.kv2", "JeuAD=120", "-o", "out.kv2"}, 0, "", "",
             {"out.kv2", "out.hex"});
         row("set in place", {"set", "p.kv2", "JeuAD=100"}, 0, "", "", {"p.kv2", "p.hex"});
@@ -130,8 +129,6 @@ private slots:
         row("not a .kv2", {"defaults", "-o", "new.txt"}, 2, "", "« new.txt » : le fichier", none);
         row("value too big", {"set", "m.kv2", "JeuAD=1", "Pwm0=300"}, 2, "",
             "Pwm0 : « 300 » dépasse 255 ; rien n'est écrit", none);
-        row("unknown field", {"set", "m.kv2", "Vitesse=1", "-o", "out.kv2"}, 2, "",
-            "« Vitesse » : champ inconnu", none);
         row("set nothing", {"set", "m.kv2"}, 2, "", "au moins un CHAMP=VALEUR", none);
         row("missing file", {"set", "none.kv2", "JeuAD=1"}, 2, "",
             "impossible de lire « none.kv2 » : le fichier n'existe pas", none);
@@ -172,8 +169,6 @@ private slots:
         row("import over its own image", {"import-hex", "m.hex", "-o", "m.kv2"}, 2, "",
             "remplacerait l'image lue", none);
         row("diff one file", {"diff", "m.kv2"}, 2, "", "deux fichiers", none);
-        row("diff missing", {"diff", "m.kv2", "none.kv2"}, 2, "", "« none.kv2 »", none);
-        row("check missing", {"check", "none.kv2"}, 2, "", "« none.kv2 »", none);
     }
     void runs()
     {
@@ -226,8 +221,6 @@ private slots:
                              << "o.kv2" << withByte(withByte(defaultFile(), 16, 0x91), 34, 255);
         QTest::newRow("set in place")
             << QStringList{"set", "p.kv2", "JeuAD=100"} << "p.kv2" << defaultFile();
-        QTest::newRow("set in place, HEX")
-            << QStringList{"set", "p.kv2", "JeuAD=100"} << "p.hex" << kDefaultHex;
         QTest::newRow("import keeps the base's drive")
             << QStringList{"import-hex", "m.hex", "-o", "i.kv2", "--base", "q.kv2"} << "i.kv2"
             << withByte(defaultFile(), 55, 0x2D); // PasParTour from q.kv2

@@ -100,7 +100,6 @@ private slots:
         QTest::newRow("11520 steps") << QStringList{"--steps", "11520"};
         QTest::newRow("16 MHz") << QStringList{"--quartz", "16000000"};
         QTest::newRow("slow worm") << QStringList{"--turn", "1196.7236", "--steps", "11520"};
-        QTest::newRow("no candidate") << QStringList{"--quartz", "1000"};
     }
     void searchPrintsTheList()
     {

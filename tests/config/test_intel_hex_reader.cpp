@@ -106,16 +106,12 @@ private slots:
                                  << "ligne 3 : caractère non hexadécimal";
         QTest::newRow("type 03") << line(0, 3, QByteArray(4, 0)) + kDefaults
                                  << "ligne 1 : type d'enregistrement 03";
-        QTest::newRow("type 05") << line(0, 5, QByteArray(4, 0)) + kDefaults
-                                 << "ligne 1 : type d'enregistrement 05";
         QTest::newRow("no end record") << dataLines(0x7C00, 16) << "(type 01) manque";
         QTest::newRow("data after the end")
             << kDefaults + line(0, 0, "\1") << "ligne 7 : contenu après";
         QTest::newRow("one byte missing")
             << dataLines(0x7C00, 16, 0, 20) + dataLines(0x7C00, 16, 21) + kEnd
             << "il manque l'octet 0x7C14";
-        QTest::newRow("a range missing")
-            << dataLines(0x7C00, 16, 0, 48) + kEnd << "il manque l'octet 0x7C30";
         QTest::newRow("table elsewhere")
             << line(0, 4, QByteArray::fromHex("0001")) + dataLines(0x7C00, 16) + kEnd
             << "il manque les octets 0x7C00 à 0x7C30";

@@ -62,7 +62,6 @@ private slots:
             << QStringList{"PeriodeTimer=4294967295"} << 2 << 4 << 4294967295u;
         QTest::newRow("hexadecimal") << QStringList{"PeriodeTimer=0x1F"} << 2 << 4 << 31u;
         QTest::newRow("backlash 16 bits") << QStringList{"JeuDe=65535"} << 32 << 2 << 65535u;
-        QTest::newRow("PEC slices") << QStringList{"PasParTranche=300"} << 35 << 2 << 300u;
         QTest::newRow("PWM entry 3") << QStringList{"Pwm3=255"} << 41 << 1 << 255u;
         QTest::newRow("level keeps no flag") << QStringList{"V2AD=17"} << 16 << 1 << 17u;
         QTest::newRow("level keeps its flag")
@@ -74,23 +73,17 @@ private slots:
         QTest::newRow("flag cleared") << QStringList{"V7AD=1/2", "V7AD.demi=0"} << 21 << 1 << 1u;
         QTest::newRow("acceleration seconds") << QStringList{"V3De=200"} << 9 << 1 << 200u;
         QTest::newRow("focuser level") << QStringList{"V7Foc=255"} << 29 << 1 << 255u;
-        QTest::newRow("entry 0") << QStringList{"V0Foc=7"} << 22 << 1 << 7u;
         QTest::newRow("hold count") << QStringList{"MaintienFoc=12"} << 34 << 1 << 12u;
         QTest::newRow("hold 3.54 ms") << QStringList{"MaintienFoc=3.54ms"} << 34 << 1 << 5u;
-        QTest::newRow("hold 0.35 ms") << QStringList{"MaintienFoc=0.35ms"} << 34 << 1 << 0u;
         QTest::newRow("hold 180.61 ms") << QStringList{"MaintienFoc=180.61ms"} << 34 << 1 << 255u;
         QTest::newRow("hold at the new period")
             << QStringList{"PeriodeTimer=1000000", "MaintienFoc=200ms"} << 34 << 1 << 200u;
         QTest::newRow("quartz") << QStringList{"FrequenceQuartz=4294967295"} << 49 << 4
                                 << 4294967295u;
-        QTest::newRow("no steps") << QStringList{"PasParTour=0"} << 53 << 4 << 0u;
         QTest::newRow("worm turn as shown")
             << QStringList{"DureeTour=598.361816"} << 57 << 4 << 0x44159728u;
         QTest::newRow("negative worm turn")
             << QStringList{"DureeTour=-1.5"} << 57 << 4 << 0xBFC00000u;
-        QTest::newRow("worm turn exponent")
-            << QStringList{"DureeTour=1e3"} << 57 << 4 << 0x447A0000u;
-        QTest::newRow("markers too") << QStringList{"MarqueFin=0"} << 47 << 2 << 0u;
     }
     void accepts()
     {
@@ -119,8 +112,6 @@ private slots:
         QTest::newRow("byte") << QStringList{"Pwm3=256"} << "Pwm3 : « 256 » dépasse 255";
         QTest::newRow("two bytes") << QStringList{"JeuAD=65536"} << "JeuAD : « 65536 » dépasse";
         QTest::newRow("four bytes") << QStringList{"PeriodeTimer=4294967296"} << "dépasse";
-        QTest::newRow("huge") << QStringList{"PeriodeTimer=999999999999999999999999"}
-                              << "dépasse 4294967295";
         QTest::newRow("AD count") << QStringList{"V2AD=128"} << "V2AD : « 128 » dépasse 127";
         QTest::newRow("step syntax") << QStringList{"V2AD=17/3"} << "V2AD : « 17/3 »";
         QTest::newRow("negative") << QStringList{"Pwm0=-1"} << "n'est pas un nombre entier";
@@ -131,14 +122,11 @@ private slots:
         QTest::newRow("no equal sign") << QStringList{"Pwm0"} << "CHAMP=VALEUR";
         QTest::newRow("unknown") << QStringList{"Vitesse=1"} << "« Vitesse » : champ inconnu";
         QTest::newRow("case matters") << QStringList{"pwm0=1"} << "champ inconnu";
-        QTest::newRow("V8") << QStringList{"V8AD=1"} << "champ inconnu";
         QTest::newRow("acceleration has no flag") << QStringList{"V3De.demi=1"} << "sauf V3De";
-        QTest::newRow("acceleration byte") << QStringList{"V3De=256"} << "dépasse 255";
         QTest::newRow("focuser has no flag") << QStringList{"V2Foc=3/2"} << "V2Foc : « 3/2 »";
         QTest::newRow("flag value") << QStringList{"V2AD.demi=2"} << "0 ou 1";
         QTest::newRow("float range") << QStringList{"DureeTour=1e39"} << "32 bits";
         QTest::newRow("nan") << QStringList{"DureeTour=nan"} << "n'est pas un nombre";
-        QTest::newRow("infinity") << QStringList{"DureeTour=inf"} << "n'est pas un nombre";
         QTest::newRow("comma") << QStringList{"DureeTour=598,36"} << "le point";
         QTest::newRow("exponent without digits") << QStringList{"DureeTour=1e"} << "« 1e »";
         QTest::newRow("quartz sign") << QStringList{"FrequenceQuartz=-5"} << "FrequenceQuartz";
@@ -148,8 +136,6 @@ private slots:
         QTest::newRow("hold negative") << QStringList{"MaintienFoc=-1ms"} << "« -1 »";
         QTest::newRow("hold with no period")
             << QStringList{"PeriodeTimer=0", "MaintienFoc=3.54ms"} << "Division par zéro";
-        QTest::newRow("hold 0 with no period")
-            << QStringList{"PeriodeTimer=0", "MaintienFoc=0ms"} << "non valide";
         QTest::newRow("hold overflow")
             << QStringList{"PeriodeTimer=1", "MaintienFoc=1e38ms"} << "Dépassement";
     }

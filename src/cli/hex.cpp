@@ -1,0 +1,51 @@
+// hex: the HEX text of the file's record, as the window's Save writes it.
+
+#include "cli/cli_common.h"
+#include "cli/verbs.h"
+#include "config/intel_hex.h"
+#include "config/parameter_file.h"
+
+using namespace korval;
+
+namespace cli
+{
+
+int runHex(const QStringList& arguments)
+{
+    if (wantsHelp(arguments)) {
+        out(std::string("Utilisation : korvalset24-cli hex FICHIER.kv2 [-o SORTIE.hex]\n"
+                        "Le texte Intel HEX de la table du fichier, placée en 0x7C00, tel que\n"
+                        "« Sauvegarder » l'écrit (six lignes finies par CR LF, 214 octets) :\n"
+                        "sur la sortie standard, ou dans SORTIE.hex.\n"));
+        return kSuccess;
+    }
+    const Arguments args(arguments, {"-o"}, {});
+    if (!args.ok()) return usage("hex", args.error());
+    if (args.positional().size() != 1)
+        return usage("hex", QStringLiteral("un seul FICHIER.kv2 est attendu"));
+    ConfigRecord record;
+    DriveParameters drive;
+    QString message;
+    if (!readParameterFile(args.positional().first(), record, drive, message)) {
+        fail("hex", message);
+        return kFailure;
+    }
+    const std::string text = exportHexText(record).text;
+    if (!args.has("-o")) {
+        out(text);
+        return kSuccess;
+    }
+    if (!args.value("-o").endsWith(QLatin1String(kHexExtension))) {
+        // A slip such as "-o monture.kv2" would put text over the parameter file.
+        fail("hex", QStringLiteral("%1 : le fichier HEX doit finir par « .hex »")
+                        .arg(quotedPath(args.value("-o"))));
+        return kFailure;
+    }
+    if (!writeFile(args.value("-o"), QByteArray::fromStdString(text), message)) {
+        fail("hex", message);
+        return kFailure;
+    }
+    return kSuccess;
+}
+
+} // namespace cli

@@ -1,0 +1,81 @@
+// korvalset24-cli: the configuration tool of the KORVAL 2.4 controller from a
+// terminal or a script, on the same core as the window.
+
+#include "cli/cli_common.h"
+#include "cli/verbs.h"
+#include "korval_version.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace
+{
+const char* const kHelp =
+    "Utilisation : korvalset24-cli VERBE [ARGUMENTS...]\n"
+    "Configuration du contrôleur KORVAL 2.4 en ligne de commande.\n"
+    "\n"
+    "Verbes :\n"
+    "  defaults -o FICHIER.kv2          écrit les valeurs d'usine\n"
+    "  show FICHIER.kv2 [--json]        montre le fichier\n"
+    "  set FICHIER.kv2 CHAMP=VALEUR... [-o SORTIE.kv2]\n"
+    "                                   change des champs\n"
+    "  search [FICHIER.kv2] [--quartz HZ] [--turn SECONDES] [--steps N] [--json]\n"
+    "         [--apply LIGNE -o SORTIE.kv2]\n"
+    "                                   cherche la période IT\n"
+    "  hex FICHIER.kv2 [-o SORTIE.hex]  texte HEX de la table\n"
+    "  import-hex IMAGE.hex -o SORTIE.kv2 [--base FICHIER.kv2]\n"
+    "                                   reprend la table d'une image HEX\n"
+    "  diff A.kv2 B.kv2                 champs qui diffèrent\n"
+    "  check FICHIER.kv2                problèmes du fichier\n"
+    "\n"
+    "Chaque fichier .kv2 écrit l'est avec son fichier .hex à côté, comme le fait\n"
+    "« Sauvegarder » dans la fenêtre.\n"
+    "Code de sortie : 0 réussite, 1 différences (diff) ou problèmes (check),\n"
+    "2 erreur d'utilisation, valeur refusée, fichier illisible ou écriture manquée.\n"
+    "« korvalset24-cli VERBE --help » décrit un verbe.\n";
+
+struct Verb {
+    const char* name;
+    int (*run)(const QStringList&);
+};
+const Verb kVerbs[] = {
+    {"defaults", cli::runDefaults}, {"show", cli::runShow},   {"set", cli::runSet},
+    {"search", cli::runSearch},     {"hex", cli::runHex},     {"import-hex", cli::runImportHex},
+    {"diff", cli::runDiff},         {"check", cli::runCheck},
+};
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (arguments.isEmpty()) {
+        cli::fail("", QStringLiteral("un verbe est attendu\n") + kHelp);
+        return cli::kFailure;
+    }
+    const QString verb = arguments.takeFirst();
+    if (verb == "--help" || verb == "-h") {
+        cli::out(std::string(kHelp));
+        return cli::kSuccess;
+    }
+    if (verb == "--version") {
+        cli::out(std::string("korvalset24-cli ") + KORVAL_VERSION + "\n");
+        return cli::kSuccess;
+    }
+    for (const Verb& candidate : kVerbs) {
+        if (verb != QLatin1String(candidate.name)) continue;
+        const int status = candidate.run(arguments);
+        // A full disk behind a redirection must not pass for success.
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            cli::fail(candidate.name, QStringLiteral("écriture impossible sur la sortie standard"));
+            return cli::kFailure;
+        }
+        return status;
+    }
+    cli::fail("",
+              QStringLiteral("verbe inconnu « %1 » (voir « korvalset24-cli --help »)").arg(verb));
+    return cli::kFailure;
+}

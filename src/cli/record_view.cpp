@@ -1,0 +1,259 @@
+#include "record_view.h"
+
+#include "cli_common.h"
+
+#include "axes/drive_settings.h"
+#include "axes/speed_levels.h"
+#include "config/fp_fault.h"
+#include "config/number_text.h"
+#include "timing/time_per_step.h"
+
+#include <cmath>
+#include <functional>
+#include <optional>
+
+using namespace korval;
+
+namespace cli
+{
+
+namespace
+{
+// A derived value that faults (a count of 0, no steps per turn) is shown as
+// the fault rather than stopping the view.
+std::string orFault(const std::function<std::string()>& make)
+{
+    try {
+        return make();
+    } catch (const FloatingPointError& fault) {
+        return std::string("(") + fault.what() + ")";
+    }
+}
+
+template <typename T> std::optional<T> derived(const std::function<T()>& value)
+{
+    try {
+        return value();
+    } catch (const FloatingPointError&) {
+        return std::nullopt;
+    }
+}
+
+const char* axisName(Axis axis)
+{
+    return axis == Axis::AD ? "AD" : axis == Axis::De ? "De" : "Foc";
+}
+
+std::string levelName(Axis axis, int level)
+{
+    return "V" + std::to_string(level) + axisName(axis);
+}
+
+} // namespace
+
+double ratioOf(const ConfigRecord& record, Axis axis, int level)
+{
+    if (level == 1) return 1.0; // V1 shows its own speed as 1.00
+    const std::uint8_t byte = record.level(axis, level);
+    const bool flagged = isFlaggedLevel(axis, level) && halfStep(byte);
+    const std::uint8_t typed = isFlaggedLevel(axis, level) ? levelCount(byte) : byte;
+    return levelRatio(levelCount(record.level(axis, 1)), typed, flagged,
+                      halfStep(record.level(axis, 1)));
+}
+
+namespace
+{
+std::string jsonNumber(double value, const char* format)
+{
+    if (!std::isfinite(value)) return "null"; // JSON has no NaN nor infinity
+    return text(format, value);
+}
+
+std::string jsonFloat(float value)
+{
+    return jsonNumber(double(value), "%.9g");
+}
+
+std::string jsonDouble(double value)
+{
+    return jsonNumber(value, "%.17g");
+}
+
+std::string jsonOptional(const std::optional<float>& value)
+{
+    return value ? jsonFloat(*value) : "null";
+}
+
+std::string jsonOptional(const std::optional<double>& value)
+{
+    return value ? jsonDouble(*value) : "null";
+}
+
+std::string quartzText(const DriveParameters& d)
+{
+    return std::to_string(d.FrequenceQuartz) + " Hz";
+}
+std::string stepsText(const DriveParameters& d)
+{
+    return std::to_string(d.PasParTour) + " pas";
+}
+std::string turnText(const DriveParameters& d)
+{
+    return floatText(d.DureeTour) + " s";
+}
+bool sameQuartz(const DriveParameters& a, const DriveParameters& b)
+{
+    return a.FrequenceQuartz == b.FrequenceQuartz;
+}
+bool sameSteps(const DriveParameters& a, const DriveParameters& b)
+{
+    return a.PasParTour == b.PasParTour;
+}
+bool sameTurn(const DriveParameters& a, const DriveParameters& b)
+{
+    return floatBits(a.DureeTour) == floatBits(b.DureeTour);
+}
+} // namespace
+
+std::string floatText(float value)
+{
+    return text("%.9g", double(value));
+}
+
+const DriveField* driveFields()
+{
+    static const DriveField fields[3] = {{"FrequenceQuartz", quartzText, sameQuartz},
+                                         {"PasParTour", stepsText, sameSteps},
+                                         {"DureeTour", turnText, sameTurn}};
+    return fields;
+}
+
+std::string fieldText(const ConfigRecord& record, const RecordField& field)
+{
+    const std::uint32_t value = fieldValue(record, field);
+    const std::string name = field.name;
+    std::string shown;
+    if (name == "MarqueDebut" || name == "MarqueFin") {
+        shown = text("0x%04X", unsigned(value));
+    } else {
+        shown = std::to_string(value);
+        for (Axis axis : {Axis::AD, Axis::De})
+            for (int level = 1; level <= kLevelCount; ++level)
+                if (isFlaggedLevel(axis, level) && levelOffset(axis, level) == field.offset)
+                    shown = std::to_string(levelCount(std::uint8_t(value))) +
+                            (halfStep(std::uint8_t(value)) ? "/2" : "");
+    }
+    if (*field.unit) shown += std::string(" ") + field.unit;
+    return shown;
+}
+
+std::string humanView(const ConfigRecord& record, const DriveParameters& drive)
+{
+    const std::uint32_t period = record.PeriodeTimer();
+    std::string t;
+    const auto row = [&t](const std::string& label, const std::string& value) {
+        t += "  " + padded(label, 38) + " " + value + "\n";
+    };
+    t += "Marques : " + text("0x%04X", record.MarqueDebut()) + " / " +
+         text("0x%04X", record.MarqueFin()) + "\n\n";
+
+    t += "Temps\n";
+    row("Fréquence du quartz (FrequenceQuartz)", quartzText(drive));
+    row("Durée d'un tour de vis AD (DureeTour)", turnText(drive));
+    row("Nombre de pas par tour (PasParTour)",
+        std::to_string(drive.PasParTour) + ", soit " + orFault([&] {
+            std::string ms = perPasText(perPasSeconds(drive.DureeTour, drive.PasParTour));
+            return ms.erase(0, ms.find_first_not_of(' ')) + " ms par pas";
+        }));
+    row("Période IT (PeriodeTimer)", std::to_string(period) + " ns");
+    row("Tranches PEC -1 (TranchePec)", std::to_string(record.TranchePec()));
+    row("Pas par tranche (PasParTranche)", std::to_string(record.PasParTranche()));
+
+    t += "\nVitesses : nombre d'it entre pas, demi-pas, vitesse en X de V1\n";
+    for (Axis axis : {Axis::AD, Axis::De}) {
+        for (int level = 1; level <= kLevelCount; ++level) {
+            const std::uint8_t byte = record.level(axis, level);
+            if (!isFlaggedLevel(axis, level)) {
+                row(levelName(axis, level), std::to_string(byte) + " s d'accélération");
+                continue;
+            }
+            row(levelName(axis, level),
+                text("%3d  %s  X %s", levelCount(byte), halfStep(byte) ? "1/2" : "   ",
+                     orFault([&] { return ratioText(ratioOf(record, axis, level)); }).c_str()));
+        }
+    }
+    for (int level = 1; level <= kLevelCount; ++level) {
+        const std::uint8_t count = record.level(Axis::Foc, level);
+        row(levelName(Axis::Foc, level),
+            text("%3d  %s ms", count, msText(focuserMs(count, period)).c_str()));
+    }
+    row("Entrées 0 (V0AD, V0De, V0Foc)",
+        text("%d, %d, %d", record.level(Axis::AD, 0), record.level(Axis::De, 0),
+             record.level(Axis::Foc, 0)));
+
+    t += "\nRattrapage de jeu\n";
+    row("JeuAD", std::to_string(record.JeuAD()) + " pas");
+    row("JeuDe", std::to_string(record.JeuDe()) + " pas");
+
+    t += "\nDurée maintien\n";
+    row("MaintienFoc", orFault([&] {
+            std::string ms = holdText(record.MaintienFoc(), period);
+            return ms.erase(0, ms.find_first_not_of(' ')) + " ms, soit " +
+                   std::to_string(record.MaintienFoc()) + " périodes IT";
+        }));
+
+    t += "\nPWM\n";
+    std::string pwm;
+    for (int entry = 0; entry < kPwmCount; ++entry)
+        pwm += (entry ? " " : "") + std::to_string(record.Pwm(entry));
+    row("Pwm0 .. Pwm8", pwm);
+    return t;
+}
+
+std::string jsonView(const ConfigRecord& record, const DriveParameters& drive)
+{
+    const std::uint32_t period = record.PeriodeTimer();
+    std::string t = "{\n";
+    for (const RecordField& field : recordFields())
+        t += std::string("  \"") + field.name + "\": " + std::to_string(fieldValue(record, field)) +
+             ",\n";
+    t += "  \"FrequenceQuartz\": " + std::to_string(drive.FrequenceQuartz) + ",\n";
+    t += "  \"PasParTour\": " + std::to_string(drive.PasParTour) + ",\n";
+    t += "  \"DureeTour\": " + jsonFloat(drive.DureeTour) + ",\n";
+
+    t += "  \"Derivees\": {\n";
+    t += "    \"PerPasMs\": " + jsonOptional(derived<float>([&] {
+             return toFloat(multiply(perPasSeconds(drive.DureeTour, drive.PasParTour), 1000));
+         })) +
+         ",\n";
+    t += "    \"MaintienFocMs\": " +
+         jsonOptional(derived<float>([&] { return holdMs(record.MaintienFoc(), period); })) + ",\n";
+    for (Axis axis : {Axis::AD, Axis::De}) {
+        t += std::string("    \"") + axisName(axis) + "\": [";
+        for (int level = 1; level <= kLevelCount; ++level) {
+            const std::uint8_t byte = record.level(axis, level);
+            t += level > 1 ? ", " : "";
+            if (!isFlaggedLevel(axis, level)) {
+                t += "{\"niveau\": 3, \"accelerationSecondes\": " + std::to_string(byte) + "}";
+                continue;
+            }
+            t += "{\"niveau\": " + std::to_string(level) +
+                 ", \"nombreIt\": " + std::to_string(levelCount(byte)) +
+                 ", \"demiPas\": " + (halfStep(byte) ? "true" : "false") + ", \"X\": " +
+                 jsonOptional(derived<double>([&] { return ratioOf(record, axis, level); })) + "}";
+        }
+        t += "],\n";
+    }
+    t += "    \"Foc\": [";
+    for (int level = 1; level <= kLevelCount; ++level) {
+        const std::uint8_t count = record.level(Axis::Foc, level);
+        t += (level > 1 ? ", " : "") + std::string("{\"niveau\": ") + std::to_string(level) +
+             ", \"nombreIt\": " + std::to_string(count) +
+             ", \"ms\": " + jsonOptional(derived<float>([&] { return focuserMs(count, period); })) +
+             "}";
+    }
+    t += "]\n  }\n}\n";
+    return t;
+}
+
+} // namespace cli

@@ -1,0 +1,165 @@
+// search: the interrupt periods the window's list proposes, and applying one
+// line as a double-click on it followed by a Save does.
+
+#include "cli/cli_common.h"
+#include "cli/record_view.h"
+#include "cli/verbs.h"
+#include "config/fp_fault.h"
+#include "config/number_text.h"
+#include "config/record_fields.h"
+#include "timing/period_search.h"
+
+using namespace korval;
+
+namespace cli
+{
+
+namespace
+{
+const char* const kHelp =
+    "Utilisation : korvalset24-cli search [FICHIER.kv2] [--quartz HZ] [--turn SECONDES]\n"
+    "                [--steps N] [--json] [--apply LIGNE -o SORTIE.kv2]\n"
+    "Cherche la période IT qui fait tourner la vis AD à la bonne vitesse et affiche\n"
+    "les lignes de la liste de la fenêtre, dans le même ordre, la meilleure d'abord :\n"
+    "  période (ns)   erreur relative   k X n -- n x 8X\n"
+    "FrequenceQuartz, DureeTour et PasParTour viennent du fichier (sans fichier : les\n"
+    "valeurs d'usine), chaque option remplaçant sa valeur :\n"
+    "  --quartz HZ        FrequenceQuartz\n"
+    "  --turn SECONDES    DureeTour (le point sépare les décimales)\n"
+    "  --steps N          PasParTour\n"
+    "  --json             chaque candidat : periode, erreur, k, n et la dérive de suivi\n"
+    "                     deriveSecondesParJour (erreur x 86400)\n"
+    "  --apply LIGNE -o SORTIE.kv2\n"
+    "                     applique la ligne LIGNE (1 : la première) comme un double-clic\n"
+    "                     suivi de « Sauvegarder » : PeriodeTimer, et le nombre d'it de\n"
+    "                     V1AD et V1De (chacun garde son demi-pas) ; les options sont\n"
+    "                     enregistrées ; le reste du fichier est gardé. SORTIE.hex suit.\n"
+    "Une division par zéro (--steps 0) ou une opération non valide est signalée comme\n"
+    "dans la fenêtre (code 2).\n";
+
+bool override(const Arguments& args, const char* option, const char* field, ConfigRecord& record,
+              DriveParameters& drive)
+{
+    if (!args.has(option)) return true;
+    std::string error;
+    if (applyAssignment(std::string(field) + "=" + args.value(option).toStdString(), record, drive,
+                        error))
+        return true;
+    fail("search", QString::fromLatin1(option) + " : " + QString::fromStdString(error));
+    return false;
+}
+
+std::string json(const std::vector<Candidate>& candidates)
+{
+    std::string t = "[";
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        const Candidate& c = candidates[i];
+        t +=
+            text("%s\n  {\"ligne\": %zu, \"periode\": %d, \"erreur\": %.17g, \"k\": %d, \"n\": %d, "
+                 "\"deriveSecondesParJour\": %.17g}",
+                 i ? "," : "", i + 1, c.period, c.error, c.k, c.n, c.error * 86400.0);
+    }
+    return t + (candidates.empty() ? "]\n" : "\n]\n");
+}
+
+// What the double-click does to the record: the period box, then V1 AD and
+// V1 De, each of whose handlers re-runs the other levels of its drive.
+void applyLine(const AppliedLine& line, ConfigRecord& record)
+{
+    record.setPeriodeTimer(bits32(*scanInt(formatText("%d", line.period))));
+    for (Axis axis : {Axis::AD, Axis::De}) {
+        const bool flag = halfStep(record.level(axis, 1));
+        record.setLevel(axis, 1, composeLevel(*scanInt(formatText("%d", line.n)), flag));
+        // A count of 0 among the other levels stops the window's handler with
+        // its fault; here it stops before anything is written.
+        for (int level = 2; level <= kLevelCount; ++level)
+            ratioOf(record, axis, level);
+    }
+}
+} // namespace
+
+int runSearch(const QStringList& arguments)
+{
+    if (wantsHelp(arguments)) {
+        out(std::string(kHelp));
+        return kSuccess;
+    }
+    const Arguments args(arguments, {"--quartz", "--turn", "--steps", "--apply", "-o"}, {"--json"});
+    if (!args.ok()) return usage("search", args.error());
+    if (args.positional().size() > 1)
+        return usage("search", QStringLiteral("un seul FICHIER.kv2 au plus"));
+    if (args.has("--apply") != args.has("-o"))
+        return usage("search", QStringLiteral("--apply LIGNE et -o SORTIE.kv2 vont ensemble"));
+    if (args.has("--apply") && args.has("--json"))
+        return usage("search", QStringLiteral("--json et --apply s'excluent"));
+    int wanted = 0;
+    if (args.has("--apply")) {
+        bool number = false;
+        wanted = args.value("--apply").toInt(&number);
+        if (!number || wanted < 1 || args.value("--apply").startsWith('+'))
+            return usage("search", QStringLiteral("--apply : « %1 » n'est pas un numéro de ligne "
+                                                  "(1 pour la première)")
+                                       .arg(args.value("--apply")));
+    }
+
+    ConfigRecord record;
+    DriveParameters drive;
+    QString message;
+    if (args.positional().isEmpty()) {
+        loadFactoryDefaults(record, drive);
+    } else if (!readParameterFile(args.positional().first(), record, drive, message)) {
+        fail("search", message);
+        return kFailure;
+    }
+    if (!override(args, "--quartz", "FrequenceQuartz", record, drive) ||
+        !override(args, "--turn", "DureeTour", record, drive) ||
+        !override(args, "--steps", "PasParTour", record, drive))
+        return kFailure;
+
+    std::vector<Candidate> candidates;
+    std::vector<std::string> lines;
+    try {
+        candidates = searchCandidates(
+            prepareSearch(drive.FrequenceQuartz, drive.DureeTour, drive.PasParTour));
+        lines = candidateLines(candidates);
+    } catch (const FloatingPointError& fault) {
+        fail("search", QString::fromUtf8(fault.what()));
+        return kFailure;
+    }
+
+    if (!args.has("--apply")) {
+        if (args.has("--json")) {
+            out(json(candidates));
+        } else {
+            for (const std::string& line : lines)
+                out(line + "\n");
+        }
+        return kSuccess;
+    }
+
+    if (std::size_t(wanted) > lines.size()) {
+        fail("search", QStringLiteral("--apply : pas de ligne %1, la recherche en donne %2")
+                           .arg(wanted)
+                           .arg(lines.size()));
+        return kFailure;
+    }
+    // The line's text is what the window applies, as its list holds nothing else.
+    const std::optional<AppliedLine> line = parseCandidateLine(lines[std::size_t(wanted - 1)]);
+    if (!line) {
+        fail("search", QStringLiteral("la ligne %1 ne se relit pas").arg(wanted));
+        return kFailure;
+    }
+    try {
+        applyLine(*line, record);
+    } catch (const FloatingPointError& fault) {
+        fail("search", QString::fromUtf8(fault.what()) + QStringLiteral(" ; rien n'est écrit"));
+        return kFailure;
+    }
+    if (!saveParameterFile(args.value("-o"), record, drive, message)) {
+        fail("search", message);
+        return kFailure;
+    }
+    return kSuccess;
+}
+
+} // namespace cli

@@ -1,0 +1,41 @@
+// show: the file grouped as the window groups it, or every field as JSON.
+
+#include "cli/cli_common.h"
+#include "cli/record_view.h"
+#include "cli/verbs.h"
+
+using namespace korval;
+
+namespace cli
+{
+
+int runShow(const QStringList& arguments)
+{
+    if (wantsHelp(arguments)) {
+        out(std::string(
+            "Utilisation : korvalset24-cli show FICHIER.kv2 [--json]\n"
+            "Montre le fichier groupé comme dans la fenêtre : temps et temps par pas,\n"
+            "vitesses de AD, De et Foc (nombre d'it, demi-pas, vitesse en X ou ms),\n"
+            "rattrapage de jeu, durée de maintien en ms et en périodes IT, PWM.\n"
+            "  --json  un objet : chaque champ sous son nom avec sa valeur enregistrée\n"
+            "          (un niveau : son octet entier), FrequenceQuartz, PasParTour,\n"
+            "          DureeTour (relu, il redonne le même flottant), et les valeurs\n"
+            "          calculées dans l'objet « Derivees ».\n"));
+        return kSuccess;
+    }
+    const Arguments args(arguments, {}, {"--json"});
+    if (!args.ok()) return usage("show", args.error());
+    if (args.positional().size() != 1)
+        return usage("show", QStringLiteral("un seul FICHIER.kv2 est attendu"));
+    ConfigRecord record;
+    DriveParameters drive;
+    QString message;
+    if (!readParameterFile(args.positional().first(), record, drive, message)) {
+        fail("show", message);
+        return kFailure;
+    }
+    out(args.has("--json") ? jsonView(record, drive) : humanView(record, drive));
+    return kSuccess;
+}
+
+} // namespace cli

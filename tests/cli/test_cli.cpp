@@ -1,0 +1,316 @@
+// korvalset24-cli run as a script runs it: each verb's success and failure,
+// the exit status, the files it writes or leaves byte for byte, and what it
+// says on standard error. Also: it needs no display and no GUI library.
+
+#include "cli_run.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstring>
+
+namespace
+{
+// The defaults' parameter file and HEX file, written out by hand.
+QByteArray defaultFile()
+{
+    return QByteArray::fromHex("45 23 B7 CE 0A 00 00 21 10 08 06 04 02 01 00 21"
+                               "10 08 06 04 02 01 00 21 10 08 06 04 02 01 64 00"
+                               "64 00 05 2D 00 00 86 93 9D A7 B3 A1 CD E0 F7 DE"
+                               "BC 00 00 E1 00 00 64 00 00 28 97 15 44");
+}
+const QByteArray kDefaultHex = ":0400000078EF3FF066\r\n"
+                               ":107c00004523B7CE0A000021100806040201002116\r\n"
+                               ":107c10001008060402010021100806040201640095\r\n"
+                               ":107c20006400052D000086939DA7B3A1CDE0F7DE8B\r\n"
+                               ":107c3000BC00000000000000000000000000000088\r\n"
+                               ":00000001FF\r\n";
+
+QByteArray withByte(QByteArray bytes, int at, int value)
+{
+    bytes[at] = char(value);
+    return bytes;
+}
+
+void put(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+// What every run starts from.
+void fillFolder(const QDir& dir)
+{
+    put(dir.filePath("m.kv2"), defaultFile());
+    put(dir.filePath("m.hex"), kDefaultHex);
+    put(dir.filePath("p.kv2"), withByte(defaultFile(), 30, 120)); // JeuAD 120
+    put(dir.filePath("short.kv2"), defaultFile().left(60));
+    put(dir.filePath("zero.kv2"), withByte(defaultFile(), 19, 0x80)); // V5AD: 0, half step
+    put(dir.filePath("bad.hex"), QByteArray(kDefaultHex).replace("2116\r", "2117\r"));
+    put(dir.filePath("ro.kv2"), defaultFile());
+    put(dir.filePath("out-ro.hex"), "old");
+    put(dir.filePath("k.kv2"), defaultFile());
+    put(dir.filePath("k.hex"), kDefaultHex);
+    for (const char* name : {"ro.kv2", "out-ro.hex", "k.hex"})
+        QFile::setPermissions(dir.filePath(name), QFile::ReadOwner | QFile::ReadGroup);
+    dir.mkdir("dir.kv2");
+}
+
+QMap<QString, QByteArray> snapshot(const QDir& dir)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString& name : dir.entryList(QDir::Files)) {
+        QFile file(dir.filePath(name));
+        file.open(QIODevice::ReadOnly);
+        files.insert(name, file.readAll());
+    }
+    return files;
+}
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+private slots:
+    void runs_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exit");
+        QTest::addColumn<QString>("out"); // contained in standard output
+        QTest::addColumn<QString>("err"); // contained in standard error
+        QTest::addColumn<QStringList>("written");
+        const QStringList none;
+        const auto row = [](const char* tag, const QStringList& arguments, int exit,
+                            const QString& out, const QString& err, const QStringList& written) {
+            QTest::newRow(tag) << arguments << exit << out << err << written;
+        };
+        // Success.
+        row("defaults", {"defaults", "-o", "new.kv2"}, 0, "", "", {"new.kv2", "new.hex"});
+        row("show", {"show", "m.kv2"}, 0, "25600, soit 23.374 ms par pas", "", none);
+        row("set -o", {"set", "m.kv2", "JeuAD=120", "-o", "out.kv2"}, 0, "", "",
+            {"out.kv2", "out.hex"});
+        row("set in place", {"set", "p.kv2", "JeuAD=100"}, 0, "", "", {"p.kv2", "p.hex"});
+        row("search", {"search", "m.kv2"}, 0, "  449490   1.15e-06   1657 X  52 --  416X\n", "",
+            none);
+        row("search overrides", {"search", "--steps", "11520", "--turn", "1196.7236"}, 0, "\n", "",
+            none);
+        row("search apply", {"search", "--apply", "1", "-o", "a.kv2"}, 0, "", "",
+            {"a.kv2", "a.hex"});
+        row("hex", {"hex", "m.kv2"}, 0, ":107c3000BC00000000000000000000000000000088\r\n", "",
+            none);
+        row("hex -o", {"hex", "m.kv2", "-o", "h.hex"}, 0, "", "", {"h.hex"});
+        row("import-hex", {"import-hex", "m.hex", "-o", "i.kv2", "--base", "p.kv2"}, 0, "", "",
+            {"i.kv2", "i.hex"});
+        row("diff", {"diff", "m.kv2", "p.kv2"}, 1, "JeuAD : 100 pas -> 120 pas\n", "", none);
+        row("no diff", {"diff", "m.kv2", "ro.kv2"}, 0, "", "", none);
+        row("check clean", {"check", "ro.kv2"}, 0, "", "", none);
+        row("check problems", {"check", "zero.kv2"}, 1, "V5AD : nombre d'it 0 (en demi-pas)", "",
+            none);
+        row("check short", {"check", "short.kv2"}, 1, "60 octets au lieu de 61", "", none);
+        row("version", {"--version"}, 0, "korvalset24-cli 2.4.0\n", "", none);
+        row("help", {"--help"}, 0, "import-hex IMAGE.hex", "", none);
+        for (const char* verb :
+             {"defaults", "show", "set", "search", "hex", "import-hex", "diff", "check"})
+            QTest::newRow(qPrintable(QStringLiteral("%1 --help").arg(verb)))
+                << QStringList{verb, "--help"} << 0
+                << QStringLiteral("Utilisation : korvalset24-cli %1").arg(verb) << "" << none;
+        row("set --help shows the flag", {"set", "--help"}, 0, "V2AD=17/2", "", none);
+
+        // Failure: exit 2, and nothing written unless named.
+        row("no verb", {}, 2, "", "un verbe est attendu", none);
+        row("unknown verb", {"montre"}, 2, "", "verbe inconnu « montre »", none);
+        row("unknown option", {"show", "m.kv2", "--xml"}, 2, "", "option inconnue « --xml »", none);
+        row("defaults without -o", {"defaults"}, 2, "", "-o FICHIER.kv2", none);
+        row("not a .kv2", {"defaults", "-o", "new.txt"}, 2, "", "« new.txt » : le fichier", none);
+        row("value too big", {"set", "m.kv2", "JeuAD=1", "Pwm0=300"}, 2, "",
+            "Pwm0 : « 300 » dépasse 255 ; rien n'est écrit", none);
+        row("set nothing", {"set", "m.kv2"}, 2, "", "au moins un CHAMP=VALEUR", none);
+        row("missing file", {"set", "none.kv2", "JeuAD=1"}, 2, "",
+            "impossible de lire « none.kv2 » : le fichier n'existe pas", none);
+        row("short file", {"show", "short.kv2"}, 2, "",
+            "« short.kv2 » n'est pas un fichier de "
+            "paramètres : 60 octets au lieu de 61",
+            none);
+        row("long file", {"show", "m.hex"}, 2, "", "plus de 61 octets", none);
+        row("folder", {"show", "dir.kv2"}, 2, "", "c'est un dossier", none);
+        row("read-only target", {"set", "m.kv2", "JeuAD=1", "-o", "ro.kv2"}, 2, "",
+            "« ro.kv2 » : le fichier est en lecture seule", none);
+        row("read-only HEX beside", {"set", "m.kv2", "JeuAD=1", "-o", "out-ro.kv2"}, 2, "",
+            "« out-ro.hex » : le fichier est en lecture seule ; « out-ro.kv2 » reste comme avant",
+            none);
+        row("read-only HEX in place", {"set", "k.kv2", "JeuAD=1"}, 2, "",
+            "« k.hex » : le fichier est en lecture seule ; « k.kv2 » reste comme avant", none);
+        row("division by zero", {"search", "--steps", "0"}, 2, "",
+            "search : Division par zéro en virgule flottante.\n", none);
+        row("invalid operation", {"search", "--turn", "0"}, 2, "",
+            "Opération en virgule flottante non valide.", none);
+        row("bad quartz", {"search", "--quartz", "14.7e6"}, 2, "", "--quartz : FrequenceQuartz",
+            none);
+        row("apply without -o", {"search", "--apply", "1"}, 2, "", "vont ensemble", none);
+        row("apply line 0", {"search", "--apply", "0", "-o", "a.kv2"}, 2, "",
+            "« 0 » n'est pas un numéro", none);
+        row("apply beyond", {"search", "--apply", "294", "-o", "a.kv2"}, 2, "",
+            "pas de ligne 294, la recherche en donne 293", none);
+        row("apply over a zero count", {"search", "zero.kv2", "--apply", "1", "-o", "a.kv2"}, 2, "",
+            "Division par zéro en virgule flottante. ; rien n'est écrit", none);
+        row("bad checksum", {"import-hex", "bad.hex", "-o", "i.kv2"}, 2, "",
+            "« bad.hex » : ligne 2 : somme de contrôle 17 fausse", none);
+        row("no table", {"import-hex", "m.kv2", "-o", "i.kv2"}, 2, "", "ligne 1 :", none);
+        row("short base", {"import-hex", "m.hex", "-o", "i.kv2", "--base", "short.kv2"}, 2, "",
+            "« short.kv2 »", none);
+        row("hex to read-only", {"hex", "m.kv2", "-o", "out-ro.hex"}, 2, "", "lecture seule", none);
+        row("hex over the .kv2", {"hex", "m.kv2", "-o", "p.kv2"}, 2, "", "doit finir par « .hex »",
+            none);
+        row("import over its own image", {"import-hex", "m.hex", "-o", "m.kv2"}, 2, "",
+            "remplacerait l'image lue", none);
+        row("diff one file", {"diff", "m.kv2"}, 2, "", "deux fichiers", none);
+    }
+    void runs()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exit);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QFETCH(QStringList, written);
+        QTemporaryDir temporary;
+        QVERIFY(temporary.isValid());
+        const QDir dir(temporary.path());
+        fillFolder(dir);
+        const QMap<QString, QByteArray> before = snapshot(dir);
+
+        const CliRun run = runCli(arguments, dir.path());
+        QCOMPARE(run.exit, exit);
+        QVERIFY2(QString::fromUtf8(run.out).contains(out), run.out.constData());
+        if (err.isEmpty())
+            QCOMPARE(run.err, QByteArray());
+        else
+            QVERIFY2(QString::fromUtf8(run.err).contains(err), run.err.constData());
+        if (exit == 2) QCOMPARE(run.out, QByteArray());
+
+        const QMap<QString, QByteArray> after = snapshot(dir);
+        for (const QString& name : written) {
+            QVERIFY2(after.contains(name), qPrintable(name));
+            QCOMPARE(after.value(name).size(), name.endsWith(".kv2") ? 61 : 214);
+        }
+        for (auto it = after.cbegin(); it != after.cend(); ++it)
+            if (!written.contains(it.key())) {
+                QVERIFY2(before.contains(it.key()), qPrintable(it.key() + " was written"));
+                QVERIFY2(before.value(it.key()) == it.value(), qPrintable(it.key() + " changed"));
+            }
+        for (const QString& name : before.keys())
+            QVERIFY2(after.contains(name), qPrintable(name + " went away"));
+    }
+
+    // The bytes the writing verbs leave, against hand-written expectations.
+    void writes_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("defaults") << QStringList{"defaults", "-o", "n.kv2"} << "n.kv2"
+                                  << defaultFile();
+        QTest::newRow("defaults' HEX")
+            << QStringList{"defaults", "-o", "n.kv2"} << "n.hex" << kDefaultHex;
+        QTest::newRow("set") << QStringList{"set", "m.kv2", "V2AD=17/2", "MaintienFoc=180.61ms",
+                                            "-o",  "o.kv2"}
+                             << "o.kv2" << withByte(withByte(defaultFile(), 16, 0x91), 34, 255);
+        QTest::newRow("set in place")
+            << QStringList{"set", "p.kv2", "JeuAD=100"} << "p.kv2" << defaultFile();
+        QTest::newRow("import keeps the base's drive")
+            << QStringList{"import-hex", "m.hex", "-o", "i.kv2", "--base", "q.kv2"} << "i.kv2"
+            << withByte(defaultFile(), 55, 0x2D); // PasParTour from q.kv2
+    }
+    void writes()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir temporary;
+        const QDir dir(temporary.path());
+        fillFolder(dir);
+        put(dir.filePath("q.kv2"), withByte(withByte(defaultFile(), 30, 7), 55, 0x2D));
+        const CliRun run = runCli(arguments, dir.path());
+        QCOMPARE(run.exit, 0);
+        QCOMPARE(snapshot(dir).value(file).toHex(' '), bytes.toHex(' '));
+    }
+
+    void jsonHoldsEveryField()
+    {
+        QTemporaryDir temporary;
+        fillFolder(QDir(temporary.path()));
+        const CliRun run = runCli({"show", "m.kv2", "--json"}, temporary.path());
+        QCOMPARE(run.exit, 0);
+        QJsonParseError error;
+        const QJsonObject json = QJsonDocument::fromJson(run.out, &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QCOMPARE(json.value("MarqueDebut").toInt(), 0x2345);
+        QCOMPARE(json.value("PeriodeTimer").toInt(), 708279);
+        QCOMPARE(json.value("V1AD").toInt(), 33);
+        QCOMPARE(json.value("Pwm8").toInt(), 247);
+        QCOMPARE(json.value("MarqueFin").toInt(), 0xBCDE);
+        QCOMPARE(json.value("FrequenceQuartz").toInt(), 14745600);
+        // The worm turn reads back to the very float the file holds.
+        const float turn = float(json.value("DureeTour").toDouble());
+        quint32 bits;
+        std::memcpy(&bits, &turn, 4);
+        QCOMPARE(bits, 0x44159728u);
+        const QStringList names = json.keys();
+        QCOMPARE(names.size(), 41 + 3 + 1);
+        for (const char* name : {"V0De", "V7De", "V0Foc", "JeuDe", "MaintienFoc", "PasParTranche",
+                                 "TranchePec", "Pwm0", "Derivees"})
+            QVERIFY2(names.contains(name), name);
+        QCOMPARE(float(json.value("Derivees").toObject().value("MaintienFocMs").toDouble()),
+                 3.54139495f);
+    }
+
+    void searchJsonCarriesTheDrift()
+    {
+        QTemporaryDir temporary;
+        const CliRun run = runCli({"search", "--json"}, temporary.path());
+        QCOMPARE(run.exit, 0);
+        const QJsonArray lines = QJsonDocument::fromJson(run.out).array();
+        QCOMPARE(lines.size(), 293);
+        const QJsonObject best = lines.first().toObject();
+        QCOMPARE(best.value("ligne").toInt(), 1);
+        QCOMPARE(best.value("periode").toInt(), 449490);
+        QCOMPARE(best.value("k").toInt(), 1657);
+        QCOMPARE(best.value("n").toInt(), 52);
+        QCOMPARE(QString::number(best.value("erreur").toDouble(), 'e', 2), QString("1.15e-06"));
+        QCOMPARE(best.value("deriveSecondesParJour").toDouble(),
+                 best.value("erreur").toDouble() * 86400);
+    }
+
+    // A redirection onto a full disk is a failed write, not a success.
+    void fullStandardOutputFails()
+    {
+        QTemporaryDir temporary;
+        fillFolder(QDir(temporary.path()));
+        QProcess process;
+        process.setWorkingDirectory(temporary.path());
+        process.setStandardOutputFile("/dev/full");
+        process.start(QStringLiteral(KORVAL_CLI), {"hex", "m.kv2"});
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 2);
+        QVERIFY(process.readAllStandardError().contains("sortie standard"));
+    }
+
+    // It must start on a machine without a display: no GUI library at all.
+    void linksNoGuiLibrary()
+    {
+        QProcess ldd;
+        ldd.start("ldd", {QStringLiteral(KORVAL_CLI)});
+        QVERIFY(ldd.waitForFinished(30000));
+        const QByteArray libraries = ldd.readAllStandardOutput();
+        QVERIFY2(libraries.contains("libQt6Core"), libraries.constData());
+        QVERIFY2(!libraries.contains("libQt6Gui"), libraries.constData());
+        QVERIFY2(!libraries.contains("libQt6Widgets"), libraries.constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "test_cli.moc"

@@ -2,11 +2,13 @@
 // bytes or its new ones: the window saves in a loop in a child process, which
 // is killed at random moments, and both files are checked after every kill.
 
+#include "app/file_store.h"
 #include "config/config_record.h"
 #include "config/intel_hex.h"
 #include "config/parameter_file.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -109,6 +111,52 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
                  (QStringList{"monture.hex", "monture.kv2"}));
         QCOMPARE(readAll(kv2), second.kv2);
+    }
+
+    void killedCommandLineSetsLeaveOldOrNewBytes()
+    {
+        const Saved values[2] = {savedWith(100), savedWith(200)};
+        QTemporaryDir dir;
+        const QString kv2 = dir.filePath("monture.kv2");
+        const QString hex = dir.filePath("monture.hex");
+        // One whole run tells how long a run lasts on this machine and build.
+        QElapsedTimer clock;
+        clock.start();
+        QProcess::execute(QStringLiteral(KORVAL_CLI), {"set", kv2, "JeuAD=100"});
+        QProcess::execute(QStringLiteral(KORVAL_CLI), {"defaults", "-o", kv2});
+        const quint32 runMicroseconds = quint32(clock.nsecsElapsed() / 2000);
+        QCOMPARE(readAll(kv2), values[0].kv2);
+
+        QRandomGenerator generator(20261210); // fixed generator state
+        int killedBefore = 0;                 // killed with the .kv2 still old
+        int killedAfter = 0;                  // killed with the .kv2 already new
+        for (int round = 0; round < 60; ++round) {
+            const Saved& wanted = values[(round + 1) % 2];
+            QProcess cli;
+            cli.start(QStringLiteral(KORVAL_CLI),
+                      {"set", kv2, QStringLiteral("JeuAD=%1").arg(round % 2 ? 100 : 200)});
+            QVERIFY(cli.waitForStarted(10000));
+            QThread::usleep(generator.bounded(3 * runMicroseconds)); // before, during, after
+            ::kill(pid_t(cli.processId()), SIGKILL); // nothing happens to one already done
+            QVERIFY(cli.waitForFinished(10000));
+            const bool killed = cli.exitStatus() == QProcess::CrashExit;
+            const QByteArray kv2Now = readAll(kv2);
+            const QByteArray hexNow = readAll(hex);
+            QVERIFY2(kv2Now == values[0].kv2 || kv2Now == values[1].kv2,
+                     qPrintable(kv2Now.toHex()));
+            QVERIFY2(hexNow == values[0].hex || hexNow == values[1].hex, hexNow.constData());
+            if (killed) ++(kv2Now == wanted.kv2 ? killedAfter : killedBefore);
+            // The next round starts from what this one left: put the expected
+            // state in place whatever the kill did.
+            if (kv2Now != wanted.kv2 || hexNow != wanted.hex) {
+                QString reason;
+                QVERIFY(FileStore().writeAtomically(kv2, wanted.kv2, reason));
+                QVERIFY(FileStore().writeAtomically(hex, wanted.hex, reason));
+            }
+        }
+        qInfo("command lines killed before their .kv2 was replaced: %d, after: %d (a run: %u us)",
+              killedBefore, killedAfter, runMicroseconds);
+        QVERIFY(killedBefore > 0 && killedAfter > 0);
     }
 };
 

@@ -55,6 +55,9 @@ TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, std::unique_ptr<FileStore> 
     move(205, 128);
     bindHandlers();
     setAcceptDrops(true);
+    // A file dropped on an edit box opens too, instead of typing its name in.
+    for (QLineEdit* box : findChildren<QLineEdit*>())
+        box->setAcceptDrops(false);
 }
 
 TForm1::~TForm1() = default;

@@ -37,16 +37,19 @@ QByteArray parameterFile(const ConfigRecord& record, std::uint32_t quartz)
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
 }
 
-void sendDrop(TForm1& form, const QList<QUrl>& urls, bool& enterAccepted)
+// Drags `urls` over `target` and drops them there, as a file manager does.
+void sendDrop(QWidget& target, const QList<QUrl>& urls, bool& enterAccepted)
 {
     QMimeData data;
     data.setUrls(urls);
+    // File managers offer the name as text too, which an edit box takes.
+    data.setText(urls.isEmpty() ? QString() : urls.constFirst().toString());
     const QPoint at(10, 10);
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&form, &enter);
+    QCoreApplication::sendEvent(&target, &enter);
     enterAccepted = enter.isAccepted();
     QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&form, &drop);
+    QCoreApplication::sendEvent(&target, &drop);
     QCoreApplication::processEvents(); // the open is queued after the drop
 }
 } // namespace
@@ -66,6 +69,7 @@ private slots:
 void TestStartUp::opensAsOuvrirDoes_data()
 {
     QTest::addColumn<bool>("dropped");
+    QTest::addColumn<QString>("onto"); // the control it is dropped on; empty: the window
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("content"); // empty: no such file
     QTest::addColumn<QString>("jeuAD");      // the text EditJeuAD ends with
@@ -83,16 +87,21 @@ void TestStartUp::opensAsOuvrirDoes_data()
     for (const bool dropped : {false, true}) {
         const char* how = dropped ? "dropped" : "start-up";
         QTest::addRow("%s: edited file", how)
-            << dropped << "edited.kv2" << editedFile << "200" << 0;
+            << dropped << QString() << "edited.kv2" << editedFile << "200" << 0;
         QTest::addRow("%s: missing file", how)
-            << dropped << "missing.kv2" << QByteArray() << "100" << 1;
-        QTest::addRow("%s: level 0", how) << dropped << "stalled.kv2" << stalledFile << "7" << 2;
+            << dropped << QString() << "missing.kv2" << QByteArray() << "100" << 1;
+        QTest::addRow("%s: level 0", how)
+            << dropped << QString() << "stalled.kv2" << stalledFile << "7" << 2;
     }
+    // The box does not take the file's name as its text.
+    QTest::newRow("dropped on a box: edited file") << true << "EditJeuAD"
+                                                   << "edited.kv2" << editedFile << "200" << 0;
 }
 
 void TestStartUp::opensAsOuvrirDoes()
 {
     QFETCH(bool, dropped);
+    QFETCH(QString, onto);
     QFETCH(QString, name);
     QFETCH(QByteArray, content);
     QFETCH(QString, jeuAD);
@@ -117,7 +126,9 @@ void TestStartUp::opensAsOuvrirDoes()
     form.show();
     if (dropped) {
         bool accepted = false;
-        sendDrop(form, {QUrl::fromLocalFile(path)}, accepted);
+        QWidget* target = onto.isEmpty() ? &form : form.findChild<QWidget*>(onto);
+        QVERIFY(target);
+        sendDrop(*target, {QUrl::fromLocalFile(path)}, accepted);
         QVERIFY(accepted);
     } else {
         QCoreApplication::processEvents();

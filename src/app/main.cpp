@@ -54,7 +54,7 @@ void setUpApplication(QTranslator& qtBase)
 // The parameter file named on the command line, as a full path like the one
 // the open dialog returns; empty without one. Qt's own options are gone from
 // the arguments by now. --help, --version and a usage error end the program.
-QString startPath(const QCoreApplication& app)
+QString startPath(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -67,7 +67,7 @@ QString startPath(const QCoreApplication& app)
     parser.addPositionalArgument(QStringLiteral("FICHIER.kv2"),
                                  QStringLiteral("Fichier de paramètres à ouvrir au démarrage."),
                                  QStringLiteral("[FICHIER.kv2]"));
-    parser.process(app);
+    parser.process(arguments);
     if (parser.isSet(help)) parser.showHelp(0);
     const QStringList paths = parser.positionalArguments();
     if (paths.size() > 1) {
@@ -80,25 +80,28 @@ QString startPath(const QCoreApplication& app)
     return paths.isEmpty() ? QString() : QDir::current().absoluteFilePath(paths.constFirst());
 }
 
-// --help and --version answer without a display, over SSH for instance.
-bool asksForTextOnly(int argc, char* argv[])
+// The first --help or --version, which answer without a display (over SSH for
+// instance) whatever Qt options come with them; empty without one.
+QString textOnlyOption(int argc, char* argv[])
 {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg(argv[i]);
-        if (arg == "--") return false;
-        if (arg == "-h" || arg == "--help" || arg == "-v" || arg == "--version") return true;
+        if (arg == "--") break;
+        if (arg == "-h" || arg == "--help" || arg == "-v" || arg == "--version")
+            return QString::fromLocal8Bit(argv[i]);
     }
-    return false;
+    return QString();
 }
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    if (asksForTextOnly(argc, argv)) {
+    const QString textOnly = textOnlyOption(argc, argv);
+    if (!textOnly.isEmpty()) {
         QCoreApplication core(argc, argv);
         QTranslator qtBase;
         setUpApplication(qtBase);
-        startPath(core); // prints and ends the program
+        startPath({QCoreApplication::arguments().constFirst(), textOnly}); // prints and ends
         return 0;
     }
     Application app(argc, argv);
@@ -107,7 +110,7 @@ int main(int argc, char* argv[])
         std::setlocale(LC_NUMERIC, "C");
         QTranslator qtBase;
         setUpApplication(qtBase);
-        const QString path = startPath(app);
+        const QString path = startPath(QCoreApplication::arguments());
 
         TForm1 Form1;
         // Opened as if "Ouvrir" had returned it, once the defaults are shown.

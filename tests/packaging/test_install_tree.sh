@@ -97,7 +97,10 @@ completions=$(
 [ "$completions" = $'import-hex\nPwm8=\n--steps' ] || fail "complétion inattendue : $completions"
 
 # The installed programs answer with the project's version.
-[ "$("$p/bin/korvalset24" --version)" = "korvalset24 $version" ] || fail "korvalset24 --version"
+# --help and --version need no display, even behind a Qt option.
+[ "$("$p/bin/korvalset24" -style Fusion --version)" = "korvalset24 $version" ] ||
+    fail "korvalset24 --version"
+"$p/bin/korvalset24" --help | grep -qF '[FICHIER.kv2]' || fail "korvalset24 --help"
 if [ "$cli" = 1 ]; then
     "$p/bin/korvalset24-cli" --version | grep -qF "$version" || fail "korvalset24-cli --version"
 fi

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 using namespace korval;
@@ -53,6 +54,10 @@ TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, std::unique_ptr<FileStore> 
     scaleLayout();
     move(205, 128);
     bindHandlers();
+    setAcceptDrops(true);
+    // A file dropped on an edit box opens too, instead of typing its name in.
+    for (QLineEdit* box : findChildren<QLineEdit*>())
+        box->setAcceptDrops(false);
 }
 
 TForm1::~TForm1() = default;
@@ -206,6 +211,7 @@ void TForm1::showEvent(QShowEvent* event)
     if (!m_activated) {
         m_activated = true;
         guarded([this] { FormOnActivate(); });
+        if (!m_pathAtFirstShow.isEmpty()) queueOpen(std::exchange(m_pathAtFirstShow, QString()));
     }
 }
 

@@ -135,9 +135,19 @@ public:
     // The factor applied to the layout's pixel sizes for the platform font.
     double layoutScale() const { return m_scale; }
 
+    // Reads a parameter file as "Ouvrir" does once its dialog has returned
+    // `path`: the same reading, ShowRecord and messages.
+    void openParameterFile(const QString& path);
+    // A path given at start-up: opened right after the window first appears,
+    // once the activation has shown the defaults.
+    void openAtFirstShow(const QString& path) { m_pathAtFirstShow = path; }
+
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A .kv2 file dropped on the window opens as "Ouvrir" would open it.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void bindHandlers();
@@ -164,6 +174,10 @@ private:
     std::array<std::array<std::int32_t, korval::kLevelCount + 1>, 2> m_levelTyped{};
     bool m_activated = false;
     double m_scale = 1.0;
+
+    // Opens `path` from the event loop, as a click on "Ouvrir" does.
+    void queueOpen(const QString& path);
+    QString m_pathAtFirstShow;
 };
 
 #undef KORVAL_LEVEL_HANDLERS

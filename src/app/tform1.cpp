@@ -1,5 +1,6 @@
 #include "tform1.h"
 
+#include "app/accessibility.h"
 #include "app/box_text.h"
 #include "app/file_store.h"
 #include "app/user_dialogs.h"
@@ -53,6 +54,7 @@ TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, std::unique_ptr<FileStore> 
     scaleLayout();
     move(205, 128);
     bindHandlers();
+    describeControls(*this);
 }
 
 TForm1::~TForm1() = default;

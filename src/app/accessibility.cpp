@@ -99,7 +99,7 @@ void describeControls(TForm1& form)
     describe(ui->EditPeriodeTimer, caption(ui->Label33),
              QStringLiteral("Période de l'interruption du timer, en nanosecondes. ") +
                  integerRange(32) +
-                 QStringLiteral(" Un clic ouvre la liste des périodes proposées "
+                 QStringLiteral(" Un clic, F4 ou Alt+Bas ouvre la liste des périodes proposées "
                                 "(Entrée applique, Échap ferme)."));
     describe(ui->EditPerPas, QStringLiteral("Temps par pas (ms)"),
              QStringLiteral("Temps d'un pas moteur, en millisecondes : durée d'un tour de vis AD "

@@ -34,6 +34,13 @@ const char* axisSuffix(Axis axis)
 constexpr int kLayoutLineHeight = 13;
 constexpr int kLayoutClientWidth = 788;
 constexpr int kLayoutClientHeight = 290;
+
+// F4 and Alt+Down open a list from its box, as in a combo box.
+bool opensCandidateList(const QKeyEvent& key)
+{
+    return key.key() == Qt::Key_F4 ||
+           (key.key() == Qt::Key_Down && key.modifiers().testFlag(Qt::AltModifier));
+}
 } // namespace
 
 TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, std::unique_ptr<FileStore> files,
@@ -217,6 +224,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     if (watched == ui->EditPeriodeTimer) {
         if (event->type() == QEvent::MouseButtonPress) {
             guarded([this] { EditPeriodeClick(); });
+        } else if (event->type() == QEvent::KeyPress &&
+                   opensCandidateList(*static_cast<QKeyEvent*>(event))) {
+            searchFromKeyboard();
+            return true;
         } else if (event->type() == QEvent::KeyPress && list->isVisible() &&
                    static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
             hideCandidateList();

@@ -154,6 +154,9 @@ private:
     void refreshPerPas();
     void hideCandidateList();
 
+    // Opens the candidate list from the keyboard, focus in it on line 0.
+    void searchFromKeyboard();
+
     std::unique_ptr<Ui::TForm1> ui;
     std::unique_ptr<UserDialogs> m_dialogs;
     std::unique_ptr<FileStore> m_files;

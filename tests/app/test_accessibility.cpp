@@ -1,5 +1,5 @@
-// The window for every user: names a screen reader can tell apart and field
-// help.
+// The window for every user: names a screen reader can tell apart, field help,
+// the period search from the keyboard and the drift of each candidate.
 
 #include "support/form_fixture.h"
 
@@ -32,6 +32,17 @@ QList<QWidget*> controlsOf(const ShownForm& form)
     return controls;
 }
 
+void applySecondLineByDoubleClick(ShownForm& form)
+{
+    QListWidget* list = form.ui()->ListBoxValeurTimer;
+    QTest::mouseClick(form.ui()->EditPeriodeTimer, Qt::LeftButton);
+    const QPoint at = list->visualItemRect(list->item(1)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+}
+
+const char* const kAppliedBoxes[] = {"EditPeriodeTimer", "EditV1AD", "EditV1De",      "EditErreur",
+                                     "EditVmax",         "EditXAD2", "EditPeriodeMax"};
 } // namespace
 
 class TestAccessibility : public QObject
@@ -81,6 +92,79 @@ private slots:
         QFETCH(QString, name);
         ShownForm form;
         QCOMPARE(accessible(form.control<QWidget>(qPrintable(control)), QAccessible::Name), name);
+    }
+
+    void keyboardSearchAppliesLikeADoubleClick_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("F4") << int(Qt::Key_F4) << int(Qt::NoModifier);
+        QTest::newRow("Alt+Down") << int(Qt::Key_Down) << int(Qt::AltModifier);
+    }
+    void keyboardSearchAppliesLikeADoubleClick()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        ShownForm clicked;
+        QVERIFY(QTest::qWaitForWindowExposed(clicked.form.get()));
+        applySecondLineByDoubleClick(clicked);
+
+        ShownForm typed;
+        QVERIFY(QTest::qWaitForWindowExposed(typed.form.get()));
+        QListWidget* list = typed.ui()->ListBoxValeurTimer;
+        typed.ui()->EditPeriodeTimer->setFocus();
+        QTest::keyClick(typed.ui()->EditPeriodeTimer, Qt::Key(key),
+                        Qt::KeyboardModifiers(modifiers));
+        QVERIFY(list->isVisible());
+        QVERIFY(list->hasFocus());
+        QCOMPARE(list->currentRow(), 0);
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+
+        QVERIFY(!list->isVisible());
+        QCOMPARE(typed.text("EditPeriodeTimer"), QStringLiteral("898980"));
+        for (const char* box : kAppliedBoxes)
+            QCOMPARE(typed.text(box), clicked.text(box));
+        QCOMPARE(bytesOf(typed->currentRecord), bytesOf(clicked->currentRecord));
+        QCOMPARE(accessible(typed.ui()->EditErreur, QAccessible::Description),
+                 accessible(clicked.ui()->EditErreur, QAccessible::Description));
+    }
+
+    void escapeHidesTheKeyboardList()
+    {
+        ShownForm form;
+        QVERIFY(QTest::qWaitForWindowExposed(form.form.get()));
+        form.ui()->EditPeriodeTimer->setFocus();
+        QTest::keyClick(form.ui()->EditPeriodeTimer, Qt::Key_F4);
+        QTest::keyClick(form.ui()->ListBoxValeurTimer, Qt::Key_Escape);
+        QVERIFY(!form.ui()->ListBoxValeurTimer->isVisible());
+        QVERIFY(form.ui()->EditPeriodeTimer->hasFocus());
+        QCOMPARE(form->currentRecord.PeriodeTimer(), 708279u);
+    }
+
+    void everyLineTellsItsDriftPerDay()
+    {
+        ShownForm form;
+        QListWidget* list = form.ui()->ListBoxValeurTimer;
+        QTest::mouseClick(form.ui()->EditPeriodeTimer, Qt::LeftButton);
+        QCOMPARE(list->count(), 293);
+        QCOMPARE(list->item(0)->toolTip(), QStringLiteral("dérive : 0.0991 s/jour"));
+        for (int row = 0; row < list->count(); ++row) {
+            QListWidgetItem* item = list->item(row);
+            QCOMPARE(item->data(Qt::AccessibleDescriptionRole).toString(), item->toolTip());
+            // The line shows the error to three digits; the drift is that x 86400.
+            const double error = item->text()
+                                     .section(QLatin1Char(' '), 1, -1, QString::SectionSkipEmpty)
+                                     .section(QLatin1Char(' '), 0, 0)
+                                     .toDouble();
+            const double drift = item->toolTip().section(QLatin1Char(' '), 2, 2).toDouble();
+            QVERIFY2(qAbs(drift - error * 86400) <= error * 86400 * 0.01, qPrintable(item->text()));
+        }
+        list->setCurrentRow(7);
+        const QString drift = list->item(7)->toolTip();
+        QTest::keyClick(list, Qt::Key_Return);
+        QVERIFY(accessible(form.ui()->EditErreur, QAccessible::Description)
+                    .endsWith(QLatin1Char('\n') + drift));
     }
 };
 

@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <cmath>
@@ -62,6 +63,7 @@ TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, std::unique_ptr<FileStore> 
     move(205, 128);
     bindHandlers();
     describeControls(*this);
+    bindStoredNotes();
 }
 
 TForm1::~TForm1() = default;
@@ -198,6 +200,7 @@ void TForm1::writeText(QLineEdit* box, const QString& text)
 {
     box->setText(text);
     guarded(m_changeHandlers.value(box));
+    refreshStoredNote(box);
 }
 
 void TForm1::writeChecked(QCheckBox* box, bool checked)
@@ -271,6 +274,7 @@ void TForm1::ButtonValiderClick()
 
 void TForm1::ShowRecord()
 {
+    const QScopedValueRollback<bool> showing(m_showingRecord, true);
     const ConfigRecord& ref = referenceRecord;
     const auto integer = [](long value) { return qs(formatText("%d", int(value))); };
     // Quartz, steps per turn and period are shown signed, as "%ld" of 32 bits.

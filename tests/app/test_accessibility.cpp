@@ -81,18 +81,15 @@ private slots:
     {
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("name");
-        const char* rows[][2] = {{"EditV2AD", "V2 (Guide) AD"},
-                                 {"CheckBoxAD2", "V2 (Guide) AD demi-pas"},
-                                 {"EditXAD2", "X V2 (Guide) AD"},
-                                 {"EditV5De", "V5 (Slew/Backslash) De"},
-                                 {"EditV3AD", "V3 AD"},
-                                 {"EditMsFoc7", "ms V7 Foc"},
-                                 {"EditV3De", "Accélération (Temps en secondes entières)"},
-                                 {"EditPwm3", "PWM3"},
-                                 {"EditJeuAD", "Rattrapage de jeu AD"},
-                                 {"EditPeriodeTimer", "Période IT (ns)"},
-                                 {"EditFrequenceQuartz", "Fréquence du Quartz (Hz)"},
-                                 {"ButtonSauvegarder", "Sauvegarder"}};
+        // clang-format off
+        const char* rows[][2] = {
+            {"EditV2AD", "V2 (Guide) AD"}, {"CheckBoxAD2", "V2 (Guide) AD demi-pas"},
+            {"EditXAD2", "X V2 (Guide) AD"}, {"EditV5De", "V5 (Slew/Backslash) De"},
+            {"EditV3AD", "V3 AD"}, {"EditMsFoc7", "ms V7 Foc"}, {"EditPwm3", "PWM3"},
+            {"EditV3De", "Accélération (Temps en secondes entières)"},
+            {"EditJeuAD", "Rattrapage de jeu AD"}, {"EditPeriodeTimer", "Période IT (ns)"},
+            {"EditFrequenceQuartz", "Fréquence du Quartz (Hz)"}, {"ButtonSauvegarder", "Sauvegarder"}};
+        // clang-format on
         for (const auto& row : rows)
             QTest::newRow(row[0]) << row[0] << QString::fromUtf8(row[1]);
     }
@@ -181,90 +178,60 @@ private slots:
     {
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("marked");
-        QTest::addColumn<QString>("note");
         QTest::addColumn<int>("offset"); // in the 61-byte parameter file
         QTest::addColumn<QByteArray>("bytes");
-        const auto row = [](const char* box, const char* text, bool marked, const char* note,
-                            int offset, const char* hex) {
-            QTest::addRow("%s %s", box, text) << box << text << marked << QString::fromUtf8(note)
-                                              << offset << QByteArray::fromHex(hex);
+        QTest::addColumn<bool>("marked");
+        QTest::addColumn<QString>("note"); // after "valeur enregistrée : " when marked
+        const auto row = [](const char* box, const char* text, int offset, const char* hex,
+                            bool marked, const char* note) {
+            QTest::addRow("%s %s", box, text) << box << text << offset << QByteArray::fromHex(hex)
+                                              << marked << QString::fromUtf8(note);
         };
+        // clang-format off
         // One byte.
-        row("EditPwm3", "300", true, "valeur enregistrée : 44 (300 ne tient pas sur 8 bits)", 41,
-            "2C");
-        row("EditPwm3", "-1", true,
-            "valeur enregistrée : 255 (-1 est négatif : enregistré en complément à deux sur 8 "
-            "bits)",
-            41, "FF");
-        row("EditPwm3", "134", false, "", 41, "86");
-        row("EditPwm3", "00000000000000000015", true,
-            "valeur enregistrée : 1 (seuls les 19 premiers caractères sont lus)", 41, "01");
-        row("EditPwm3", "", false, "aucun nombre lu : la valeur enregistrée reste 167", 41, "A7");
-        row("EditTranchePec", "256", true, "valeur enregistrée : 0 (256 ne tient pas sur 8 bits)",
-            37, "00");
-        row("EditV3De", "300", true, "valeur enregistrée : 44 (300 ne tient pas sur 8 bits)", 9,
-            "2C");
-        row("EditV3De", "200", false, "", 9, "C8");
-        row("EditV1Foc", "300", false, "", 23, "FF"); // rewritten to 255
-        row("EditV1Foc", "-1", true, "valeur enregistrée : 255 (-1 est négatif", 23, "FF");
-        // Written whole (typed, its first digits would already clamp): past 2^31 it wraps
-        // below zero and escapes the clamp.
-        row("EditV2Foc", "2147483648", true,
-            "valeur enregistrée : 0 (2147483648 ne tient pas sur 8 bits)", 24, "00");
+        row("EditPwm3", "300", 41, "2C", true, "44 (300 ne tient pas sur 8 bits)");
+        row("EditPwm3", "-1", 41, "FF", true, "255 (-1 est négatif : enregistré en complément à deux sur 8 bits)");
+        row("EditPwm3", "00000000000000000015", 41, "01", true, "1 (seuls les 19 premiers caractères sont lus)");
+        row("EditPwm3", "", 41, "A7", false, "aucun nombre lu : la valeur enregistrée reste 167");
+        row("EditTranchePec", "256", 37, "00", true, "0 (256 ne tient pas sur 8 bits)");
+        row("EditV3De", "300", 9, "2C", true, "44 (300 ne tient pas sur 8 bits)");
+        row("EditV3De", "200", 9, "C8", false, ""); // a time, not a level: no half-step bit
+        row("EditV1Foc", "300", 23, "FF", false, ""); // rewritten to 255
+        // Written whole (typed, its first digits would clamp): past 2^31 it wraps below zero
+        // and escapes the clamp.
+        row("EditV2Foc", "2147483648", 24, "00", true, "0 (2147483648 ne tient pas sur 8 bits)");
         // Two bytes.
-        row("EditJeuAD", "70000", true,
-            "valeur enregistrée : 4464 (70000 ne tient pas sur 16 bits)", 30, "7011");
-        row("EditJeuAD", "100", false, "", 30, "6400");
-        row("EditPasParTranche", "-1", true,
-            "valeur enregistrée : 65535 (-1 est négatif : enregistré en complément à deux sur 16 "
-            "bits)",
-            35, "FFFF");
+        row("EditJeuAD", "70000", 30, "7011", true, "4464 (70000 ne tient pas sur 16 bits)");
+        row("EditPasParTranche", "-1", 35, "FFFF", true, "65535 (-1 est négatif : enregistré en complément à deux sur 16 bits)");
         // Four bytes.
-        row("EditPeriodeTimer", "4294967296", true,
-            "valeur enregistrée : 0 (4294967296 ne tient pas sur 32 bits)", 2, "00000000");
-        row("EditPeriodeTimer", "4294967295", false, "", 2, "FFFFFFFF");
-        row("EditFrequenceQuartz", "-1", true, "valeur enregistrée : 4294967295 (-1 est négatif",
-            49, "FFFFFFFF");
-        row("EditPasParTour", "99999999999", true,
-            "valeur enregistrée : 1215752191 (99999999999 ne tient pas sur 32 bits)", 53,
-            "FFE77648");
-        row("EditDureeTour", "1e39", true,
-            "valeur enregistrée : 3.40282347e+38 (1e39 dépasse le plus grand nombre à virgule sur "
-            "32 bits)",
-            57, "FFFF7F7F");
-        row("EditDureeTour", "598.3618164", false, "", 57, "28971544"); // rounding is no mark
+        row("EditPeriodeTimer", "4294967296", 2, "00000000", true, "0 (4294967296 ne tient pas sur 32 bits)");
+        row("EditPeriodeTimer", "4294967295", 2, "FFFFFFFF", false, "");
+        row("EditFrequenceQuartz", "-1", 49, "FFFFFFFF", true, "4294967295 (-1 est négatif");
+        row("EditPasParTour", "99999999999", 53, "FFE77648", true, "1215752191 (99999999999 ne tient pas sur 32 bits)");
+        row("EditDureeTour", "1e39", 57, "FFFF7F7F", true, "3.40282347e+38 (1e39 dépasse le plus grand nombre à virgule sur 32 bits)");
+        row("EditDureeTour", "598.3618164", 57, "28971544", false, ""); // rounding is no mark
         // AD and De counts.
-        row("EditV2AD", "200", true,
-            "valeur enregistrée : 200, soit 72 avec le bit demi-pas (200 atteint 128 : le nombre "
-            "met lui-même le bit demi-pas)",
-            16, "C8");
-        row("EditV2AD", "127", false, "", 16, "7F");
-        row("EditV2De", "300", true, "valeur enregistrée : 44 (300 ne tient pas sur 8 bits)", 8,
-            "2C");
-        row("EditV4AD", "-1", true,
-            "valeur enregistrée : 255, soit 127 avec le bit demi-pas (-1 est négatif", 18, "FF");
+        row("EditV2AD", "200", 16, "C8", true, "200, soit 72 avec le bit demi-pas (200 atteint 128 : le nombre met lui-même le bit demi-pas)");
+        row("EditV2AD", "127", 16, "7F", false, "");
+        row("EditV2De", "300", 8, "2C", true, "44 (300 ne tient pas sur 8 bits)");
+        row("EditV4AD", "-1", 18, "FF", true, "255, soit 127 avec le bit demi-pas (-1 est négatif");
         // Hold, at the default period of 708279 ns.
-        row("EditMaintienFoc", "200", true,
-            "valeur enregistrée : 26 interruptions (200 ms font 282 interruptions, plus que 255)",
-            34, "1A");
-        row("EditMaintienFoc", "180.61", false, "", 34, "FF");
-        row("EditMaintienFoc", "-10", true,
-            "valeur enregistrée : 243 interruptions (-10 ms font -13 interruptions : négatif", 34,
-            "F3");
+        row("EditMaintienFoc", "200", 34, "1A", true, "26 interruptions (200 ms font 282 interruptions, plus que 255)");
+        row("EditMaintienFoc", "180.61", 34, "FF", false, "");
+        row("EditMaintienFoc", "-10", 34, "F3", true, "243 interruptions (-10 ms font -13 interruptions : négatif");
         // Typed key by key: "1e3" stores 1412 & 0xFF = 132, then "1e30" fails and keeps it.
-        row("EditMaintienFoc", "1e30", true,
-            "valeur enregistrée : 132 interruptions (1e30 ms ne donne aucun nombre d'interruptions",
-            34, "84");
+        row("EditMaintienFoc", "1e30", 34, "84", true, "132 interruptions (1e30 ms ne donne aucun nombre d'interruptions");
+        // clang-format on
     }
     void aValueThatDoesNotFitIsMarkedAndStoredAsToday()
     {
         QFETCH(QString, box);
         QFETCH(QString, text);
-        QFETCH(bool, marked);
-        QFETCH(QString, note);
         QFETCH(int, offset);
         QFETCH(QByteArray, bytes);
+        QFETCH(bool, marked);
+        QFETCH(QString, note);
+        if (marked) note.prepend(QStringLiteral("valeur enregistrée : "));
         ShownForm form;
         QLineEdit* edit = form.control(qPrintable(box));
         const QRect place = edit->geometry();

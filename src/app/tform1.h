@@ -4,6 +4,7 @@
 // handler is one of its members, named after the control and the event.
 
 #include "app/file_store.h"
+#include "app/stored_value_mark.h"
 #include "app/user_dialogs.h"
 #include "config/config_record.h"
 
@@ -163,6 +164,17 @@ private:
     void pwmChange(int entry);
     void refreshPerPas();
     void hideCandidateList();
+
+    // Opens the candidate list from the keyboard, focus in it on line 0.
+    void searchFromKeyboard();
+
+    // Stored-value notes: after each change of an editable box, what its field
+    // now holds is compared with the number on screen.
+    void bindStoredNotes();
+    void refreshStoredNote(QLineEdit* box);
+    QHash<QLineEdit*, std::function<StoredNote()>> m_storedNotes;
+    // ShowRecord writes what the fields hold: its texts are never marked.
+    bool m_showingRecord = false;
 
     std::unique_ptr<Ui::TForm1> ui;
     std::unique_ptr<UserDialogs> m_dialogs;

@@ -12,11 +12,7 @@ set(KORVAL_MIME_TYPE application/x-korval-kv2)
 set(korval_data ${PROJECT_SOURCE_DIR}/data)
 set(korval_data_out ${PROJECT_BINARY_DIR}/data)
 
-install(TARGETS korvalset24 RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The command-line companion comes with its own branch of the build.
-if(TARGET korvalset24-cli)
-    install(TARGETS korvalset24-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-endif()
+install(TARGETS korvalset24 korvalset24-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # The version, set once in the project, goes into the metadata's release, the
 # man pages and the changelog.

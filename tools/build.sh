@@ -54,7 +54,7 @@ test)
     lintian --fail-on error "$deb"
     $as_root dpkg -i "$deb"
     /usr/bin/korvalset24 --version
-    if [ -x /usr/bin/korvalset24-cli ]; then /usr/bin/korvalset24-cli --version; fi
+    /usr/bin/korvalset24-cli --version
     $as_root dpkg -r korvalset24
     build build-asan -DKORVAL_SANITIZE=ON -DKORVAL_BUILD_BENCH=OFF
     (cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \

@@ -2,9 +2,9 @@
 # Installs the build into a temporary DESTDIR under a prefix of its own and
 # checks that every file a desktop and Debian expect is in its place, that
 # each validator accepts it and that the version is the project's everywhere.
-# Arguments: build folder, project version, 1 when korvalset24-cli is built.
+# Arguments: build folder, project version.
 set -euo pipefail
-build=$1 version=$2 cli=$3
+build=$1 version=$2
 id=io.github.korvalset24.KorvalSet24
 mime=application/x-korval-kv2
 
@@ -30,7 +30,7 @@ files=(
     share/doc/korvalset24/changelog.gz
     share/doc/korvalset24/copyright
 )
-[ "$cli" = 1 ] && files+=(bin/korvalset24-cli)
+files+=(bin/korvalset24-cli)
 for f in "${files[@]}"; do
     [ -f "$p/$f" ] || fail "$f n'est pas installé"
 done
@@ -101,7 +101,5 @@ completions=$(
 [ "$("$p/bin/korvalset24" -style Fusion --version)" = "korvalset24 $version" ] ||
     fail "korvalset24 --version"
 "$p/bin/korvalset24" --help | grep -qF '[FICHIER.kv2]' || fail "korvalset24 --help"
-if [ "$cli" = 1 ]; then
-    "$p/bin/korvalset24-cli" --version | grep -qF "$version" || fail "korvalset24-cli --version"
-fi
+"$p/bin/korvalset24-cli" --version | grep -qF "$version" || fail "korvalset24-cli --version"
 echo "installation complète et valide dans $p"

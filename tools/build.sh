@@ -8,6 +8,9 @@ cd "$(dirname "$0")/.."
 mode=${1:-run}
 packages=(cmake g++ make qt6-base-dev qt6-translations-l10n libbenchmark-dev)
 [ "$mode" = test ] && packages+=(srecord clang libclang-rt-14-dev)
+# The package stage: cpack's dependency scan, the validators, the man reader.
+[ "$mode" = test ] && packages+=(dpkg-dev file desktop-file-utils appstream lintian
+    shared-mime-info libxml2-utils man-db bash-completion)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -36,6 +39,23 @@ run)
 test)
     build build
     (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
+    # Package stage: build the .deb, check it as desktops and Debian do, then
+    # install it, run the installed programs and remove it.
+    as_root=""
+    [ "$(id -u)" -eq 0 ] || as_root=sudo
+    rm -f build/korvalset24_*.deb
+    (cd build && cpack -G DEB >/dev/null)
+    deb=$(echo build/korvalset24_*.deb)
+    unpacked=$(mktemp -d)
+    dpkg-deb -x "$deb" "$unpacked"
+    desktop-file-validate "$unpacked"/usr/share/applications/*.desktop
+    appstreamcli validate --no-net "$unpacked"/usr/share/metainfo/*.metainfo.xml
+    rm -rf "$unpacked"
+    lintian --fail-on error "$deb"
+    $as_root dpkg -i "$deb"
+    /usr/bin/korvalset24 --version
+    /usr/bin/korvalset24-cli --version
+    $as_root dpkg -r korvalset24
     build build-asan -DKORVAL_SANITIZE=ON -DKORVAL_BUILD_BENCH=OFF
     (cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j "$jobs")

@@ -9,7 +9,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 
 #include <cstdio>
 
@@ -39,6 +43,11 @@ void TForm1::ButtonOuvrirClick()
 {
     const QString path = m_dialogs->openFileName(this, kFilter);
     if (path.isEmpty()) return;
+    openParameterFile(path);
+}
+
+void TForm1::openParameterFile(const QString& path)
+{
     openFileName = path; // used as chosen: no extension is forced
     QByteArray content;
     QString reason;
@@ -52,6 +61,42 @@ void TForm1::ButtonOuvrirClick()
                        std::size_t(content.size()), referenceRecord, drive);
     ShowRecord();
     repaint();
+}
+
+namespace
+{
+// The one local .kv2 file a drag brings, or an empty string.
+QString droppedParameterFile(const QMimeData* data)
+{
+    if (!data || !data->hasUrls() || data->urls().size() != 1) return QString();
+    const QUrl url = data->urls().constFirst();
+    if (!url.isLocalFile()) return QString();
+    const QString path = url.toLocalFile();
+    return path.endsWith(QLatin1String(kParameterExtension), Qt::CaseInsensitive) ? path
+                                                                                  : QString();
+}
+} // namespace
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedParameterFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event)
+{
+    const QString path = droppedParameterFile(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    // Not inside the drop itself: a message box there would hold up the
+    // program the file came from.
+    queueOpen(path);
+}
+
+void TForm1::queueOpen(const QString& path)
+{
+    QMetaObject::invokeMethod(
+        this, [this, path] { guarded([this, path] { openParameterFile(path); }); },
+        Qt::QueuedConnection);
 }
 
 void TForm1::ButtonSauvegarderClick()

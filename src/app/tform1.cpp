@@ -1,5 +1,6 @@
 #include "tform1.h"
 
+#include "app/accessibility.h"
 #include "app/box_text.h"
 #include "app/file_store.h"
 #include "app/user_dialogs.h"
@@ -15,9 +16,11 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 using namespace korval;
@@ -33,6 +36,13 @@ const char* axisSuffix(Axis axis)
 constexpr int kLayoutLineHeight = 13;
 constexpr int kLayoutClientWidth = 788;
 constexpr int kLayoutClientHeight = 290;
+
+// F4 and Alt+Down open a list from its box, as in a combo box.
+bool opensCandidateList(const QKeyEvent& key)
+{
+    return key.key() == Qt::Key_F4 ||
+           (key.key() == Qt::Key_Down && key.modifiers().testFlag(Qt::AltModifier));
+}
 } // namespace
 
 TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, std::unique_ptr<FileStore> files,
@@ -53,6 +63,12 @@ TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, std::unique_ptr<FileStore> 
     scaleLayout();
     move(205, 128);
     bindHandlers();
+    setAcceptDrops(true);
+    // A file dropped on an edit box opens too, instead of typing its name in.
+    for (QLineEdit* box : findChildren<QLineEdit*>())
+        box->setAcceptDrops(false);
+    describeControls(*this);
+    bindStoredNotes();
 }
 
 TForm1::~TForm1() = default;
@@ -189,6 +205,7 @@ void TForm1::writeText(QLineEdit* box, const QString& text)
 {
     box->setText(text);
     guarded(m_changeHandlers.value(box));
+    refreshStoredNote(box);
 }
 
 void TForm1::writeChecked(QCheckBox* box, bool checked)
@@ -206,6 +223,7 @@ void TForm1::showEvent(QShowEvent* event)
     if (!m_activated) {
         m_activated = true;
         guarded([this] { FormOnActivate(); });
+        if (!m_pathAtFirstShow.isEmpty()) queueOpen(std::exchange(m_pathAtFirstShow, QString()));
     }
 }
 
@@ -215,6 +233,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     if (watched == ui->EditPeriodeTimer) {
         if (event->type() == QEvent::MouseButtonPress) {
             guarded([this] { EditPeriodeClick(); });
+        } else if (event->type() == QEvent::KeyPress &&
+                   opensCandidateList(*static_cast<QKeyEvent*>(event))) {
+            searchFromKeyboard();
+            return true;
         } else if (event->type() == QEvent::KeyPress && list->isVisible() &&
                    static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
             hideCandidateList();
@@ -258,6 +280,7 @@ void TForm1::ButtonValiderClick()
 
 void TForm1::ShowRecord()
 {
+    const QScopedValueRollback<bool> showing(m_showingRecord, true);
     const ConfigRecord& ref = referenceRecord;
     const auto integer = [](long value) { return qs(formatText("%d", int(value))); };
     // Quartz, steps per turn and period are shown signed, as "%ld" of 32 bits.

@@ -4,6 +4,7 @@
 // handler is one of its members, named after the control and the event.
 
 #include "app/file_store.h"
+#include "app/stored_value_mark.h"
 #include "app/user_dialogs.h"
 #include "config/config_record.h"
 
@@ -135,9 +136,19 @@ public:
     // The factor applied to the layout's pixel sizes for the platform font.
     double layoutScale() const { return m_scale; }
 
+    // Reads a parameter file as "Ouvrir" does once its dialog has returned
+    // `path`: the same reading, ShowRecord and messages.
+    void openParameterFile(const QString& path);
+    // A path given at start-up: opened right after the window first appears,
+    // once the activation has shown the defaults.
+    void openAtFirstShow(const QString& path) { m_pathAtFirstShow = path; }
+
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A .kv2 file dropped on the window opens as "Ouvrir" would open it.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void bindHandlers();
@@ -154,6 +165,17 @@ private:
     void refreshPerPas();
     void hideCandidateList();
 
+    // Opens the candidate list from the keyboard, focus in it on line 0.
+    void searchFromKeyboard();
+
+    // Stored-value notes: after each change of an editable box, what its field
+    // now holds is compared with the number on screen.
+    void bindStoredNotes();
+    void refreshStoredNote(QLineEdit* box);
+    QHash<QLineEdit*, std::function<StoredNote()>> m_storedNotes;
+    // ShowRecord writes what the fields hold: its texts are never marked.
+    bool m_showingRecord = false;
+
     std::unique_ptr<Ui::TForm1> ui;
     std::unique_ptr<UserDialogs> m_dialogs;
     std::unique_ptr<FileStore> m_files;
@@ -164,6 +186,10 @@ private:
     std::array<std::array<std::int32_t, korval::kLevelCount + 1>, 2> m_levelTyped{};
     bool m_activated = false;
     double m_scale = 1.0;
+
+    // Opens `path` from the event loop, as a click on "Ouvrir" does.
+    void queueOpen(const QString& path);
+    QString m_pathAtFirstShow;
 };
 
 #undef KORVAL_LEVEL_HANDLERS

@@ -248,8 +248,8 @@ bool FileStore::writeAtomically(const QString& path, const QByteArray& data, QSt
     struct stat old {
     };
     bool ok = true;
-    // The new file keeps the permissions of the one it replaces.
-    if (::stat(target.constData(), &old) == 0 && ::fchmod(file.get(), old.st_mode & 07777) != 0) {
+    // The new file keeps the permissions of the one it replaces (no set-id bits).
+    if (::stat(target.constData(), &old) == 0 && ::fchmod(file.get(), old.st_mode & 0777) != 0) {
         reason = systemReason(errno);
         ok = false;
     }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing on Debian 12, builds, and then either starts the
-# program (run) or runs every test headless (test), the second time under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then runs the fuzz targets.
+# program (run) or runs every test headless (test): the suites, the Debian
+# package's checks, the fuzz targets, and the suites again under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -56,9 +57,6 @@ test)
     /usr/bin/korvalset24 --version
     /usr/bin/korvalset24-cli --version
     $as_root dpkg -r korvalset24
-    build build-asan -DKORVAL_SANITIZE=ON -DKORVAL_BUILD_BENCH=OFF
-    (cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
-        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j "$jobs")
     # Fuzzing: each target runs 30 s on a copy of its starting corpus; a crash,
     # a broken property or an input slower than 10 s fails the run.
     CC=clang CXX=clang++ build build-fuzz -DKORVAL_FUZZ=ON
@@ -71,6 +69,10 @@ test)
             -artifact_prefix=build-fuzz/ "$work"
         rm -rf "$work"
     done
+    # Last, so that the run closes on the sanitizer suites' summary.
+    build build-asan -DKORVAL_SANITIZE=ON -DKORVAL_BUILD_BENCH=OFF
+    (cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j "$jobs")
     ;;
 *)
     echo "usage: $0 run|test" >&2

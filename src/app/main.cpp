@@ -1,5 +1,6 @@
 // korvalset24: configuration tool of the KORVAL 2.4 telescope drive controller.
 
+#include "app/start_up.h"
 #include "app/tform1.h"
 
 #include "korval_version.h"
@@ -104,6 +105,7 @@ int main(int argc, char* argv[])
         startPath({QCoreApplication::arguments().constFirst(), textOnly}); // prints and ends
         return 0;
     }
+    ignoreClosedOutput();
     Application app(argc, argv);
     try {
         // Numbers are always written and read with a point.

@@ -1,9 +1,14 @@
 // A parameter file given at start-up or dropped on the window: opened exactly
 // as "Ouvrir" opens the same path, after the defaults are shown.
 
+#include "app/start_up.h"
 #include "support/form_fixture.h"
 
 #include <QtTest>
+
+#include <cstdio>
+
+#include <unistd.h>
 
 using namespace korval;
 
@@ -64,6 +69,7 @@ private slots:
     void opensAsOuvrirDoes();
     void onlyOneLocalParameterFileIsTaken_data();
     void onlyOneLocalParameterFileIsTaken();
+    void saveSurvivesAClosedOutput();
 };
 
 void TestStartUp::opensAsOuvrirDoes_data()
@@ -173,4 +179,29 @@ void TestStartUp::onlyOneLocalParameterFileIsTaken()
 }
 
 QTEST_MAIN(TestStartUp)
+// Started as "korvalset24 | head", the window outlives its reader: the HEX
+// echo fails quietly and both files are written.
+void TestStartUp::saveSurvivesAClosedOutput()
+{
+    ignoreClosedOutput();
+    ShownForm form;
+    const QString target = m_folder.filePath(QStringLiteral("tube.kv2"));
+    form.dialogs->saveAnswers << target;
+    int ends[2];
+    QVERIFY(::pipe(ends) == 0);
+    ::close(ends[0]); // no reader any more
+    std::fflush(stdout);
+    const int savedOutput = ::dup(STDOUT_FILENO);
+    ::dup2(ends[1], STDOUT_FILENO);
+    ::close(ends[1]);
+    form->ButtonSauvegarderClick();
+    std::fflush(stdout);
+    ::dup2(savedOutput, STDOUT_FILENO);
+    ::close(savedOutput);
+    std::clearerr(stdout);
+    QVERIFY(form.dialogs->errors.isEmpty());
+    QCOMPARE(QFileInfo(target).size(), qint64(kParameterFileSize));
+    QCOMPARE(QFileInfo(m_folder.filePath(QStringLiteral("tube.hex"))).size(), qint64(214));
+}
+
 #include "test_start_up.moc"

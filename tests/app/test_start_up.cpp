@@ -178,7 +178,6 @@ void TestStartUp::onlyOneLocalParameterFileIsTaken()
     QCOMPARE(form.dialogs->errors.size(), taken ? 1 : 0);
 }
 
-QTEST_MAIN(TestStartUp)
 // Started as "korvalset24 | head", the window outlives its reader: the HEX
 // echo fails quietly and both files are written.
 void TestStartUp::saveSurvivesAClosedOutput()
@@ -204,4 +203,5 @@ void TestStartUp::saveSurvivesAClosedOutput()
     QCOMPARE(QFileInfo(m_folder.filePath(QStringLiteral("tube.hex"))).size(), qint64(214));
 }
 
+QTEST_MAIN(TestStartUp)
 #include "test_start_up.moc"

@@ -8,10 +8,15 @@
 
 #include <string>
 
-// What a handler sees of a box: its first 19 characters.
+// What a handler sees of a box's text: its first 19 characters.
+inline std::string boxText(const QString& text)
+{
+    return text.left(int(korval::kScannedChars)).toStdString();
+}
+
 inline std::string boxText(const QLineEdit* box)
 {
-    return box->text().left(int(korval::kScannedChars)).toStdString();
+    return boxText(box->text());
 }
 
 inline QString qs(const std::string& text)

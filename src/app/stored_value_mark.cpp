@@ -1,6 +1,7 @@
 #include "stored_value_mark.h"
 
 #include "app/accessibility.h"
+#include "app/box_text.h"
 #include "config/config_record.h"
 #include "config/fp_fault.h"
 #include "config/number_text.h"
@@ -24,12 +25,6 @@ namespace
 bool isSpace(char c)
 {
     return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-// What a handler reads of the box: its first 19 characters.
-std::string scannedText(const QString& boxText)
-{
-    return boxText.left(int(kScannedChars)).toStdString();
 }
 
 // The number's own characters in `s` up to `end`, without the blanks before it.
@@ -154,7 +149,7 @@ protected:
 StoredNote integerNote(const QString& boxText, int bits, std::uint32_t stored)
 {
     const QString storedText = QString::number(stored);
-    if (!scanInt(scannedText(boxText))) return noNumber(storedText);
+    if (!scanInt(::boxText(boxText))) return noNumber(storedText);
     const TypedInteger typed = *typedInteger(boxText);
     const std::uint64_t max = bits >= 32 ? 0xFFFFFFFFu : (std::uint64_t(1) << bits) - 1;
     if (typed.negative) return marked(storedText, negativeWhy(typed.text, bits));
@@ -167,7 +162,7 @@ StoredNote integerNote(const QString& boxText, int bits, std::uint32_t stored)
 StoredNote levelNote(const QString& boxText, std::uint8_t stored)
 {
     const QString storedText = levelText(stored);
-    if (!scanInt(scannedText(boxText))) return noNumber(storedText);
+    if (!scanInt(::boxText(boxText))) return noNumber(storedText);
     const TypedInteger typed = *typedInteger(boxText);
     if (typed.negative) return marked(storedText, negativeWhy(typed.text, 8));
     if (typed.huge || typed.magnitude > 255) return marked(storedText, tooWideWhy(typed.text, 8));
@@ -182,7 +177,7 @@ StoredNote levelNote(const QString& boxText, std::uint8_t stored)
 StoredNote floatNote(const QString& boxText, float stored)
 {
     const QString storedText = QString::fromStdString(formatFloatForBox(stored));
-    const std::string scanned = scannedText(boxText);
+    const std::string scanned = ::boxText(boxText);
     std::size_t end = 0;
     const auto read = scanFloatPrefix(scanned, end);
     if (!read) return noNumber(storedText);
@@ -209,7 +204,7 @@ StoredNote floatNote(const QString& boxText, float stored)
 StoredNote holdNote(const QString& boxText, std::uint32_t PeriodeTimer, std::uint8_t stored)
 {
     const QString storedText = countText(stored);
-    const std::string scanned = scannedText(boxText);
+    const std::string scanned = ::boxText(boxText);
     std::size_t end = 0;
     const auto ms = scanFloatPrefix(scanned, end);
     if (!ms) return noNumber(storedText);

@@ -159,6 +159,17 @@ bool readParameterFile(const QString& path, ConfigRecord& record, DriveParameter
     return true;
 }
 
+int readSingleInput(const char* verb, const Arguments& args, ConfigRecord& record,
+                    DriveParameters& drive)
+{
+    if (args.positional().size() != 1)
+        return usage(verb, QStringLiteral("un seul FICHIER.kv2 est attendu"));
+    QString message;
+    if (readParameterFile(args.positional().first(), record, drive, message)) return kSuccess;
+    fail(verb, message);
+    return kFailure;
+}
+
 bool writeFile(const QString& path, const QByteArray& data, QString& message)
 {
     FileStore files;

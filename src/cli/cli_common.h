@@ -61,6 +61,11 @@ bool wantsHelp(const QStringList& arguments);
 bool readParameterFile(const QString& path, korval::ConfigRecord& record,
                        korval::DriveParameters& drive, QString& message);
 
+// The one FICHIER.kv2 a verb takes, read as readParameterFile reads it: kSuccess,
+// or kFailure once the usage error or the reading failure is reported.
+int readSingleInput(const char* verb, const Arguments& args, korval::ConfigRecord& record,
+                    korval::DriveParameters& drive);
+
 // Reads at most `maxBytes`; a longer file is refused.
 bool readWhole(const QString& path, qint64 maxBytes, QByteArray& data, QString& message);
 

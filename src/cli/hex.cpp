@@ -21,15 +21,9 @@ int runHex(const QStringList& arguments)
     }
     const Arguments args(arguments, {"-o"}, {});
     if (!args.ok()) return usage("hex", args.error());
-    if (args.positional().size() != 1)
-        return usage("hex", QStringLiteral("un seul FICHIER.kv2 est attendu"));
     ConfigRecord record;
     DriveParameters drive;
-    QString message;
-    if (!readParameterFile(args.positional().first(), record, drive, message)) {
-        fail("hex", message);
-        return kFailure;
-    }
+    if (readSingleInput("hex", args, record, drive) != kSuccess) return kFailure;
     const std::string text = exportHexText(record).text;
     if (!args.has("-o")) {
         out(text);
@@ -41,6 +35,7 @@ int runHex(const QStringList& arguments)
                         .arg(quotedPath(args.value("-o"))));
         return kFailure;
     }
+    QString message;
     if (!writeFile(args.value("-o"), QByteArray::fromStdString(text), message)) {
         fail("hex", message);
         return kFailure;

@@ -25,15 +25,9 @@ int runShow(const QStringList& arguments)
     }
     const Arguments args(arguments, {}, {"--json"});
     if (!args.ok()) return usage("show", args.error());
-    if (args.positional().size() != 1)
-        return usage("show", QStringLiteral("un seul FICHIER.kv2 est attendu"));
     ConfigRecord record;
     DriveParameters drive;
-    QString message;
-    if (!readParameterFile(args.positional().first(), record, drive, message)) {
-        fail("show", message);
-        return kFailure;
-    }
+    if (readSingleInput("show", args, record, drive) != kSuccess) return kFailure;
     out(args.has("--json") ? jsonView(record, drive) : humanView(record, drive));
     return kSuccess;
 }

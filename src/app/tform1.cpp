@@ -42,8 +42,8 @@ bool opensCandidateList(const QKeyEvent& key)
 TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, std::unique_ptr<FileStore> files,
                QWidget* parent)
     : QWidget(parent), m_model(std::make_unique<FormModel>(static_cast<FormView*>(this))),
-      currentRecord(m_model->currentRecord()), referenceRecord(m_model->referenceRecord()),
-      drive(m_model->driveParameters()), ui(std::make_unique<Ui::TForm1>()),
+      currentRecord(m_model->editCurrentRecord()), referenceRecord(m_model->editReferenceRecord()),
+      drive(m_model->editDriveParameters()), ui(std::make_unique<Ui::TForm1>()),
       m_dialogs(dialogs ? std::move(dialogs) : std::make_unique<StandardDialogs>()),
       m_files(files ? std::move(files) : std::make_unique<FileStore>())
 {
@@ -182,7 +182,7 @@ void TForm1::showModel()
         const std::uint64_t revision = m_model->controlRevision(i);
         if (revision == m_shown[i] || !m_widgets[i]) continue;
         m_shown[i] = revision;
-        const ControlState& state = m_model->control(i);
+        const ControlState& state = m_model->controlAt(i);
         if (auto* box = qobject_cast<QLineEdit*>(m_widgets[i])) {
             const QString text = QString::fromStdString(state.text);
             // Setting the same text would move the cursor of a box being typed in.

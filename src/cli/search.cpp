@@ -80,11 +80,11 @@ bool applyLine(int row, ConfigRecord& record, const DriveParameters& drive, std:
 {
     KeptErrors view;
     FormModel form(&view);
-    form.referenceRecord() = record;
-    form.driveParameters() = drive;
+    form.editReferenceRecord() = record;
+    form.editDriveParameters() = drive;
     form.guarded([&form] { form.ShowRecord(); });
-    form.currentRecord() = record;
-    form.driveParameters() = drive;
+    form.editCurrentRecord() = record;
+    form.editDriveParameters() = drive;
     view.errors.clear();
     form.userClicked("EditPeriodeTimer");
     form.userDoubleClickedLine(row);

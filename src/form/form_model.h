@@ -95,7 +95,7 @@ public:
     // The same by place in controlNames(), and a count that grows at each
     // change of that control's state, note or help.
     std::size_t controlIndex(const std::string& name) const;
-    const ControlState& control(std::size_t index) const { return m_controls.at(index); }
+    const ControlState& controlAt(std::size_t index) const { return m_controls.at(index); }
     std::uint64_t controlRevision(std::size_t index) const { return m_revisions.at(index); }
 
     // The candidate list ListBoxValeurTimer.
@@ -188,9 +188,10 @@ public:
     const ConfigRecord& currentRecord() const { return m_current; }
     const ConfigRecord& referenceRecord() const { return m_reference; }
     const DriveParameters& driveParameters() const { return m_drive; }
-    ConfigRecord& currentRecord() { return m_current; }
-    ConfigRecord& referenceRecord() { return m_reference; }
-    DriveParameters& driveParameters() { return m_drive; }
+    // The same to change, for a front end that loads or keeps them itself.
+    ConfigRecord& editCurrentRecord() { return m_current; }
+    ConfigRecord& editReferenceRecord() { return m_reference; }
+    DriveParameters& editDriveParameters() { return m_drive; }
     const std::string& openFileName() const { return m_openFileName; }
     const std::string& saveFileName() const { return m_saveFileName; }
     void setOpenFileName(const std::string& name) { m_openFileName = name; }

@@ -3,6 +3,7 @@
 #include "app/accessibility.h"
 #include "app/box_text.h"
 #include "app/file_store.h"
+#include "app/mount_dialog.h"
 #include "app/user_dialogs.h"
 #include "axes/drive_settings.h"
 #include "ui_tform1.h"
@@ -17,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QToolButton>
 
 #include <algorithm>
 #include <cmath>
@@ -119,6 +121,7 @@ void TForm1::bindHandlers()
     onButton(ui->ButtonOuvrir, [this] { ButtonOuvrirClick(); });
     onButton(ui->ButtonValider, [this] { ButtonValiderClick(); });
     onButton(ui->ButtonSauvegarder, [this] { ButtonSauvegarderClick(); });
+    connect(ui->ButtonMonture, &QToolButton::clicked, this, [this] { openMountDialog(*this); });
 
     onEdit(ui->EditFrequenceQuartz, [this] { EditFrequenceQuartzChange(); });
     onEdit(ui->EditDureeTour, [this] { EditDureeTourChange(); });

@@ -1,0 +1,196 @@
+// The mount assistant's dialog, offscreen: opened from the window's button,
+// live results while the user types, refusals, and "Appliquer" typing
+// DureeTour and PasParTour into the window as a user would.
+
+#include "app/mount_dialog.h"
+#include "support/form_fixture.h"
+
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+using namespace korval;
+
+namespace
+{
+MountDialog* openFromButton(ShownForm& form)
+{
+    QTest::mouseClick(form.control<QToolButton>("ButtonMonture"), Qt::LeftButton);
+    return form->findChild<MountDialog*>();
+}
+
+QLineEdit* box(MountDialog* dialog, const char* name)
+{
+    return dialog->findChild<QLineEdit*>(QLatin1String(name));
+}
+
+void fill(MountDialog* dialog, const QString& teeth, const QString& steps, const QString& reduction,
+          const QString& rate)
+{
+    typeInto(box(dialog, "EditDents"), teeth);
+    typeInto(box(dialog, "EditPasMoteur"), steps);
+    typeInto(box(dialog, "EditReduction"), reduction);
+    // Picked from the list or typed over it; keyClicks types ASCII only.
+    dialog->findChild<QComboBox*>("ComboSuivi")->setCurrentText(rate);
+}
+
+QString results(MountDialog* dialog)
+{
+    return dialog->findChild<QPlainTextEdit*>("TextResultats")->toPlainText();
+}
+
+QPushButton* button(MountDialog* dialog, const char* name)
+{
+    return dialog->findChild<QPushButton*>(QLatin1String(name));
+}
+} // namespace
+
+class TestMountDialog : public QObject
+{
+    Q_OBJECT
+private slots:
+    void opensModalOverTheWindow()
+    {
+        ShownForm form;
+        MountDialog* dialog = openFromButton(form);
+        QVERIFY(dialog);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->windowModality(), Qt::WindowModal);
+        QVERIFY(!button(dialog, "ButtonAppliquer")->isEnabled()); // nothing typed yet
+        QCOMPARE(results(dialog), QString::fromUtf8("Dents de la roue : aucun nombre, un entier "
+                                                    "positif est attendu"));
+    }
+
+    void liveResults_data()
+    {
+        QTest::addColumn<QString>("teeth");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("reduction");
+        QTest::addColumn<QString>("rate");
+        QTest::addColumn<QString>("shown"); // contained in the results
+        QTest::addColumn<bool>("applicable");
+        QTest::newRow("sidereal") << "144"
+                                  << "200"
+                                  << "128" << QString::fromUtf8("sidéral")
+                                  << "PasParTour : 25600 (200 pas x 128)" << true;
+        QTest::newRow("typed rate") << "144"
+                                    << "200"
+                                    << "128"
+                                    << "15,0"
+                                    << "DureeTour : 600.000000 s (suivi personnalisée" << true;
+        QTest::newRow("fraction") << "144"
+                                  << "200"
+                                  << "60/17"
+                                  << "King"
+                                  << "retenu : 706" << true;
+        QTest::newRow("speeds of the window's levels")
+            << "144"
+            << "200"
+            << "128"
+            << "sideral"
+            << "  V7AD     1       496.362   0.13788    33.000  10 min 53 s" << true;
+        QTest::newRow("empty stage") << "144"
+                                     << "200"
+                                     << "50 x"
+                                     << "sideral"
+                                     << QString::fromUtf8("Réduction moteur-vis : « 50 x » : un "
+                                                          "étage est vide")
+                                     << false;
+        QTest::newRow("rate of 0") << "144"
+                                   << "200"
+                                   << "3"
+                                   << "0"
+                                   << QString::fromUtf8("Vitesse de suivi : « 0 » : la vitesse "
+                                                        "doit être positive")
+                                   << false;
+        QTest::newRow("letters for steps") << "144"
+                                           << "deux"
+                                           << "3"
+                                           << "sideral"
+                                           << QString::fromUtf8("Pas du moteur par tour : « deux "
+                                                                "» n'est pas un nombre entier")
+                                           << false;
+    }
+    void liveResults()
+    {
+        QFETCH(QString, teeth);
+        QFETCH(QString, steps);
+        QFETCH(QString, reduction);
+        QFETCH(QString, rate);
+        QFETCH(QString, shown);
+        QFETCH(bool, applicable);
+        ShownForm form;
+        MountDialog* dialog = openFromButton(form);
+        fill(dialog, teeth, steps, reduction, rate);
+        QVERIFY2(results(dialog).contains(shown), qPrintable(results(dialog)));
+        QCOMPARE(button(dialog, "ButtonAppliquer")->isEnabled(), applicable);
+    }
+
+    // "Appliquer" types both values; their handlers store them and refresh the
+    // time per step, the dialog closes and the rest of the window is as it was.
+    void applyTypesIntoTheWindow_data()
+    {
+        QTest::addColumn<QString>("reduction");
+        QTest::addColumn<bool>("half");
+        QTest::addColumn<QString>("dureeTour");
+        QTest::addColumn<QString>("pasParTour");
+        QTest::addColumn<QString>("perPas");
+        QTest::newRow("whole") << "128" << false << "598.361755"
+                               << "25600"
+                               << "23.374";
+        QTest::newRow("half steps") << "50 x 3" << true << "598.361755"
+                                    << "60000"
+                                    << " 9.973";
+        QTest::newRow("fraction: the nearer") << "60/17" << false << "598.361755"
+                                              << "706"
+                                              << "847.538";
+    }
+    void applyTypesIntoTheWindow()
+    {
+        QFETCH(QString, reduction);
+        QFETCH(bool, half);
+        QFETCH(QString, dureeTour);
+        QFETCH(QString, pasParTour);
+        QFETCH(QString, perPas);
+        ShownForm form;
+        const ConfigRecord before = form->currentRecord;
+        MountDialog* dialog = openFromButton(form);
+        fill(dialog, "144", "200", reduction, "sideral");
+        if (half)
+            QTest::mouseClick(dialog->findChild<QCheckBox*>("CheckBoxDemiPas"), Qt::LeftButton,
+                              Qt::NoModifier, QPoint(5, 5));
+        QTest::mouseClick(button(dialog, "ButtonAppliquer"), Qt::LeftButton);
+
+        QCOMPARE(form.text("EditDureeTour"), dureeTour);
+        QCOMPARE(form.text("EditPasParTour"), pasParTour);
+        QCOMPARE(form.text("EditPerPas"), perPas);
+        QCOMPARE(double(form->drive.DureeTour), 598.3617553710938);
+        QCOMPARE(QString::number(form->drive.PasParTour), pasParTour);
+        QCOMPARE(bytesOf(form->currentRecord), bytesOf(before));
+        QVERIFY(form.dialogs->errors.isEmpty());
+        QTRY_VERIFY(!form->findChild<MountDialog*>());
+    }
+
+    // "Fermer" changes nothing, and the next opening starts empty.
+    void keepsNothing()
+    {
+        ShownForm form;
+        MountDialog* dialog = openFromButton(form);
+        fill(dialog, "144", "200", "128", "lunaire");
+        QTest::mouseClick(button(dialog, "ButtonFermer"), Qt::LeftButton);
+        QCOMPARE(form.text("EditPasParTour"), QStringLiteral("25600"));
+        QCOMPARE(form.text("EditDureeTour"), QStringLiteral("598.361816"));
+        QTRY_VERIFY(!form->findChild<MountDialog*>());
+
+        dialog = openFromButton(form);
+        QVERIFY(dialog);
+        QCOMPARE(box(dialog, "EditDents")->text(), QString());
+        QCOMPARE(box(dialog, "EditReduction")->text(), QString());
+        QCOMPARE(dialog->findChild<QComboBox*>("ComboSuivi")->currentText(),
+                 QString::fromUtf8("sidéral"));
+    }
+};
+
+QTEST_MAIN(TestMountDialog)
+#include "test_mount_dialog.moc"

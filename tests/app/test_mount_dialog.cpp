@@ -50,79 +50,33 @@ class TestMountDialog : public QObject
 {
     Q_OBJECT
 private slots:
-    void opensModalOverTheWindow()
-    {
-        ShownForm form;
-        MountDialog* dialog = openFromButton(form);
-        QVERIFY(dialog);
-        QVERIFY(dialog->isVisible());
-        QCOMPARE(dialog->windowModality(), Qt::WindowModal);
-        QVERIFY(!button(dialog, "ButtonAppliquer")->isEnabled()); // nothing typed yet
-        QCOMPARE(results(dialog), QString::fromUtf8("Dents de la roue : aucun nombre, un entier "
-                                                    "positif est attendu"));
-    }
-
     void liveResults_data()
     {
-        QTest::addColumn<QString>("teeth");
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("reduction");
-        QTest::addColumn<QString>("rate");
         QTest::addColumn<QString>("shown"); // contained in the results
         QTest::addColumn<bool>("applicable");
-        QTest::newRow("sidereal") << "144"
-                                  << "200"
-                                  << "128" << QString::fromUtf8("sidéral")
-                                  << "PasParTour : 25600 (200 pas x 128)" << true;
-        QTest::newRow("typed rate") << "144"
-                                    << "200"
-                                    << "128"
-                                    << "15,0"
-                                    << "DureeTour : 600.000000 s (suivi personnalisée" << true;
-        QTest::newRow("fraction") << "144"
-                                  << "200"
-                                  << "60/17"
-                                  << "King"
-                                  << "retenu : 706" << true;
-        QTest::newRow("speeds of the window's levels")
-            << "144"
-            << "200"
-            << "128"
-            << "sideral"
-            << "  V7AD     1       496.362   0.13788    33.000  10 min 53 s" << true;
-        QTest::newRow("empty stage") << "144"
-                                     << "200"
-                                     << "50 x"
-                                     << "sideral"
-                                     << QString::fromUtf8("Réduction moteur-vis : « 50 x » : un "
-                                                          "étage est vide")
-                                     << false;
-        QTest::newRow("rate of 0") << "144"
-                                   << "200"
-                                   << "3"
-                                   << "0"
-                                   << QString::fromUtf8("Vitesse de suivi : « 0 » : la vitesse "
-                                                        "doit être positive")
-                                   << false;
-        QTest::newRow("letters for steps") << "144"
-                                           << "deux"
-                                           << "3"
-                                           << "sideral"
-                                           << QString::fromUtf8("Pas du moteur par tour : « deux "
-                                                                "» n'est pas un nombre entier")
-                                           << false;
+        const auto row = [](const char* tag, const char* steps, const char* reduction,
+                            const char* shown, bool applicable) {
+            QTest::newRow(tag) << steps << reduction << QString::fromUtf8(shown) << applicable;
+        };
+        row("fraction", "200", "60/17", "retenu : 706", true);
+        row("speeds of the window's levels", "200", "128",
+            "  V7AD     1       496.362   0.13788    33.000  10 min 53 s", true);
+        row("empty stage", "200", "50 x", "Réduction moteur-vis : « 50 x » : un étage est vide",
+            false);
+        row("letters for steps", "deux", "3",
+            "Pas du moteur par tour : « deux » n'est pas un nombre entier", false);
     }
     void liveResults()
     {
-        QFETCH(QString, teeth);
         QFETCH(QString, steps);
         QFETCH(QString, reduction);
-        QFETCH(QString, rate);
         QFETCH(QString, shown);
         QFETCH(bool, applicable);
         ShownForm form;
         MountDialog* dialog = openFromButton(form);
-        fill(dialog, teeth, steps, reduction, rate);
+        fill(dialog, "144", steps, reduction, "sideral");
         QVERIFY2(results(dialog).contains(shown), qPrintable(results(dialog)));
         QCOMPARE(button(dialog, "ButtonAppliquer")->isEnabled(), applicable);
     }
@@ -136,15 +90,13 @@ private slots:
         QTest::addColumn<QString>("dureeTour");
         QTest::addColumn<QString>("pasParTour");
         QTest::addColumn<QString>("perPas");
-        QTest::newRow("whole") << "128" << false << "598.361755"
-                               << "25600"
-                               << "23.374";
-        QTest::newRow("half steps") << "50 x 3" << true << "598.361755"
-                                    << "60000"
-                                    << " 9.973";
-        QTest::newRow("fraction: the nearer") << "60/17" << false << "598.361755"
-                                              << "706"
-                                              << "847.538";
+        const auto row = [](const char* tag, const char* reduction, bool half,
+                            const char* pasParTour, const char* perPas) {
+            QTest::newRow(tag) << reduction << half << "598.361755" << pasParTour << perPas;
+        };
+        row("whole", "128", false, "25600", "23.374");
+        row("half steps", "50 x 3", true, "60000", " 9.973");
+        row("fraction: the nearer", "60/17", false, "706", "847.538");
     }
     void applyTypesIntoTheWindow()
     {
@@ -184,7 +136,9 @@ private slots:
         QTRY_VERIFY(!form->findChild<MountDialog*>());
 
         dialog = openFromButton(form);
-        QVERIFY(dialog);
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(dialog->windowModality(), Qt::WindowModal);
+        QVERIFY(!button(dialog, "ButtonAppliquer")->isEnabled()); // nothing typed yet
         QCOMPARE(box(dialog, "EditDents")->text(), QString());
         QCOMPARE(box(dialog, "EditReduction")->text(), QString());
         QCOMPARE(dialog->findChild<QComboBox*>("ComboSuivi")->currentText(),

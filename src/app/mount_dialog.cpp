@@ -2,6 +2,7 @@
 
 #include "app/tform1.h"
 #include "axes/mount_assistant.h"
+#include "config/fp_fault.h"
 #include "config/number_text.h"
 #include "ui_tform1.h"
 
@@ -103,6 +104,12 @@ void MountDialog::recompute()
     const MountOutcome outcome = computeMount(texts);
     m_dureeTour.clear();
     m_pasParTour.clear();
+    std::string report;
+    try {
+        if (outcome.result) report = mountReport(*outcome.result, m_form.currentRecord);
+    } catch (const FloatingPointError& fault) { // runs on every keystroke: never let it escape
+        report = fault.what();
+    }
     if (outcome.fault) {
         m_results->setPlainText(QString::fromStdString(mountFaultText(*outcome.fault, false)));
     } else {
@@ -112,7 +119,7 @@ void MountDialog::recompute()
         m_pasParTour = QString::fromStdString(
             formatText("%ld", long(static_cast<std::int32_t>(mount.PasParTour))));
         m_results->setPlainText(
-            QString::fromStdString(mountReport(mount, m_form.currentRecord)) +
+            QString::fromStdString(report) +
             QStringLiteral("\n« Appliquer » écrit DureeTour = %1 et PasParTour = %2 ; cliquez "
                            "ensuite dans « Période IT (ns) » pour chercher la période.")
                 .arg(m_dureeTour, m_pasParTour));

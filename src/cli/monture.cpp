@@ -5,6 +5,7 @@
 #include "axes/mount_assistant.h"
 #include "cli/cli_common.h"
 #include "cli/verbs.h"
+#include "config/fp_fault.h"
 
 using namespace korval;
 
@@ -138,6 +139,13 @@ int runMonture(const QStringList& arguments)
         return kFailure;
     }
 
+    std::string results;
+    try {
+        results = args.has("--json") ? json(mount, record) : mountReport(mount, record);
+    } catch (const FloatingPointError& fault) {
+        fail("monture", QString::fromUtf8(fault.what()) + QStringLiteral(" ; rien n'est écrit"));
+        return kFailure;
+    }
     if (args.has("-o")) {
         drive.DureeTour = mount.DureeTour;
         drive.PasParTour = mount.PasParTour;
@@ -146,7 +154,7 @@ int runMonture(const QStringList& arguments)
             return kFailure;
         }
     }
-    out(args.has("--json") ? json(mount, record) : mountReport(mount, record));
+    out(results);
     return kSuccess;
 }
 

@@ -371,6 +371,7 @@ std::array<AxisSpeeds, 2> skySpeeds(const MountResult& mount, const ConfigRecord
 
 std::string durationText(double seconds)
 {
+    if (!(seconds < 1e9)) return formatLong("%.3g s", seconds); // beyond what lround holds
     const long total = std::lround(seconds);
     if (total < 60) return formatLong("%ld s", total);
     if (total < 3600) return formatLong("%ld min %02ld s", total / 60, total % 60);

@@ -50,6 +50,21 @@ class TestMountDialog : public QObject
 {
     Q_OBJECT
 private slots:
+    // The button sits in free space, outside the tab chain, reached by Alt+M.
+    void buttonCoversNothing()
+    {
+        ShownForm form;
+        auto* button = form.control<QToolButton>("ButtonMonture");
+        QVERIFY(button->isVisible());
+        QVERIFY(form->rect().contains(button->geometry()));
+        for (QWidget* w : form->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            if (w != button && w->isVisible())
+                QVERIFY2(!w->geometry().intersects(button->geometry()),
+                         qPrintable(w->objectName()));
+        QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(button->shortcut(), QKeySequence(QStringLiteral("Alt+M")));
+    }
+
     void liveResults_data()
     {
         QTest::addColumn<QString>("steps");

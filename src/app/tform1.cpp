@@ -2,6 +2,7 @@
 
 #include "app/accessibility.h"
 #include "app/file_store.h"
+#include "app/mount_dialog.h"
 #include "app/stored_value_mark.h"
 #include "app/user_dialogs.h"
 #include "ui_tform1.h"
@@ -16,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QToolButton>
 
 #include <algorithm>
 #include <cmath>
@@ -112,6 +114,7 @@ void TForm1::bindControls()
         }
     }
     m_shown.assign(m_widgets.size(), ~std::uint64_t(0));
+    connect(ui->ButtonMonture, &QToolButton::clicked, this, [this] { openMountDialog(*this); });
 
     // A click into the period box searches; the list applies a line on a
     // double-click or Enter and hides on Escape.

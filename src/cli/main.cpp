@@ -29,6 +29,10 @@ const char* const kHelp =
     "                                   reprend la table d'une image HEX\n"
     "  diff A.kv2 B.kv2                 champs qui diffèrent\n"
     "  check FICHIER.kv2                problèmes du fichier\n"
+    "  monture --dents N --pas-moteur N --reduction TEXTE [--demi-pas]\n"
+    "          [--suivi sideral|solaire|lunaire|king|VITESSE]\n"
+    "          [FICHIER.kv2 -o SORTIE.kv2] [--json]\n"
+    "                                   DureeTour et PasParTour depuis la monture\n"
     "\n"
     "Chaque fichier .kv2 écrit l'est avec son fichier .hex à côté, comme le fait\n"
     "« Sauvegarder » dans la fenêtre.\n"
@@ -43,7 +47,7 @@ struct Verb {
 const Verb kVerbs[] = {
     {"defaults", cli::runDefaults}, {"show", cli::runShow},   {"set", cli::runSet},
     {"search", cli::runSearch},     {"hex", cli::runHex},     {"import-hex", cli::runImportHex},
-    {"diff", cli::runDiff},         {"check", cli::runCheck},
+    {"diff", cli::runDiff},         {"check", cli::runCheck}, {"monture", cli::runMonture},
 };
 } // namespace
 

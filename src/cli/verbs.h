@@ -14,5 +14,6 @@ int runHex(const QStringList& arguments);
 int runImportHex(const QStringList& arguments);
 int runDiff(const QStringList& arguments);
 int runCheck(const QStringList& arguments);
+int runMonture(const QStringList& arguments);
 
 } // namespace cli

@@ -169,6 +169,31 @@ private slots:
         row("import over its own image", {"import-hex", "m.hex", "-o", "m.kv2"}, 2, "",
             "remplacerait l'image lue", none);
         row("diff one file", {"diff", "m.kv2"}, 2, "", "deux fichiers", none);
+
+        // The mount assistant.
+        const QStringList train = {"monture", "--dents", "144", "--pas-moteur", "200"};
+        row("monture", train + QStringList{"--reduction", "128"}, 0,
+            "DureeTour : 598.361755 s (suivi sidéral, 86164.0905 s par tour d'axe / 144 dents)\n"
+            "PasParTour : 25600 (200 pas x 128)\n",
+            "", none);
+        row("monture stored", train + QStringList{"--reduction", "50 x 3", "m.kv2", "-o", "t.kv2"},
+            0, "PasParTour : 30000 (200 pas x 150)", "", {"t.kv2", "t.hex"});
+        row("monture speeds from the file", train + QStringList{"--reduction", "128", "zero.kv2"},
+            0, "  V5AD     0 1/2  immobile (nombre d'it nul)", "", none);
+        row("monture no teeth",
+            {"monture", "--dents", "0", "--pas-moteur", "200", "--reduction", "3", "m.kv2", "-o",
+             "t.kv2"},
+            2, "", "monture : --dents : « 0 » : il faut un entier positif ; rien n'est écrit\n",
+            none);
+        row("monture empty stage",
+            train + QStringList{"--reduction", "50 x", "m.kv2", "-o", "t.kv2"}, 2, "",
+            "--reduction : « 50 x » : un étage est vide ; rien n'est écrit", none);
+        row("monture without reduction", train, 2, "", "--reduction est attendu", none);
+        row("monture -o without a file", train + QStringList{"--reduction", "3", "-o", "t.kv2"}, 2,
+            "", "-o SORTIE.kv2 part d'un FICHIER.kv2", none);
+        row("monture to read-only",
+            train + QStringList{"--reduction", "3", "m.kv2", "-o", "ro.kv2"}, 2, "",
+            "« ro.kv2 » : le fichier est en lecture seule", none);
     }
     void runs()
     {
@@ -224,6 +249,18 @@ private slots:
         QTest::newRow("import keeps the base's drive")
             << QStringList{"import-hex", "m.hex", "-o", "i.kv2", "--base", "q.kv2"} << "i.kv2"
             << withByte(defaultFile(), 55, 0x2D); // PasParTour from q.kv2
+        // 144 teeth at the sidereal rate, 200 half steps x 50 x 3: DureeTour
+        // 0x44159727 (598.3617553710938) and PasParTour 60000 (0xEA60).
+        QTest::newRow("monture")
+            << QStringList{"monture",     "p.kv2",  "--dents",    "144", "--pas-moteur", "200",
+                           "--reduction", "50 x 3", "--demi-pas", "-o",  "o.kv2"}
+            << "o.kv2"
+            << withByte(
+                   withByte(withByte(withByte(withByte(withByte(defaultFile(), 30, 120), 53, 0x60),
+                                              54, 0xEA),
+                                     55, 0),
+                            56, 0),
+                   57, 0x27);
     }
     void writes()
     {
@@ -283,6 +320,30 @@ private slots:
         QCOMPARE(QString::number(best.value("erreur").toDouble(), 'e', 2), QString("1.15e-06"));
         QCOMPARE(best.value("deriveSecondesParJour").toDouble(),
                  best.value("erreur").toDouble() * 86400);
+    }
+
+    void montureJson()
+    {
+        QTemporaryDir temporary;
+        const CliRun run = runCli(
+            {"monture", "--dents", "144", "--pas-moteur", "200", "--reduction", "60/17", "--json"},
+            temporary.path());
+        QCOMPARE(run.exit, 0);
+        const QJsonObject json = QJsonDocument::fromJson(run.out).object();
+        QCOMPARE(float(json.value("DureeTour").toDouble()), 598.3617553710938f);
+        QCOMPARE(json.value("PasParTour").toInt(), 706);
+        const QJsonArray roundings = json.value("Arrondis").toArray();
+        QCOMPARE(roundings.size(), 2);
+        QCOMPARE(roundings.at(0).toObject().value("PasParTour").toInt(), 705);
+        QCOMPARE(
+            QString::number(roundings.at(1).toObject().value("erreurSuivi").toDouble(), 'e', 3),
+            QString("1.667e-04"));
+        const QJsonObject v7 =
+            json.value("Vitesses").toObject().value("AD").toArray().at(6).toObject();
+        QCOMPARE(v7.value("niveau").toString(), QString("V7AD"));
+        QCOMPARE(v7.value("basculement90Secondes").toDouble() *
+                     v7.value("secondesArcParSeconde").toDouble(),
+                 324000.0);
     }
 
     // A redirection onto a full disk is a failed write, not a success.

@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <QtTest>
 
@@ -226,6 +227,10 @@ private slots:
             }
         }
         QVERIFY(!xml.hasError());
+        // The mount assistant's button opens a dialog of the window's own: it
+        // is no control of the form.
+        QCOMPARE(fromFile.filter(QRegularExpression("^ButtonMonture\\|QToolButton\\|")).size(), 1);
+        fromFile.removeIf([](const QString& l) { return l.startsWith("ButtonMonture|"); });
 
         const char* const kinds[] = {"QLabel",    "QGroupBox",   "QLineEdit",
                                      "QCheckBox", "QPushButton", "QListWidget"};

@@ -69,7 +69,7 @@ for page in "$p"/share/man/man1/*.gz; do
     [ -z "$warnings" ] || fail "$page : $warnings"
 done
 cli_page=$(MANWIDTH=200 man -E UTF-8 -l "$p/share/man/man1/korvalset24-cli.1.gz" 2>/dev/null)
-for verb in defaults show set search hex import-hex diff check; do
+for verb in defaults show set search hex import-hex diff check monture; do
     grep -qE "korvalset24-cli $verb( |$)" <<<"$cli_page" || fail "la page korvalset24-cli(1) ne montre pas $verb"
 done
 
@@ -92,9 +92,10 @@ completions=$(
         complete_words korvalset24-cli im
         complete_words korvalset24-cli set a.kv2 Pwm8
         complete_words korvalset24-cli search --st
+        complete_words korvalset24-cli monture --suivi lu
     ' _ "$p/share/bash-completion/completions/korvalset24-cli"
 )
-[ "$completions" = $'import-hex\nPwm8=\n--steps' ] || fail "complétion inattendue : $completions"
+[ "$completions" = $'import-hex\nPwm8=\n--steps\nlunaire' ] || fail "complétion inattendue : $completions"
 
 # The installed programs answer with the project's version.
 # --help and --version need no display, even behind a Qt option.

@@ -1,0 +1,42 @@
+#pragma once
+// The mount assistant's dialog: the gear train and the tracking rate in, the
+// worm-turn time, the steps per turn and the speeds in the sky out, live.
+// "Appliquer" types DureeTour and PasParTour into their boxes of the window;
+// the period search then runs as usual. Nothing is kept between openings.
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class TForm1;
+
+class MountDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit MountDialog(TForm1& form);
+
+    // Writes the results into the window's boxes, as typing would, then closes.
+    void apply();
+
+private:
+    void recompute();
+
+    TForm1& m_form;
+    QLineEdit* m_teeth;
+    QLineEdit* m_motorSteps;
+    QLineEdit* m_reduction;
+    QCheckBox* m_halfStep;
+    QComboBox* m_rate;
+    QPlainTextEdit* m_results;
+    QPushButton* m_apply;
+    QString m_dureeTour;  // the texts "Appliquer" writes; empty while an
+    QString m_pasParTour; // input is refused
+};
+
+// Opens a fresh dialog over the window, modal to it but without blocking the
+// caller: the tests drive it offscreen. It deletes itself when closed.
+MountDialog* openMountDialog(TForm1& form);

@@ -1,0 +1,161 @@
+// monture: DureeTour and PasParTour from the mount's gear train and the
+// tracking rate, the speeds of the levels in the sky, and storing both values
+// as the window's assistant does before the period search.
+
+#include "axes/mount_assistant.h"
+#include "cli/cli_common.h"
+#include "cli/verbs.h"
+#include "config/fp_fault.h"
+
+using namespace korval;
+
+namespace cli
+{
+
+namespace
+{
+const char* const kHelp =
+    "Utilisation : korvalset24-cli monture --dents N --pas-moteur N --reduction TEXTE\n"
+    "                [--demi-pas] [--suivi sideral|solaire|lunaire|king|VITESSE]\n"
+    "                [FICHIER.kv2 -o SORTIE.kv2] [--json]\n"
+    "Calcule, depuis le train d'engrenages de l'axe AD et la vitesse de suivi :\n"
+    "  DureeTour   durée d'un tour de vis = période de l'axe / dents de la roue\n"
+    "  PasParTour  pas moteur x réduction (x 2 en demi-pas), qui doit être entier ;\n"
+    "              sinon les deux entiers voisins et l'erreur de suivi de chacun,\n"
+    "              le plus proche étant retenu\n"
+    "puis la résolution par pas et, avec les niveaux et la PeriodeTimer du fichier\n"
+    "(sans fichier : les valeurs d'usine), la vitesse de V1 à V7 de AD et De dans\n"
+    "le ciel : ″/s, °/s, fois le suivi, et la durée d'un basculement de 90° pour\n"
+    "les niveaux d'au moins 8 fois le suivi. De est pris avec le même train que AD.\n"
+    "  --dents N          dents de la roue de l'axe (144, 359...)\n"
+    "  --pas-moteur N     pas du moteur par tour (200, 400, 48...)\n"
+    "  --reduction TEXTE  réduction moteur -> vis, un ou plusieurs étages :\n"
+    "                     3, 120, \"50 x 3\", 50x3, 50*3, 60/17, 2.5\n"
+    "  --demi-pas         V1 tourne en demi-pas : deux fois plus de pas\n"
+    "  --suivi VITESSE    sideral (l'axe tourne en 86164.0905 s, par défaut),\n"
+    "                     solaire (15.0 ″/s), lunaire (14.685 ″/s), king (15.0369 ″/s)\n"
+    "                     ou une vitesse en ″/s (15.041)\n"
+    "  --json             les résultats sous DureeTour, PasParTour et d'autres noms\n"
+    "  FICHIER.kv2 -o SORTIE.kv2\n"
+    "                     enregistre DureeTour et PasParTour dans SORTIE.kv2 (le reste\n"
+    "                     vient de FICHIER.kv2) et SORTIE.hex à côté ; lancez ensuite\n"
+    "                     « korvalset24-cli search SORTIE.kv2 --apply 1 -o ... ».\n"
+    "Une entrée refusée (0, négative, lettres, étage vide, vitesse nulle) donne le\n"
+    "code 2 et rien n'est écrit.\n"
+    "\n"
+    "Exemple : korvalset24-cli monture --dents 144 --pas-moteur 200 --reduction 128\n";
+
+std::string number(double value)
+{
+    return text("%.17g", value);
+}
+
+std::string json(const MountResult& m, const ConfigRecord& record)
+{
+    std::string t = "{\n";
+    t += "  \"DureeTour\": " + text("%.9g", double(m.DureeTour)) + ",\n";
+    t += "  \"PasParTour\": " + text("%u", m.PasParTour) + ",\n";
+    t += "  \"PasParTourEntier\": " + std::string(m.stepsWhole ? "true" : "false") + ",\n";
+    t += "  \"PasParTourExact\": " + number(double(m.exactSteps.num) / double(m.exactSteps.den)) +
+         ",\n";
+    t += "  \"Arrondis\": [";
+    for (std::size_t i = 0; i < m.roundings.size(); ++i)
+        t += text("%s\n    {\"PasParTour\": %u, \"erreurSuivi\": %s, "
+                  "\"deriveSecondesParJour\": %s}",
+                  i ? "," : "", m.roundings[i].steps, number(m.roundings[i].error).c_str(),
+                  number(m.roundings[i].driftPerDay).c_str());
+    t += m.roundings.empty() ? "],\n" : "\n  ],\n";
+    t += "  \"Suivi\": \"" + m.rateName + "\",\n";
+    t += "  \"SuiviSecondesArcParSeconde\": " + number(m.trackingRate) + ",\n";
+    t += "  \"SecondesArcParPas\": " + number(m.arcsecPerStep) + ",\n";
+    t += "  \"PeriodeTimer\": " + text("%u", record.PeriodeTimer()) + ",\n";
+    t += "  \"Vitesses\": {";
+    bool firstAxis = true;
+    for (const AxisSpeeds& axis : skySpeeds(m, record)) {
+        const char* suffix = axis.axis == Axis::AD ? "AD" : "De";
+        t += text("%s\n    \"%s\": [", firstAxis ? "" : ",", suffix);
+        firstAxis = false;
+        for (const LevelSpeed& s : axis.levels) {
+            t += text("%s\n      {\"niveau\": \"V%d%s\", ", s.level == 1 ? "" : ",", s.level,
+                      suffix);
+            if (s.acceleration) {
+                t += text("\"accelerationSecondes\": %d}", s.count);
+                continue;
+            }
+            t += text("\"nombre\": %d, \"demiPas\": %s, ", s.count, s.halfStep ? "true" : "false");
+            if (!s.moves) {
+                t += "\"secondesArcParSeconde\": null}";
+                continue;
+            }
+            t += "\"secondesArcParSeconde\": " + number(s.arcsecPerSecond) +
+                 ", \"degresParSeconde\": " + number(s.degreesPerSecond) +
+                 ", \"foisSuivi\": " + number(s.timesTracking) + ", \"basculement90Secondes\": " +
+                 (s.fast ? number(s.slew90Seconds) : std::string("null")) + "}";
+        }
+        t += "\n    ]";
+    }
+    return t + "\n  }\n}\n";
+}
+} // namespace
+
+int runMonture(const QStringList& arguments)
+{
+    if (wantsHelp(arguments)) {
+        out(std::string(kHelp));
+        return kSuccess;
+    }
+    const Arguments args(arguments, {"--dents", "--pas-moteur", "--reduction", "--suivi", "-o"},
+                         {"--demi-pas", "--json"});
+    if (!args.ok()) return usage("monture", args.error());
+    for (const char* needed : {"--dents", "--pas-moteur", "--reduction"})
+        if (!args.has(needed))
+            return usage("monture", QStringLiteral("%1 est attendu").arg(QLatin1String(needed)));
+    if (args.positional().size() > 1)
+        return usage("monture", QStringLiteral("un seul FICHIER.kv2 au plus"));
+    if (args.has("-o") && args.positional().isEmpty())
+        return usage("monture", QStringLiteral("-o SORTIE.kv2 part d'un FICHIER.kv2"));
+
+    MountTexts texts;
+    texts.teeth = args.value("--dents").toStdString();
+    texts.motorSteps = args.value("--pas-moteur").toStdString();
+    texts.reduction = args.value("--reduction").toStdString();
+    if (args.has("--suivi")) texts.rate = args.value("--suivi").toStdString();
+    texts.halfStep = args.has("--demi-pas");
+    const MountOutcome outcome = computeMount(texts);
+    if (outcome.fault) {
+        fail("monture", QString::fromStdString(mountFaultText(*outcome.fault, true)) +
+                            QStringLiteral(" ; rien n'est écrit"));
+        return kFailure;
+    }
+    const MountResult& mount = *outcome.result;
+
+    ConfigRecord record;
+    DriveParameters drive;
+    QString message;
+    if (args.positional().isEmpty()) {
+        loadFactoryDefaults(record, drive);
+    } else if (!readParameterFile(args.positional().first(), record, drive, message)) {
+        fail("monture", message);
+        return kFailure;
+    }
+
+    std::string results;
+    try {
+        results = args.has("--json") ? json(mount, record) : mountReport(mount, record);
+    } catch (const FloatingPointError& fault) {
+        fail("monture", QString::fromUtf8(fault.what()) + QStringLiteral(" ; rien n'est écrit"));
+        return kFailure;
+    }
+    if (args.has("-o")) {
+        drive.DureeTour = mount.DureeTour;
+        drive.PasParTour = mount.PasParTour;
+        if (!saveParameterFile(args.value("-o"), record, drive, message)) {
+            fail("monture", message);
+            return kFailure;
+        }
+    }
+    out(results);
+    return kSuccess;
+}
+
+} // namespace cli

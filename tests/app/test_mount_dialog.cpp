@@ -1,0 +1,165 @@
+// The mount assistant's dialog, offscreen: opened from the window's button,
+// live results while the user types, refusals, and "Appliquer" typing
+// DureeTour and PasParTour into the window as a user would.
+
+#include "app/mount_dialog.h"
+#include "support/form_fixture.h"
+
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+using namespace korval;
+
+namespace
+{
+MountDialog* openFromButton(ShownForm& form)
+{
+    QTest::mouseClick(form.control<QToolButton>("ButtonMonture"), Qt::LeftButton);
+    return form->findChild<MountDialog*>();
+}
+
+QLineEdit* box(MountDialog* dialog, const char* name)
+{
+    return dialog->findChild<QLineEdit*>(QLatin1String(name));
+}
+
+void fill(MountDialog* dialog, const QString& teeth, const QString& steps, const QString& reduction,
+          const QString& rate)
+{
+    typeInto(box(dialog, "EditDents"), teeth);
+    typeInto(box(dialog, "EditPasMoteur"), steps);
+    typeInto(box(dialog, "EditReduction"), reduction);
+    // Picked from the list or typed over it; keyClicks types ASCII only.
+    dialog->findChild<QComboBox*>("ComboSuivi")->setCurrentText(rate);
+}
+
+QString results(MountDialog* dialog)
+{
+    return dialog->findChild<QPlainTextEdit*>("TextResultats")->toPlainText();
+}
+
+QPushButton* button(MountDialog* dialog, const char* name)
+{
+    return dialog->findChild<QPushButton*>(QLatin1String(name));
+}
+} // namespace
+
+class TestMountDialog : public QObject
+{
+    Q_OBJECT
+private slots:
+    // The button sits in free space, outside the tab chain, reached by Alt+M.
+    void buttonCoversNothing()
+    {
+        ShownForm form;
+        auto* button = form.control<QToolButton>("ButtonMonture");
+        QVERIFY(button->isVisible());
+        QVERIFY(form->rect().contains(button->geometry()));
+        for (QWidget* w : form->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            if (w != button && w->isVisible())
+                QVERIFY2(!w->geometry().intersects(button->geometry()),
+                         qPrintable(w->objectName()));
+        QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(button->shortcut(), QKeySequence(QStringLiteral("Alt+M")));
+    }
+
+    void liveResults_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("reduction");
+        QTest::addColumn<QString>("shown"); // contained in the results
+        QTest::addColumn<bool>("applicable");
+        const auto row = [](const char* tag, const char* steps, const char* reduction,
+                            const char* shown, bool applicable) {
+            QTest::newRow(tag) << steps << reduction << QString::fromUtf8(shown) << applicable;
+        };
+        row("fraction", "200", "60/17", "retenu : 706", true);
+        row("speeds of the window's levels", "200", "128",
+            "  V7AD     1       496.362   0.13788    33.000  10 min 53 s", true);
+        row("empty stage", "200", "50 x", "Réduction moteur-vis : « 50 x » : un étage est vide",
+            false);
+        row("letters for steps", "deux", "3",
+            "Pas du moteur par tour : « deux » n'est pas un nombre entier", false);
+    }
+    void liveResults()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QString, reduction);
+        QFETCH(QString, shown);
+        QFETCH(bool, applicable);
+        ShownForm form;
+        MountDialog* dialog = openFromButton(form);
+        fill(dialog, "144", steps, reduction, "sideral");
+        QVERIFY2(results(dialog).contains(shown), qPrintable(results(dialog)));
+        QCOMPARE(button(dialog, "ButtonAppliquer")->isEnabled(), applicable);
+    }
+
+    // "Appliquer" types both values; their handlers store them and refresh the
+    // time per step, the dialog closes and the rest of the window is as it was.
+    void applyTypesIntoTheWindow_data()
+    {
+        QTest::addColumn<QString>("reduction");
+        QTest::addColumn<bool>("half");
+        QTest::addColumn<QString>("dureeTour");
+        QTest::addColumn<QString>("pasParTour");
+        QTest::addColumn<QString>("perPas");
+        const auto row = [](const char* tag, const char* reduction, bool half,
+                            const char* pasParTour, const char* perPas) {
+            QTest::newRow(tag) << reduction << half << "598.361755" << pasParTour << perPas;
+        };
+        row("whole", "128", false, "25600", "23.374");
+        row("half steps", "50 x 3", true, "60000", " 9.973");
+        row("fraction: the nearer", "60/17", false, "706", "847.538");
+    }
+    void applyTypesIntoTheWindow()
+    {
+        QFETCH(QString, reduction);
+        QFETCH(bool, half);
+        QFETCH(QString, dureeTour);
+        QFETCH(QString, pasParTour);
+        QFETCH(QString, perPas);
+        ShownForm form;
+        const ConfigRecord before = form->currentRecord;
+        MountDialog* dialog = openFromButton(form);
+        fill(dialog, "144", "200", reduction, "sideral");
+        if (half)
+            QTest::mouseClick(dialog->findChild<QCheckBox*>("CheckBoxDemiPas"), Qt::LeftButton,
+                              Qt::NoModifier, QPoint(5, 5));
+        QTest::mouseClick(button(dialog, "ButtonAppliquer"), Qt::LeftButton);
+
+        QCOMPARE(form.text("EditDureeTour"), dureeTour);
+        QCOMPARE(form.text("EditPasParTour"), pasParTour);
+        QCOMPARE(form.text("EditPerPas"), perPas);
+        QCOMPARE(double(form->drive.DureeTour), 598.3617553710938);
+        QCOMPARE(QString::number(form->drive.PasParTour), pasParTour);
+        QCOMPARE(bytesOf(form->currentRecord), bytesOf(before));
+        QVERIFY(form.dialogs->errors.isEmpty());
+        QTRY_VERIFY(!form->findChild<MountDialog*>());
+    }
+
+    // "Fermer" changes nothing, and the next opening starts empty.
+    void keepsNothing()
+    {
+        ShownForm form;
+        MountDialog* dialog = openFromButton(form);
+        fill(dialog, "144", "200", "128", "lunaire");
+        QTest::mouseClick(button(dialog, "ButtonFermer"), Qt::LeftButton);
+        QCOMPARE(form.text("EditPasParTour"), QStringLiteral("25600"));
+        QCOMPARE(form.text("EditDureeTour"), QStringLiteral("598.361816"));
+        QTRY_VERIFY(!form->findChild<MountDialog*>());
+
+        dialog = openFromButton(form);
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(dialog->windowModality(), Qt::WindowModal);
+        QVERIFY(!button(dialog, "ButtonAppliquer")->isEnabled()); // nothing typed yet
+        QCOMPARE(box(dialog, "EditDents")->text(), QString());
+        QCOMPARE(box(dialog, "EditReduction")->text(), QString());
+        QCOMPARE(dialog->findChild<QComboBox*>("ComboSuivi")->currentText(),
+                 QString::fromUtf8("sidéral"));
+    }
+};
+
+QTEST_MAIN(TestMountDialog)
+#include "test_mount_dialog.moc"

@@ -1,11 +1,11 @@
 // "Ouvrir" and "Sauvegarder": the .kv2 parameter file and the HEX image written
 // beside it after every confirmed save.
 
-#include "app/file_store.h"
 #include "app/tform1.h"
 #include "app/user_dialogs.h"
 #include "config/intel_hex.h"
 #include "config/parameter_file.h"
+#include "files/file_store.h"
 
 #include <QCoreApplication>
 #include <QDir>

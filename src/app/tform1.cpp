@@ -2,9 +2,9 @@
 
 #include "app/accessibility.h"
 #include "app/box_text.h"
-#include "app/file_store.h"
 #include "app/user_dialogs.h"
 #include "axes/drive_settings.h"
+#include "files/file_store.h"
 #include "ui_tform1.h"
 
 #include <QCheckBox>

@@ -3,10 +3,10 @@
 // parameters and the two file names for the whole run; every control's
 // handler is one of its members, named after the control and the event.
 
-#include "app/file_store.h"
 #include "app/stored_value_mark.h"
 #include "app/user_dialogs.h"
 #include "config/config_record.h"
+#include "files/file_store.h"
 
 #include <QHash>
 #include <QString>

@@ -2,10 +2,10 @@
 // bytes or its new ones: the window saves in a loop in a child process, which
 // is killed at random moments, and both files are checked after every kill.
 
-#include "app/file_store.h"
 #include "config/config_record.h"
 #include "config/intel_hex.h"
 #include "config/parameter_file.h"
+#include "files/file_store.h"
 
 #include <QDir>
 #include <QElapsedTimer>

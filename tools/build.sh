@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing on Debian 12, builds, and then either starts the
 # program (run) or runs every test headless (test): the suites, the Debian
-# package's checks, the fuzz targets, and the suites again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# package's checks, the same for arm64 under qemu, the fuzz targets, and the
+# suites again under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,6 +12,10 @@ packages=(cmake g++ make qt6-base-dev qt6-translations-l10n libbenchmark-dev)
 # The package stage: cpack's dependency scan, the validators, the man reader.
 [ "$mode" = test ] && packages+=(dpkg-dev file desktop-file-utils appstream lintian
     shared-mime-info libxml2-utils man-db bash-completion)
+# The arm64 stage: the cross compiler, the arm64 libraries (multiarch) and
+# the emulator that runs the arm64 programs and suites.
+[ "$mode" = test ] && packages+=(g++-aarch64-linux-gnu qemu-user qt6-base-dev:arm64
+    libbenchmark-dev:arm64 libmpfr-dev:arm64)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -20,6 +24,10 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo=sudo
+    # arm64 packages need the architecture known to dpkg first (once).
+    if [[ " ${missing[*]}" == *:arm64* ]] && ! dpkg --print-foreign-architectures | grep -qx arm64; then
+        $sudo dpkg --add-architecture arm64
+    fi
     $sudo apt-get update
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 fi
@@ -57,6 +65,9 @@ test)
     /usr/bin/korvalset24 --version
     /usr/bin/korvalset24-cli --version
     $as_root dpkg -r korvalset24
+    # The same for 64-bit ARM: cross-build, every suite under qemu-aarch64,
+    # the same bytes as here, the arm64 package.
+    bash tools/ci/arm64.sh build
     # Fuzzing: each target runs 30 s on a copy of its starting corpus; a crash,
     # a broken property or an input slower than 10 s fails the run.
     CC=clang CXX=clang++ build build-fuzz -DKORVAL_FUZZ=ON

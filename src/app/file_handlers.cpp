@@ -2,10 +2,10 @@
 // question before a replace, the files themselves through FileStore, the echo
 // of the HEX lines; and the .kv2 files dropped on the window.
 
-#include "app/file_store.h"
 #include "app/tform1.h"
 #include "app/user_dialogs.h"
 #include "config/parameter_file.h"
+#include "files/file_store.h"
 
 #include <QCoreApplication>
 #include <QDir>

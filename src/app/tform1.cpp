@@ -1,10 +1,10 @@
 #include "tform1.h"
 
 #include "app/accessibility.h"
-#include "app/file_store.h"
 #include "app/mount_dialog.h"
 #include "app/stored_value_mark.h"
 #include "app/user_dialogs.h"
+#include "files/file_store.h"
 #include "ui_tform1.h"
 
 #include <QCheckBox>

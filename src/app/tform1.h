@@ -6,9 +6,9 @@
 // the platform stays here: dialogs, drops, the keyboard search keys, the marks
 // drawn over boxes, the layout's scale and the accessible names.
 
-#include "app/file_store.h"
 #include "app/user_dialogs.h"
 #include "config/config_record.h"
+#include "files/file_store.h"
 #include "form/form_model.h"
 
 #include <QString>

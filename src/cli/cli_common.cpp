@@ -1,8 +1,8 @@
 #include "cli_common.h"
 
-#include "app/file_store.h"
 #include "config/intel_hex.h"
 #include "config/parameter_file.h"
+#include "files/file_store.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,8 @@
 #pragma once
 // Runs the built korvalset24-cli as a script does, in a folder of its own.
 
+#include "support/program_start.h"
+
 #include <QByteArray>
 #include <QProcess>
 #include <QString>
@@ -23,7 +25,7 @@ inline CliRun runCli(const QStringList& arguments, const QString& folder)
     environment.remove("WAYLAND_DISPLAY");
     environment.remove("QT_QPA_PLATFORM");
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(KORVAL_CLI), arguments);
+    startProgram(process, QStringLiteral(KORVAL_CLI), arguments);
     CliRun run;
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) return run;
     run.exit = process.exitCode();

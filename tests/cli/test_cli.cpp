@@ -354,7 +354,7 @@ private slots:
         QProcess process;
         process.setWorkingDirectory(temporary.path());
         process.setStandardOutputFile("/dev/full");
-        process.start(QStringLiteral(KORVAL_CLI), {"hex", "m.kv2"});
+        startProgram(process, QStringLiteral(KORVAL_CLI), {"hex", "m.kv2"});
         QVERIFY(process.waitForFinished(30000));
         QCOMPARE(process.exitCode(), 2);
         QVERIFY(process.readAllStandardError().contains("sortie standard"));
@@ -364,7 +364,16 @@ private slots:
     void linksNoGuiLibrary()
     {
         QProcess ldd;
-        ldd.start("ldd", {QStringLiteral(KORVAL_CLI)});
+        if (programsEmulated()) {
+            // ldd cannot load a foreign binary: the emulated loader lists
+            // what it maps, as ldd has it do natively.
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert("QEMU_SET_ENV", "LD_TRACE_LOADED_OBJECTS=1");
+            ldd.setProcessEnvironment(environment);
+            startProgram(ldd, QStringLiteral(KORVAL_CLI), {});
+        } else {
+            ldd.start("ldd", {QStringLiteral(KORVAL_CLI)});
+        }
         QVERIFY(ldd.waitForFinished(30000));
         const QByteArray libraries = ldd.readAllStandardOutput();
         QVERIFY2(libraries.contains("libQt6Core"), libraries.constData());

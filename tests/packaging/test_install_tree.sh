@@ -5,6 +5,8 @@
 # Arguments: build folder, project version.
 set -euo pipefail
 build=$1 version=$2
+# A cross-build's programs run through its emulator (KORVAL_EMULATOR, words).
+read -ra run <<<"${KORVAL_EMULATOR:-}"
 id=io.github.korvalset24.KorvalSet24
 mime=application/x-korval-kv2
 
@@ -99,8 +101,8 @@ completions=$(
 
 # The installed programs answer with the project's version.
 # --help and --version need no display, even behind a Qt option.
-[ "$("$p/bin/korvalset24" -style Fusion --version)" = "korvalset24 $version" ] ||
+[ "$("${run[@]}" "$p/bin/korvalset24" -style Fusion --version)" = "korvalset24 $version" ] ||
     fail "korvalset24 --version"
-"$p/bin/korvalset24" --help | grep -qF '[FICHIER.kv2]' || fail "korvalset24 --help"
-"$p/bin/korvalset24-cli" --version | grep -qF "$version" || fail "korvalset24-cli --version"
+"${run[@]}" "$p/bin/korvalset24" --help | grep -qF '[FICHIER.kv2]' || fail "korvalset24 --help"
+"${run[@]}" "$p/bin/korvalset24-cli" --version | grep -qF "$version" || fail "korvalset24-cli --version"
 echo "installation complète et valide dans $p"

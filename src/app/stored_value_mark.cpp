@@ -213,7 +213,7 @@ StoredNote holdNote(const QString& boxText, std::uint32_t PeriodeTimer, std::uin
     std::int64_t count = 0;
     try {
         const Extended periodMs = multiply(static_cast<Extended>(PeriodeTimer), 1e-6);
-        count = truncateToInt64(divide(*ms, periodMs) + 0.5L);
+        count = truncateToInt64(divide(*ms, periodMs) + 0.5);
     } catch (const FloatingPointError&) {
         return marked(storedText, QStringLiteral("%1 ms ne donne aucun nombre d'interruptions à "
                                                  "la période IT de %2 ns : la valeur précédente "

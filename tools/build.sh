@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing on Debian 12, builds, and then either starts the
 # program (run) or runs every test headless (test): the suites, the Debian
-# package's checks, the fuzz targets, and the suites again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# package's checks, the web page in a headless browser, the fuzz targets, and
+# the suites again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# `web` builds the web page and serves it on http://127.0.0.1:8024/;
+# `web-build` only builds it, into build-web/site/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,6 +14,18 @@ packages=(cmake g++ make qt6-base-dev qt6-translations-l10n libbenchmark-dev)
 # The package stage: cpack's dependency scan, the validators, the man reader.
 [ "$mode" = test ] && packages+=(dpkg-dev file desktop-file-utils appstream lintian
     shared-mime-info libxml2-utils man-db bash-completion)
+
+# The web page: emscripten builds it, Python serves it, Debian's chromium runs
+# its tests (driven from npm's Playwright, which downloads no browser).
+case "$mode" in web | web-build | test)
+    packages+=(emscripten python3)
+    command -v node >/dev/null || packages+=(nodejs)
+    ;;
+esac
+if [ "$mode" = test ]; then
+    packages+=(chromium)
+    command -v npm >/dev/null || packages+=(npm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -57,6 +71,7 @@ test)
     /usr/bin/korvalset24 --version
     /usr/bin/korvalset24-cli --version
     $as_root dpkg -r korvalset24
+    bash tools/ci/web.sh test build
     # Fuzzing: each target runs 30 s on a copy of its starting corpus; a crash,
     # a broken property or an input slower than 10 s fails the run.
     CC=clang CXX=clang++ build build-fuzz -DKORVAL_FUZZ=ON
@@ -74,8 +89,16 @@ test)
     (cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j "$jobs")
     ;;
+web-build)
+    bash tools/ci/web.sh build
+    ;;
+web)
+    bash tools/ci/web.sh build
+    echo "La page : http://127.0.0.1:8024/"
+    exec python3 -m http.server --bind 127.0.0.1 --directory build-web/site 8024
+    ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|web|web-build" >&2
     exit 2
     ;;
 esac

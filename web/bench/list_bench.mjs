@@ -8,7 +8,7 @@ import { fileURLToPath } from 'node:url';
 
 const runs = Number(process.argv[2] || 200);
 const port = 8026;
-const site = fileURLToPath(new URL('../../build-web/site', import.meta.url));
+const site = process.env.KORVAL_SITE || fileURLToPath(new URL('../../build-web/site', import.meta.url));
 const server = spawn('python3', ['-m', 'http.server', '--bind', '127.0.0.1', '--directory', site, String(port)],
   { stdio: 'ignore' });
 await new Promise((resolve) => setTimeout(resolve, 800));

@@ -25,26 +25,20 @@ function captionOf(el) {
 
 function optionId(index) { return `ligne-${index}`; }
 
+const escapes = { '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' };
+const escape = (text) => text.replace(/[&<>"]/g, (c) => escapes[c]);
+
+// One parse for the whole list: a search can give thousands of lines.
 function buildList() {
-  const lines = form.listLines();
-  const drifts = form.listHelp();
-  const fragment = document.createDocumentFragment();
-  lines.forEach((line, index) => {
-    const option = document.createElement('div');
-    option.id = optionId(index);
-    option.setAttribute('role', 'option');
-    option.setAttribute('aria-selected', 'false');
-    option.dataset.index = index;
-    const text = document.createElement('span');
-    text.className = 'texte';
-    text.textContent = line;
-    const drift = document.createElement('span');
-    drift.className = 'derive';
-    drift.textContent = drifts[index];
-    option.append(text, drift);
-    fragment.append(option);
-  });
-  list.replaceChildren(fragment);
+  const lines = form.listText().split('\n');
+  const drifts = form.listHelpText().split('\n');
+  const count = lines.length === 1 && lines[0] === '' ? 0 : lines.length;
+  const html = new Array(count);
+  for (let i = 0; i < count; ++i) {
+    html[i] = `<div role="option" id="${optionId(i)}" aria-selected="false" data-index="${i}">`
+      + `<span class="texte">${escape(lines[i])}</span><span class="derive">${escape(drifts[i])}</span></div>`;
+  }
+  list.innerHTML = html.join('');
   listBuilt = true;
 }
 

@@ -39,6 +39,16 @@ val toArray(const std::vector<std::string>& lines)
     return out;
 }
 
+std::string joined(const std::vector<std::string>& lines)
+{
+    std::string out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i) out += '\n';
+        out += lines[i];
+    }
+    return out;
+}
+
 template <typename Bytes> val toBytes(const Bytes& bytes)
 {
     // A copy the page owns, not a view of the module's memory.
@@ -73,15 +83,17 @@ public:
     }
     std::string helpText(const std::string& name) const { return m_model.helpText(name); }
 
-    val listLines() const { return toArray(m_model.listLines()); }
-    val listHelp() const
+    // The list's lines, and their drift help, one a line: one string crosses
+    // into the page instead of thousands.
+    std::string listText() const { return joined(m_model.listLines()); }
+    std::string listHelpText() const
     {
         std::vector<std::string> help;
         const std::size_t count = m_model.listLines().size();
         help.reserve(count);
         for (std::size_t i = 0; i < count; ++i)
             help.push_back(m_model.listLineHelp(int(i)));
-        return toArray(help);
+        return joined(help);
     }
     bool listVisible() const { return m_model.listVisible(); }
     int listSelected() const { return m_model.listSelected(); }
@@ -126,8 +138,8 @@ EMSCRIPTEN_BINDINGS(korval_web)
         .function("controlNames", &WebForm::controlNames)
         .function("state", &WebForm::state)
         .function("helpText", &WebForm::helpText)
-        .function("listLines", &WebForm::listLines)
-        .function("listHelp", &WebForm::listHelp)
+        .function("listText", &WebForm::listText)
+        .function("listHelpText", &WebForm::listHelpText)
         .function("listVisible", &WebForm::listVisible)
         .function("listSelected", &WebForm::listSelected)
         .function("typed", &WebForm::typed)

@@ -1,13 +1,20 @@
 // The page as an installed application: it works with the network off once
 // loaded, and axe-core finds nothing to report in any of its states.
 import AxeBuilder from '@axe-core/playwright';
-import { test, expect } from './page.mjs';
+import { readdirSync } from 'node:fs';
+import { test, expect, here } from './page.mjs';
+
+const site = process.env.KORVAL_SITE || here('../../build-web/site');
 
 test('a reload with the network off still works', async ({ page, context }) => {
   await page.evaluate(() => navigator.serviceWorker.ready);
   await page.reload(); // now under the worker's control
   await expect(page.locator('body[data-pret="1"]')).toHaveCount(1);
   expect(await page.evaluate(() => navigator.serviceWorker.controller !== null)).toBe(true);
+  // Every file of the site is in the worker's cache, not only what this load needed.
+  const files = readdirSync(site).filter((name) => name !== 'sw.js'); // the browser keeps the worker itself
+  const cached = await page.evaluate((names) => Promise.all(names.map(async (name) => !!(await caches.match(name)))), files);
+  expect(files.filter((name, i) => !cached[i])).toEqual([]);
   await context.setOffline(true);
   await page.reload();
   await expect(page.locator('body[data-pret="1"]')).toHaveCount(1);

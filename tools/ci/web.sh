@@ -9,6 +9,8 @@ root=$PWD
 
 # Debian's emscripten finds its JavaScript modules there, whichever node runs it.
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
+# Its libraries are built once into its cache: the user's own when the shared one is not writable.
+[ -w /usr/share/emscripten/cache ] || export EM_CACHE=${EM_CACHE:-$HOME/.cache/emscripten}
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 emcmake cmake -S . -B build-web -DKORVAL_WEB=ON "${launcher[@]}" >/dev/null

@@ -28,17 +28,37 @@ function optionId(index) { return `ligne-${index}`; }
 const escapes = { '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' };
 const escape = (text) => text.replace(/[&<>"]/g, (c) => escapes[c]);
 
-// One parse for the whole list: a search can give thousands of lines.
-function buildList() {
-  const lines = form.listText().split('\n');
-  const drifts = form.listHelpText().split('\n');
-  const count = lines.length === 1 && lines[0] === '' ? 0 : lines.length;
-  const html = new Array(count);
-  for (let i = 0; i < count; ++i) {
-    html[i] = `<div role="option" id="${optionId(i)}" aria-selected="false" data-index="${i}">`
-      + `<span class="texte">${escape(lines[i])}</span><span class="derive">${escape(drifts[i])}</span></div>`;
+// The lines in sight at once, the rest right after: a search can give
+// thousands of lines, and the list shows before they are all in.
+const firstLines = 60;
+let lineCount = 0;
+let pending = null; // the lines still to append: { lines, drifts, next }
+
+function appendLines(upTo) {
+  const { lines, drifts, next } = pending;
+  const end = Math.min(lines.length, upTo);
+  const html = [];
+  for (let i = next; i < end; ++i) {
+    html.push(`<div role="option" id="${optionId(i)}" aria-selected="false" data-index="${i}">`
+      + `<span class="texte">${escape(lines[i])}</span><span class="derive">${escape(drifts[i])}</span></div>`);
   }
-  list.innerHTML = html.join('');
+  list.insertAdjacentHTML('beforeend', html.join(''));
+  pending.next = end;
+  if (end >= lines.length) {
+    pending = null;
+    list.dataset.complet = '1';
+  }
+}
+
+function buildList() {
+  const text = form.listText();
+  const lines = text === '' ? [] : text.split('\n');
+  lineCount = lines.length;
+  list.replaceChildren();
+  list.dataset.complet = '0';
+  pending = { lines, drifts: form.listHelpText().split('\n'), next: 0 };
+  appendLines(firstLines);
+  if (pending) setTimeout(() => pending && appendLines(Infinity));
   listBuilt = true;
 }
 
@@ -50,6 +70,7 @@ function showList() {
   const selected = visible ? form.listSelected() : -1;
   const previous = list.querySelector('[aria-selected="true"]');
   if (previous && previous.id !== optionId(selected)) previous.setAttribute('aria-selected', 'false');
+  if (pending && selected >= pending.next) appendLines(Infinity);
   if (selected >= 0 && list.children[selected]) {
     const option = list.children[selected];
     option.setAttribute('aria-selected', 'true');
@@ -140,7 +161,7 @@ function closeList() {
 }
 
 function moveSelection(event) {
-  const count = list.children.length;
+  const count = lineCount;
   if (!count) return false;
   const current = form.listSelected();
   const page = Math.max(1, Math.floor(list.clientHeight / (list.children[0].offsetHeight || 16)) - 1);

@@ -101,6 +101,7 @@ export function pageState(page, names) {
   }, names);
 }
 
-export function listLines(page) {
+export async function listLines(page) {
+  await expect(page.locator('#ListBoxValeurTimer[data-complet="1"]')).toHaveCount(1);
   return page.locator('#ListBoxValeurTimer .texte').allTextContents();
 }

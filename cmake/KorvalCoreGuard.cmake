@@ -1,7 +1,9 @@
 # The core library is shared by the window and the command-line companion and
-# must stay free of Qt. It is never given Qt's include paths, and this check
-# stops the configuration as soon as a file of a core folder names a Qt header
-# or a core folder holds a source the core library does not build.
+# must stay free of Qt, and so must the form model that every front end
+# drives. Neither is given Qt's include paths, and this check stops the
+# configuration as soon as a file of their folders names a Qt header, a folder
+# holds a source its library does not build, or the library links Qt, directly
+# or through another library.
 function(korval_forbid_qt target)
     get_target_property(sources ${target} SOURCES)
     get_target_property(source_dir ${target} SOURCE_DIR)
@@ -24,8 +26,34 @@ function(korval_forbid_qt target)
             endif()
         endforeach()
     endforeach()
-    get_target_property(libs ${target} LINK_LIBRARIES)
-    if(libs AND libs MATCHES "Qt")
+    korval_linked_libraries(${target} libs)
+    if(libs MATCHES "Qt")
         message(FATAL_ERROR "${target} links Qt (${libs}); the core library must not use Qt")
     endif()
+endfunction()
+
+# Every library `target` links, and what those link in turn, so that a Qt
+# library brought in through another target is seen too.
+function(korval_linked_libraries target out)
+    set(seen "")
+    set(pending ${target})
+    while(pending)
+        list(POP_FRONT pending current)
+        foreach(property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
+            get_target_property(libs ${current} ${property})
+            if(NOT libs)
+                continue()
+            endif()
+            foreach(lib IN LISTS libs)
+                if(lib IN_LIST seen)
+                    continue()
+                endif()
+                list(APPEND seen ${lib})
+                if(TARGET ${lib} AND NOT lib MATCHES "^Qt")
+                    list(APPEND pending ${lib})
+                endif()
+            endforeach()
+        endforeach()
+    endwhile()
+    set(${out} "${seen}" PARENT_SCOPE)
 endfunction()

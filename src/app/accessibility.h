@@ -1,7 +1,7 @@
 #pragma once
 // What a screen reader and a tooltip say of each control: a distinct French
-// name made from the captions of its row and column, and a help text with its
-// meaning, unit and what its field can hold.
+// name made from the captions of its row and column, and the form model's
+// help text with its meaning, unit and what its field can hold.
 
 #include <QString>
 
@@ -17,6 +17,3 @@ void describeControls(TForm1& form);
 // Sets `help` (plain text, lines split by \n) as the accessible description
 // and as the tooltip, which wraps its long lines.
 void setHelpText(QWidget* widget, const QString& help);
-
-// The tracking drift of a candidate: its relative error over one day.
-QString driftText(double error);

@@ -1,10 +1,10 @@
-// "Ouvrir" and "Sauvegarder": the .kv2 parameter file and the HEX image written
-// beside it after every confirmed save.
+// What "Ouvrir" and "Sauvegarder" ask of the platform: the file dialogs, the
+// question before a replace, the files themselves through FileStore, the echo
+// of the HEX lines; and the .kv2 files dropped on the window.
 
 #include "app/file_store.h"
 #include "app/tform1.h"
 #include "app/user_dialogs.h"
-#include "config/intel_hex.h"
 #include "config/parameter_file.h"
 
 #include <QCoreApplication>
@@ -23,43 +23,63 @@ namespace
 {
 const QString kFilter = QStringLiteral("KORVAL 2 (*.kv2)|*.kv2");
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("TForm1", text);
-}
-
-QString withExtension(const QString& path, const char* extension)
-{
-    return QString::fromStdString(replaceExtension(path.toStdString(), extension));
-}
-
-QString failure(const char* what, const QString& path, const QString& reason)
-{
-    return tr(what).arg(QDir::toNativeSeparators(path), reason);
-}
 } // namespace
 
-void TForm1::ButtonOuvrirClick()
+std::string TForm1::chooseOpenName()
 {
-    const QString path = m_dialogs->openFileName(this, kFilter);
-    if (path.isEmpty()) return;
-    openParameterFile(path);
+    return m_dialogs->openFileName(this, kFilter).toStdString();
+}
+
+std::string TForm1::chooseSaveName()
+{
+    return m_dialogs->saveFileName(this, kFilter, QStringLiteral("kv2")).toStdString();
+}
+
+bool TForm1::fileExists(const std::string& path)
+{
+    return QFileInfo::exists(QString::fromStdString(path));
+}
+
+bool TForm1::confirmReplace(const std::string& path)
+{
+    return m_dialogs->confirmReplace(this, QString::fromStdString(path));
+}
+
+bool TForm1::readFile(const std::string& path, std::size_t maxBytes,
+                      std::vector<unsigned char>& bytes, std::string& reason)
+{
+    QByteArray content;
+    QString why;
+    if (!m_files->read(QString::fromStdString(path), qint64(maxBytes), content, why)) {
+        reason = why.toStdString();
+        return false;
+    }
+    bytes.assign(content.begin(), content.end());
+    return true;
+}
+
+bool TForm1::writeFile(const std::string& path, const std::vector<unsigned char>& bytes,
+                       std::string& reason)
+{
+    QString why;
+    if (m_files->writeAtomically(
+            QString::fromStdString(path),
+            QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())), why))
+        return true;
+    reason = why.toStdString();
+    return false;
+}
+
+void TForm1::hexWritten(const std::vector<std::string>& dataLines)
+{
+    for (const std::string& line : dataLines)
+        std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
 }
 
 void TForm1::openParameterFile(const QString& path)
 {
-    openFileName = path; // used as chosen: no extension is forced
-    QByteArray content;
-    QString reason;
-    if (!m_files->read(path, qint64(kParameterFileSize), content, reason)) {
-        // Nothing is read and nothing is refilled: the user's edits stay.
-        showError(
-            failure("Impossible d'ouvrir le fichier de paramètres « %1 » :\n%2.", path, reason));
-        return;
-    }
-    applyParameterFile(reinterpret_cast<const std::uint8_t*>(content.constData()),
-                       std::size_t(content.size()), referenceRecord, drive);
-    ShowRecord();
+    run([this, &path] { m_model->openParameterFile(path.toStdString()); });
     repaint();
 }
 
@@ -95,42 +115,7 @@ void TForm1::dropEvent(QDropEvent* event)
 void TForm1::queueOpen(const QString& path)
 {
     QMetaObject::invokeMethod(
-        this, [this, path] { guarded([this, path] { openParameterFile(path); }); },
+        this,
+        [this, path] { guarded([this, path] { m_model->openParameterFile(path.toStdString()); }); },
         Qt::QueuedConnection);
-}
-
-void TForm1::ButtonSauvegarderClick()
-{
-    const QString chosen = m_dialogs->saveFileName(this, kFilter, QStringLiteral("kv2"));
-    if (chosen.isEmpty()) return;
-    const QString target = withExtension(chosen, kParameterExtension);
-    // The dialog asked about the name it returned; a file under the forced
-    // name is another one, and is not replaced without asking.
-    if (target != chosen && QFileInfo::exists(target) && !m_dialogs->confirmReplace(this, target))
-        return;
-    saveFileName = target;
-
-    const ParameterFileBytes bytes = serializeParameterFile(currentRecord, drive);
-    QString reason;
-    if (!m_files->writeAtomically(
-            saveFileName,
-            QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size())), reason))
-        showError(failure("Impossible d'enregistrer le fichier de paramètres « %1 » :\n%2.",
-                          saveFileName, reason));
-    ExportHex(); // whatever became of the parameter file
-}
-
-void TForm1::ExportHex()
-{
-    const QString hexName = withExtension(saveFileName, kHexExtension);
-    const IntelHexText hex = exportHexText(currentRecord);
-    QString reason;
-    if (!m_files->writeAtomically(hexName, QByteArray::fromStdString(hex.text), reason)) {
-        showError(
-            failure("Impossible d'enregistrer le fichier HEX « %1 » :\n%2.", hexName, reason));
-        return;
-    }
-    for (const std::string& line : hex.dataLines)
-        std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
 }

@@ -1,10 +1,9 @@
 #include "tform1.h"
 
 #include "app/accessibility.h"
-#include "app/box_text.h"
 #include "app/file_store.h"
+#include "app/stored_value_mark.h"
 #include "app/user_dialogs.h"
-#include "axes/drive_settings.h"
 #include "ui_tform1.h"
 
 #include <QCheckBox>
@@ -16,7 +15,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QScopedValueRollback>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <cmath>
@@ -27,11 +26,6 @@ using namespace korval;
 
 namespace
 {
-const char* axisSuffix(Axis axis)
-{
-    return axis == Axis::AD ? "AD" : axis == Axis::De ? "De" : "Foc";
-}
-
 // The layout is drawn for an 8-point font whose text is 13 pixels high.
 constexpr int kLayoutLineHeight = 13;
 constexpr int kLayoutClientWidth = 788;
@@ -47,7 +41,9 @@ bool opensCandidateList(const QKeyEvent& key)
 
 TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, std::unique_ptr<FileStore> files,
                QWidget* parent)
-    : QWidget(parent), ui(std::make_unique<Ui::TForm1>()),
+    : QWidget(parent), m_model(std::make_unique<FormModel>(static_cast<FormView*>(this))),
+      currentRecord(m_model->currentRecord()), referenceRecord(m_model->referenceRecord()),
+      drive(m_model->driveParameters()), ui(std::make_unique<Ui::TForm1>()),
       m_dialogs(dialogs ? std::move(dialogs) : std::make_unique<StandardDialogs>()),
       m_files(files ? std::move(files) : std::make_unique<FileStore>())
 {
@@ -55,92 +51,67 @@ TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, std::unique_ptr<FileStore> 
     ui->setupUi(this);
     // setupUi names the window after its class; the instance is Form1.
     setObjectName(QStringLiteral("Form1"));
-    // These displays start with one blank, which the form file cannot hold.
-    for (QLineEdit* display : {ui->EditVmax, ui->EditErreur, ui->EditPeriodeMax})
-        display->setText(QStringLiteral(" "));
     ui->ListBoxValeurTimer->setUniformItemSizes(true);
     ui->ListBoxValeurTimer->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     scaleLayout();
     move(205, 128);
-    bindHandlers();
+    bindControls();
     setAcceptDrops(true);
     // A file dropped on an edit box opens too, instead of typing its name in.
     for (QLineEdit* box : findChildren<QLineEdit*>())
         box->setAcceptDrops(false);
     describeControls(*this);
-    bindStoredNotes();
+    showModel();
 }
 
 TForm1::~TForm1() = default;
 
 QLineEdit* TForm1::levelEdit(Axis axis, int level) const
 {
-    return findChild<QLineEdit*>(
-        QStringLiteral("EditV%1%2").arg(level).arg(QLatin1String(axisSuffix(axis))));
+    return findChild<QLineEdit*>(QString::fromStdString(FormModel::levelEditName(axis, level)));
 }
 
 QCheckBox* TForm1::halfStepBox(Axis axis, int level) const
 {
-    return findChild<QCheckBox*>(
-        QStringLiteral("CheckBox%1%2").arg(QLatin1String(axisSuffix(axis))).arg(level));
+    return findChild<QCheckBox*>(QString::fromStdString(FormModel::halfStepName(axis, level)));
 }
 
 QLineEdit* TForm1::ratioDisplay(Axis axis, int level) const
 {
-    return findChild<QLineEdit*>(
-        QStringLiteral("EditX%1%2").arg(QLatin1String(axisSuffix(axis))).arg(level));
+    return findChild<QLineEdit*>(QString::fromStdString(FormModel::ratioName(axis, level)));
 }
 
 QLineEdit* TForm1::msDisplay(int level) const
 {
-    return findChild<QLineEdit*>(QStringLiteral("EditMsFoc%1").arg(level));
+    return findChild<QLineEdit*>(QString::fromStdString(FormModel::msName(level)));
 }
 
 QLineEdit* TForm1::pwmEdit(int entry) const
 {
-    return findChild<QLineEdit*>(QStringLiteral("EditPwm%1").arg(entry));
+    return findChild<QLineEdit*>(QString::fromStdString(FormModel::pwmName(entry)));
 }
 
-void TForm1::bindHandlers()
+void TForm1::bindControls()
 {
-    const auto onEdit = [this](QLineEdit* box, std::function<void()> handler) {
-        m_changeHandlers.insert(box, handler);
-        // Typing runs the same handler as a write from code.
-        connect(box, &QLineEdit::textEdited, this, [this, handler] { guarded(handler); });
-    };
-    const auto onClick = [this](QCheckBox* box, std::function<void()> handler) {
-        m_clickHandlers.insert(box, handler);
-        connect(box, &QCheckBox::clicked, this, [this, handler] { guarded(handler); });
-    };
-    const auto onButton = [this](QPushButton* button, std::function<void()> handler) {
-        connect(button, &QPushButton::clicked, this, [this, handler] { guarded(handler); });
-    };
-
-    onButton(ui->ButtonOuvrir, [this] { ButtonOuvrirClick(); });
-    onButton(ui->ButtonValider, [this] { ButtonValiderClick(); });
-    onButton(ui->ButtonSauvegarder, [this] { ButtonSauvegarderClick(); });
-
-    onEdit(ui->EditFrequenceQuartz, [this] { EditFrequenceQuartzChange(); });
-    onEdit(ui->EditDureeTour, [this] { EditDureeTourChange(); });
-    onEdit(ui->EditPasParTour, [this] { EditPasParTourChange(); });
-    onEdit(ui->EditTranchePec, [this] { EditTranchePecChange(); });
-    onEdit(ui->EditPasParTranche, [this] { EditPasParTrancheChange(); });
-    onEdit(ui->EditPeriodeTimer, [this] { EditPeriodeTimerChange(); });
-
-    for (int level = 1; level <= kLevelCount; ++level) {
-        for (Axis axis : {Axis::AD, Axis::De}) {
-            onEdit(levelEdit(axis, level), [this, axis, level] { levelChange(axis, level); });
-            // A half-step click re-runs its level's change handler.
-            onClick(halfStepBox(axis, level), [this, axis, level] { levelChange(axis, level); });
+    const std::vector<std::string> names = m_model->controlNames();
+    for (const std::string& name : names) {
+        QWidget* widget = findChild<QWidget*>(QString::fromStdString(name));
+        m_widgets.push_back(widget);
+        if (auto* box = qobject_cast<QLineEdit*>(widget)) {
+            // Typing runs the same handler as a write from code.
+            connect(box, &QLineEdit::textEdited, this, [this, box, name] {
+                run([this, box, name] { m_model->userTyped(name, box->text().toStdString()); });
+            });
+        } else if (auto* check = qobject_cast<QCheckBox*>(widget)) {
+            connect(check, &QCheckBox::clicked, this, [this, name](bool checked) {
+                run([this, name, checked] { m_model->userSetChecked(name, checked); });
+            });
+        } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+            connect(button, &QPushButton::clicked, this,
+                    [this, name] { run([this, name] { m_model->userClicked(name); }); });
         }
-        onEdit(levelEdit(Axis::Foc, level), [this, level] { focuserLevelChange(level); });
     }
-
-    onEdit(ui->EditJeuAD, [this] { EditJeuADChange(); });
-    onEdit(ui->EditJeuDe, [this] { EditJeuDeChange(); });
-    onEdit(ui->EditMaintienFoc, [this] { EditMaintienFocChange(); });
-    for (int entry = 0; entry < kPwmCount; ++entry)
-        onEdit(pwmEdit(entry), [this, entry] { pwmChange(entry); });
+    m_shown.assign(m_widgets.size(), ~std::uint64_t(0));
 
     // A click into the period box searches; the list applies a line on a
     // double-click or Enter and hides on Escape.
@@ -186,33 +157,95 @@ void TForm1::scaleLayout()
     resize(scaled(kLayoutClientWidth), scaled(kLayoutClientHeight));
 }
 
-void TForm1::showError(const QString& message)
+void TForm1::run(const std::function<void()>& action)
 {
-    m_dialogs->showError(this, message);
+    if (m_depth++ == 0) {
+        m_model->setOpenFileName(openFileName.toStdString());
+        m_model->setSaveFileName(saveFileName.toStdString());
+        m_openSeen = m_model->openFileName();
+        m_saveSeen = m_model->saveFileName();
+    }
+    const auto shown = qScopeGuard([this] {
+        if (--m_depth == 0) showModel();
+    });
+    action();
 }
 
-void TForm1::guarded(const std::function<void()>& handler)
+void TForm1::guarded(const std::function<void()>& action)
 {
-    if (!handler) return;
-    try {
-        handler();
-    } catch (const std::exception& error) { // FloatingPointError above all
-        showError(QString::fromUtf8(error.what()));
+    run([this, &action] { m_model->guarded(action); });
+}
+
+void TForm1::showModel()
+{
+    for (std::size_t i = 0; i < m_widgets.size(); ++i) {
+        const std::uint64_t revision = m_model->controlRevision(i);
+        if (revision == m_shown[i] || !m_widgets[i]) continue;
+        m_shown[i] = revision;
+        const ControlState& state = m_model->control(i);
+        if (auto* box = qobject_cast<QLineEdit*>(m_widgets[i])) {
+            const QString text = QString::fromStdString(state.text);
+            // Setting the same text would move the cursor of a box being typed in.
+            if (box->text() != text) box->setText(text);
+            const std::string name = box->objectName().toStdString();
+            setHelpText(box, QString::fromStdString(m_model->helpText(name)));
+            showStoredMark(box, QString::fromStdString(m_model->storedNote(name)));
+        } else if (auto* check = qobject_cast<QCheckBox*>(m_widgets[i])) {
+            if (check->isChecked() != state.checked) check->setChecked(state.checked);
+        }
+    }
+    showList();
+    if (m_model->openFileName() != m_openSeen) {
+        m_openSeen = m_model->openFileName();
+        openFileName = QString::fromStdString(m_openSeen);
+    }
+    if (m_model->saveFileName() != m_saveSeen) {
+        m_saveSeen = m_model->saveFileName();
+        saveFileName = QString::fromStdString(m_saveSeen);
+    }
+}
+
+void TForm1::showList()
+{
+    QListWidget* list = ui->ListBoxValeurTimer;
+    if (m_model->listRevision() != m_listShown) {
+        m_listShown = m_model->listRevision();
+        list->clear();
+        const std::vector<std::string>& lines = m_model->listLines();
+        QStringList items;
+        items.reserve(int(lines.size()));
+        for (const std::string& line : lines)
+            items << QString::fromStdString(line);
+        list->addItems(items); // one batch, one repaint
+        // Beside the line, not in it: the apply step reads the line's text.
+        for (int row = 0; row < list->count(); ++row) {
+            const QString drift = QString::fromStdString(m_model->listLineHelp(row));
+            list->item(row)->setToolTip(drift);
+            list->item(row)->setData(Qt::AccessibleDescriptionRole, drift);
+        }
+        if (m_model->listSelected() >= 0) list->setCurrentRow(m_model->listSelected());
+        if (m_model->listVisible()) {
+            list->show();
+            list->raise();
+            list->repaint();
+        }
+    }
+    if (m_model->listVisible() && list->isHidden()) {
+        list->show();
+        list->raise();
+    } else if (!m_model->listVisible() && !list->isHidden()) {
+        hideCandidateList();
     }
 }
 
 void TForm1::writeText(QLineEdit* box, const QString& text)
 {
-    box->setText(text);
-    guarded(m_changeHandlers.value(box));
-    refreshStoredNote(box);
+    run([&] { m_model->writeText(box->objectName().toStdString(), text.toStdString()); });
 }
 
 void TForm1::writeChecked(QCheckBox* box, bool checked)
 {
-    if (box->isChecked() == checked) return;
-    box->setChecked(checked);
-    if (const auto handler = m_clickHandlers.value(box)) handler();
+    run([&] { m_model->writeChecked(box->objectName().toStdString(), checked); });
 }
 
 void TForm1::showEvent(QShowEvent* event)
@@ -222,7 +255,7 @@ void TForm1::showEvent(QShowEvent* event)
     // boxes and file dialogs that close later must not wipe the user's work.
     if (!m_activated) {
         m_activated = true;
-        guarded([this] { FormOnActivate(); });
+        guarded([this] { m_model->FormOnActivate(); });
         if (!m_pathAtFirstShow.isEmpty()) queueOpen(std::exchange(m_pathAtFirstShow, QString()));
     }
 }
@@ -232,7 +265,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     QListWidget* list = ui->ListBoxValeurTimer;
     if (watched == ui->EditPeriodeTimer) {
         if (event->type() == QEvent::MouseButtonPress) {
-            guarded([this] { EditPeriodeClick(); });
+            run([this] { m_model->userClicked("EditPeriodeTimer"); });
         } else if (event->type() == QEvent::KeyPress &&
                    opensCandidateList(*static_cast<QKeyEvent*>(event))) {
             searchFromKeyboard();
@@ -243,12 +276,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     } else if (watched == list->viewport() && event->type() == QEvent::MouseButtonDblClick) {
-        guarded([this] { ListBoxValeurTimerDblClick(); });
+        ListBoxValeurTimerDblClick();
         return true;
     } else if (watched == list && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            guarded([this] { ListBoxValeurTimerDblClick(); });
+            ListBoxValeurTimerDblClick();
             return true;
         }
         if (key == Qt::Key_Escape) {
@@ -259,72 +292,38 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+int TForm1::selectedLine() const
+{
+    const QList<QListWidgetItem*> selected = ui->ListBoxValeurTimer->selectedItems();
+    return selected.isEmpty() ? -1 : ui->ListBoxValeurTimer->row(selected.constFirst());
+}
+
+void TForm1::ListBoxValeurTimerDblClick()
+{
+    // The list's own selection is the line; a fault is shown.
+    const int line = selectedLine();
+    run([this, line] { m_model->userDoubleClickedLine(line); });
+}
+
 void TForm1::hideCandidateList()
 {
+    m_model->hideList();
     const bool hadFocus = ui->ListBoxValeurTimer->hasFocus();
     ui->ListBoxValeurTimer->hide();
     if (hadFocus) ui->EditPeriodeTimer->setFocus(); // keyboard users stay where they were
 }
 
-void TForm1::FormOnActivate()
+void TForm1::searchFromKeyboard()
 {
-    loadFactoryDefaults(referenceRecord, drive);
-    ShowRecord();
-    copyReferenceToCurrent(referenceRecord, currentRecord);
+    run([this] { m_model->userClicked("EditPeriodeTimer"); });
+    QListWidget* list = ui->ListBoxValeurTimer;
+    if (!list->isVisible()) return; // the search stopped on a fault, shown already
+    list->setFocus(Qt::OtherFocusReason);
+    if (list->count() > 0) list->setCurrentRow(0);
 }
 
-void TForm1::ButtonValiderClick()
+void TForm1::showError(const std::string& message)
 {
-    // Every edit takes effect as it is typed: there is nothing to validate.
-}
-
-void TForm1::ShowRecord()
-{
-    const QScopedValueRollback<bool> showing(m_showingRecord, true);
-    const ConfigRecord& ref = referenceRecord;
-    const auto integer = [](long value) { return qs(formatText("%d", int(value))); };
-    // Quartz, steps per turn and period are shown signed, as "%ld" of 32 bits.
-    const auto signed32 = [](std::uint32_t value) {
-        return qs(formatText("%ld", long(std::int32_t(value))));
-    };
-
-    writeText(ui->EditFrequenceQuartz, signed32(drive.FrequenceQuartz)); // blanks the period box
-    writeText(ui->EditDureeTour, qs(formatFloatForBox(drive.DureeTour)));
-    writeText(ui->EditPasParTour, signed32(drive.PasParTour));
-    writeText(ui->EditPeriodeTimer, signed32(ref.PeriodeTimer()));
-    writeText(ui->EditJeuAD, integer(ref.JeuAD()));
-    writeText(ui->EditJeuDe, integer(ref.JeuDe()));
-    writeText(ui->EditPasParTranche, integer(ref.PasParTranche()));
-    writeText(ui->EditTranchePec, integer(ref.TranchePec()));
-
-    // AD: the half-step boxes before the texts; V1 last, so that every ratio
-    // is computed from the new V1.
-    for (int level = 2; level <= kLevelCount; ++level)
-        writeChecked(halfStepBox(Axis::AD, level), halfStep(ref.level(Axis::AD, level)));
-    writeChecked(halfStepBox(Axis::AD, 1), halfStep(ref.level(Axis::AD, 1)));
-    for (int level = 2; level <= kLevelCount; ++level)
-        writeText(levelEdit(Axis::AD, level), integer(levelCount(ref.level(Axis::AD, level))));
-    writeText(levelEdit(Axis::AD, 1), integer(levelCount(ref.level(Axis::AD, 1))));
-
-    // De: the texts before the boxes. V3 De is the acceleration time in whole
-    // seconds: all eight bits are its value and it never carries a flag.
-    for (int level = 2; level <= kLevelCount; ++level) {
-        const std::uint8_t byte = ref.level(Axis::De, level);
-        writeText(levelEdit(Axis::De, level), integer(level == 3 ? byte : levelCount(byte)));
-    }
-    writeText(levelEdit(Axis::De, 1), integer(levelCount(ref.level(Axis::De, 1))));
-    for (int level = 2; level <= kLevelCount; ++level)
-        writeChecked(halfStepBox(Axis::De, level),
-                     level != 3 && halfStep(ref.level(Axis::De, level)));
-    writeChecked(halfStepBox(Axis::De, 1), halfStep(ref.level(Axis::De, 1)));
-
-    for (int level = 2; level <= kLevelCount; ++level)
-        writeText(levelEdit(Axis::Foc, level), integer(ref.level(Axis::Foc, level)));
-    writeText(levelEdit(Axis::Foc, 1), integer(ref.level(Axis::Foc, 1)));
-
-    for (int entry = 0; entry < kPwmCount; ++entry)
-        writeText(pwmEdit(entry), integer(ref.Pwm(entry)));
-
-    // The period box was written above, so the current period is the shown one.
-    writeText(ui->EditMaintienFoc, qs(holdText(ref.MaintienFoc(), currentRecord.PeriodeTimer())));
+    showModel(); // the boxes as the fault left them, behind the message
+    m_dialogs->showError(this, QString::fromStdString(message));
 }

@@ -1,20 +1,24 @@
 #pragma once
-// The program's one window. It owns the two configuration records, the drive
-// parameters and the two file names for the whole run; every control's
-// handler is one of its members, named after the control and the event.
+// The program's one window: the Qt view of the form model. The model holds the
+// two configuration records, the drive parameters, the two file names and
+// every control's state and handler; the window shows that state in its
+// widgets and forwards typing, clicks, double-clicks and keys. What belongs to
+// the platform stays here: dialogs, drops, the keyboard search keys, the marks
+// drawn over boxes, the layout's scale and the accessible names.
 
 #include "app/file_store.h"
-#include "app/stored_value_mark.h"
 #include "app/user_dialogs.h"
 #include "config/config_record.h"
+#include "form/form_model.h"
 
-#include <QHash>
 #include <QString>
 #include <QWidget>
 
-#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QCheckBox;
 class QLineEdit;
@@ -25,38 +29,40 @@ namespace Ui
 class TForm1;
 }
 
-// Named handlers of a speed level: the edit box's change and, for AD and De,
-// the half-step box's click, which re-runs the level's change handler.
+// Each named handler runs the model's own, then shows the model's state.
 #define KORVAL_LEVEL_HANDLERS(n)                                                                   \
     void EditV##n##ADChange()                                                                      \
     {                                                                                              \
-        levelChange(korval::Axis::AD, n);                                                          \
+        run([this] { m_model->EditV##n##ADChange(); });                                            \
     }                                                                                              \
     void EditV##n##DeChange()                                                                      \
     {                                                                                              \
-        levelChange(korval::Axis::De, n);                                                          \
+        run([this] { m_model->EditV##n##DeChange(); });                                            \
     }                                                                                              \
     void EditV##n##FocChange()                                                                     \
     {                                                                                              \
-        focuserLevelChange(n);                                                                     \
+        run([this] { m_model->EditV##n##FocChange(); });                                           \
     }                                                                                              \
     void CheckBoxAD##n##Click()                                                                    \
     {                                                                                              \
-        EditV##n##ADChange();                                                                      \
+        run([this] { m_model->CheckBoxAD##n##Click(); });                                          \
     }                                                                                              \
     void CheckBoxDe##n##Click()                                                                    \
     {                                                                                              \
-        EditV##n##DeChange();                                                                      \
+        run([this] { m_model->CheckBoxDe##n##Click(); });                                          \
     }
 #define KORVAL_PWM_HANDLER(n)                                                                      \
     void EditPwm##n##Change()                                                                      \
     {                                                                                              \
-        pwmChange(n);                                                                              \
+        run([this] { m_model->EditPwm##n##Change(); });                                            \
     }
 
-class TForm1 : public QWidget
+class TForm1 : public QWidget, private korval::FormView
 {
     Q_OBJECT
+    // First, so that the references below can be bound to its state.
+    std::unique_ptr<korval::FormModel> m_model;
+
 public:
     // The window keeps the seams it is given; without them it uses the
     // standard dialogs and the real file system.
@@ -64,36 +70,82 @@ public:
                     std::unique_ptr<FileStore> files = nullptr, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // State, public so that the tests and the command-line companion see it.
-    korval::ConfigRecord currentRecord;
-    korval::ConfigRecord referenceRecord;
-    korval::DriveParameters drive;
+    // The model's state, public so that the tests and the command-line
+    // companion see it.
+    korval::ConfigRecord& currentRecord;
+    korval::ConfigRecord& referenceRecord;
+    korval::DriveParameters& drive;
+    // The model's file names, as the window last saw them; a name set here
+    // goes to the model with the next action.
     QString openFileName;
     QString saveFileName;
 
     Ui::TForm1* form() const { return ui.get(); }
+    korval::FormModel& model() const { return *m_model; }
 
     // Activation and display.
-    void FormOnActivate();
-    void ShowRecord();
-    void ButtonValiderClick();
+    void FormOnActivate()
+    {
+        run([this] { m_model->FormOnActivate(); });
+    }
+    void ShowRecord()
+    {
+        run([this] { m_model->ShowRecord(); });
+    }
+    void ButtonValiderClick()
+    {
+        run([this] { m_model->ButtonValiderClick(); });
+    }
 
     // Parameter file and HEX export.
-    void ButtonOuvrirClick();
-    void ButtonSauvegarderClick();
-    void ExportHex();
+    void ButtonOuvrirClick()
+    {
+        run([this] { m_model->ButtonOuvrirClick(); });
+    }
+    void ButtonSauvegarderClick()
+    {
+        run([this] { m_model->ButtonSauvegarderClick(); });
+    }
+    void ExportHex()
+    {
+        run([this] { m_model->ExportHex(); });
+    }
 
     // Timing parameters.
-    void EditFrequenceQuartzChange();
-    void EditDureeTourChange();
-    void EditPasParTourChange();
-    void EditTranchePecChange();
-    void EditPasParTrancheChange();
-    void EditPeriodeTimerChange();
+    void EditFrequenceQuartzChange()
+    {
+        run([this] { m_model->EditFrequenceQuartzChange(); });
+    }
+    void EditDureeTourChange()
+    {
+        run([this] { m_model->EditDureeTourChange(); });
+    }
+    void EditPasParTourChange()
+    {
+        run([this] { m_model->EditPasParTourChange(); });
+    }
+    void EditTranchePecChange()
+    {
+        run([this] { m_model->EditTranchePecChange(); });
+    }
+    void EditPasParTrancheChange()
+    {
+        run([this] { m_model->EditPasParTrancheChange(); });
+    }
+    void EditPeriodeTimerChange()
+    {
+        run([this] { m_model->EditPeriodeTimerChange(); });
+    }
 
     // Interrupt period search.
-    void EditPeriodeClick();
-    void ChercherValeurTimer();
+    void EditPeriodeClick()
+    {
+        run([this] { m_model->EditPeriodeClick(); });
+    }
+    void ChercherValeurTimer()
+    {
+        run([this] { m_model->ChercherValeurTimer(); });
+    }
     void ListBoxValeurTimerDblClick();
 
     // Speed levels.
@@ -106,9 +158,18 @@ public:
     KORVAL_LEVEL_HANDLERS(7)
 
     // Backlash, PWM and hold.
-    void EditJeuADChange();
-    void EditJeuDeChange();
-    void EditMaintienFocChange();
+    void EditJeuADChange()
+    {
+        run([this] { m_model->EditJeuADChange(); });
+    }
+    void EditJeuDeChange()
+    {
+        run([this] { m_model->EditJeuDeChange(); });
+    }
+    void EditMaintienFocChange()
+    {
+        run([this] { m_model->EditMaintienFocChange(); });
+    }
     KORVAL_PWM_HANDLER(0)
     KORVAL_PWM_HANDLER(1)
     KORVAL_PWM_HANDLER(2)
@@ -151,39 +212,45 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void bindHandlers();
+    // Runs `action` on the model: the file names set here go to it first, and
+    // its state is shown afterwards, also when a fault leaves the action.
+    void run(const std::function<void()>& action);
+    // Runs `action` as the event loop does: a fault is shown, none leaves.
+    void guarded(const std::function<void()>& action);
+    // Shows what changed in the model since the last time.
+    void showModel();
+    void showList();
+    void bindControls();
     void scaleLayout();
-    // Runs a handler called from the event loop: a fault is shown, and no
-    // exception leaves the handler.
-    void guarded(const std::function<void()>& handler);
-    void showError(const QString& message);
-
-    void levelChange(korval::Axis axis, int level);
-    void v1Change(korval::Axis axis);
-    void focuserLevelChange(int level);
-    void pwmChange(int entry);
-    void refreshPerPas();
     void hideCandidateList();
-
     // Opens the candidate list from the keyboard, focus in it on line 0.
     void searchFromKeyboard();
+    // The row the list has selected, -1 for none.
+    int selectedLine() const;
 
-    // Stored-value notes: after each change of an editable box, what its field
-    // now holds is compared with the number on screen.
-    void bindStoredNotes();
-    void refreshStoredNote(QLineEdit* box);
-    QHash<QLineEdit*, std::function<StoredNote()>> m_storedNotes;
-    // ShowRecord writes what the fields hold: its texts are never marked.
-    bool m_showingRecord = false;
+    // korval::FormView: messages, file dialogs and files through the seams.
+    void showError(const std::string& message) override;
+    std::string chooseOpenName() override;
+    std::string chooseSaveName() override;
+    bool fileExists(const std::string& path) override;
+    bool confirmReplace(const std::string& path) override;
+    bool readFile(const std::string& path, std::size_t maxBytes, std::vector<unsigned char>& bytes,
+                  std::string& reason) override;
+    bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes,
+                   std::string& reason) override;
+    void hexWritten(const std::vector<std::string>& dataLines) override;
 
     std::unique_ptr<Ui::TForm1> ui;
     std::unique_ptr<UserDialogs> m_dialogs;
     std::unique_ptr<FileStore> m_files;
-    QHash<QLineEdit*, std::function<void()>> m_changeHandlers;
-    QHash<QCheckBox*, std::function<void()>> m_clickHandlers;
-    // The count each AD and De level box last held, kept while its text holds
-    // no number.
-    std::array<std::array<std::int32_t, korval::kLevelCount + 1>, 2> m_levelTyped{};
+    // The widget of each control, in the model's order, and the revision of
+    // its state last shown.
+    std::vector<QWidget*> m_widgets;
+    std::vector<std::uint64_t> m_shown;
+    std::uint64_t m_listShown = ~std::uint64_t(0);
+    std::string m_openSeen;
+    std::string m_saveSeen;
+    int m_depth = 0; // nested runs: names go and come at the outermost
     bool m_activated = false;
     double m_scale = 1.0;
 

@@ -1,5 +1,6 @@
 // search: the interrupt periods the window's list proposes, and applying one
-// line as a double-click on it followed by a Save does.
+// line as a double-click on it followed by a Save does, through the window's
+// own form model.
 
 #include "cli/cli_common.h"
 #include "cli/record_view.h"
@@ -7,6 +8,7 @@
 #include "config/fp_fault.h"
 #include "config/number_text.h"
 #include "config/record_fields.h"
+#include "form/form_model.h"
 #include "timing/period_search.h"
 
 using namespace korval;
@@ -62,19 +64,36 @@ std::string json(const std::vector<Candidate>& candidates)
     return t + (candidates.empty() ? "]\n" : "\n]\n");
 }
 
-// What the double-click does to the record: the period box, then V1 AD and
-// V1 De, each of whose handlers re-runs the other levels of its drive.
-void applyLine(const AppliedLine& line, ConfigRecord& record)
+// The faults a handler of the form model shows.
+class KeptErrors : public FormView
 {
-    record.setPeriodeTimer(bits32(*scanInt(formatText("%d", line.period))));
-    for (Axis axis : {Axis::AD, Axis::De}) {
-        const bool flag = halfStep(record.level(axis, 1));
-        record.setLevel(axis, 1, composeLevel(*scanInt(formatText("%d", line.n)), flag));
-        // A count of 0 among the other levels stops the window's handler with
-        // its fault; here it stops before anything is written.
-        for (int level = 2; level <= kLevelCount; ++level)
-            ratioOf(record, axis, level);
+public:
+    std::vector<std::string> errors;
+    void showError(const std::string& message) override { errors.push_back(message); }
+};
+
+// A double-click on line `row` of the window's list, by the window's own form
+// model, with the file just opened: the period box, then V1 AD and V1 De, each
+// of whose handlers re-runs the other levels of its drive. The rest of the
+// file is kept as it is; the first fault shown stops everything.
+bool applyLine(int row, ConfigRecord& record, const DriveParameters& drive, std::string& fault)
+{
+    KeptErrors view;
+    FormModel form(&view);
+    form.referenceRecord() = record;
+    form.driveParameters() = drive;
+    form.guarded([&form] { form.ShowRecord(); });
+    form.currentRecord() = record;
+    form.driveParameters() = drive;
+    view.errors.clear();
+    form.userClicked("EditPeriodeTimer");
+    form.userDoubleClickedLine(row);
+    if (!view.errors.empty()) {
+        fault = view.errors.front();
+        return false;
     }
+    record = form.currentRecord();
+    return true;
 }
 } // namespace
 
@@ -149,10 +168,9 @@ int runSearch(const QStringList& arguments)
         fail("search", QStringLiteral("la ligne %1 ne se relit pas").arg(wanted));
         return kFailure;
     }
-    try {
-        applyLine(*line, record);
-    } catch (const FloatingPointError& fault) {
-        fail("search", QString::fromUtf8(fault.what()) + QStringLiteral(" ; rien n'est écrit"));
+    std::string fault;
+    if (!applyLine(wanted - 1, record, drive, fault)) {
+        fail("search", QString::fromStdString(fault) + QStringLiteral(" ; rien n'est écrit"));
         return kFailure;
     }
     if (!saveParameterFile(args.value("-o"), record, drive, message)) {

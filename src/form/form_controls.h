@@ -1,0 +1,40 @@
+#pragma once
+// The window's controls as its form file lays them out: name, kind, the group
+// box that holds it, place and size in layout pixels, and the state it starts
+// in. Every front end builds its window from this one table.
+
+#include <string>
+#include <vector>
+
+namespace korval
+{
+
+enum class ControlKind { Label, GroupBox, Edit, CheckBox, Button, List };
+
+struct ControlGeometry {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+struct ControlInfo {
+    const char* name;
+    ControlKind kind;
+    const char* parent; // "" on the window itself
+    ControlGeometry geometry;
+    const char* text; // caption, title or initial text
+    bool checked;
+    bool visible;
+    bool enabled;
+};
+
+// In the window's creation order.
+const std::vector<ControlInfo>& formControls();
+
+// The window's title and the size of its client area, in layout pixels.
+inline const char* const kFormTitle = "Programme de configuration de KORVAL 2.4";
+constexpr int kFormWidth = 788;
+constexpr int kFormHeight = 290;
+
+} // namespace korval

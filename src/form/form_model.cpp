@@ -1,0 +1,653 @@
+#include "form/form_model.h"
+
+#include "axes/drive_settings.h"
+#include "axes/speed_levels.h"
+#include "config/fp_fault.h"
+#include "config/intel_hex.h"
+#include "config/number_text.h"
+#include "config/parameter_file.h"
+#include "form/form_help.h"
+#include "form/stored_note.h"
+#include "timing/period_search.h"
+#include "timing/time_per_step.h"
+
+#include <stdexcept>
+#include <utility>
+
+namespace korval
+{
+
+namespace
+{
+const char* axisSuffix(Axis axis)
+{
+    return axis == Axis::AD ? "AD" : axis == Axis::De ? "De" : "Foc";
+}
+
+// V3 De holds the acceleration time in whole seconds: its hidden half-step box
+// never adds bit 7, so every time from 0 to 255 is kept as typed.
+bool takesHalfStepFlag(Axis axis, int level)
+{
+    return !(axis == Axis::De && level == 3);
+}
+
+std::string integer(long value)
+{
+    return formatText("%d", int(value));
+}
+
+// Quartz, steps per turn and period are shown signed, as "%ld" of 32 bits.
+std::string signed32(std::uint32_t value)
+{
+    return formatText("%ld", long(std::int32_t(value)));
+}
+
+std::string failure(const char* what, const std::string& path, const std::string& reason)
+{
+    return std::string(what) + " « " + path + " » :\n" + reason + ".";
+}
+
+// Restores a flag however the scope ends.
+class FlagScope
+{
+public:
+    explicit FlagScope(bool& flag) : m_flag(flag), m_old(std::exchange(flag, true)) {}
+    ~FlagScope() { m_flag = m_old; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& m_flag;
+    bool m_old;
+};
+} // namespace
+
+bool FormView::readFile(const std::string&, std::size_t, std::vector<unsigned char>&,
+                        std::string& reason)
+{
+    reason = "aucun fichier n'est lisible ici";
+    return false;
+}
+
+bool FormView::writeFile(const std::string&, const std::vector<unsigned char>&, std::string& reason)
+{
+    reason = "aucun fichier ne s'écrit ici";
+    return false;
+}
+
+std::string FormModel::levelEditName(Axis axis, int level)
+{
+    return "EditV" + std::to_string(level) + axisSuffix(axis);
+}
+
+std::string FormModel::halfStepName(Axis axis, int level)
+{
+    return std::string("CheckBox") + axisSuffix(axis) + std::to_string(level);
+}
+
+std::string FormModel::ratioName(Axis axis, int level)
+{
+    return std::string("EditX") + axisSuffix(axis) + std::to_string(level);
+}
+
+std::string FormModel::msName(int level)
+{
+    return "EditMsFoc" + std::to_string(level);
+}
+
+std::string FormModel::pwmName(int entry)
+{
+    return "EditPwm" + std::to_string(entry);
+}
+
+FormModel::FormModel(FormView* view) : m_view(view)
+{
+    const std::vector<ControlInfo>& table = formControls();
+    m_controls.reserve(table.size());
+    for (const ControlInfo& c : table) {
+        m_index.emplace(c.name, m_controls.size());
+        m_controls.push_back({c.text, c.checked, c.visible, c.enabled});
+    }
+    m_revisions.assign(m_controls.size(), 0);
+    m_notes.resize(m_controls.size());
+    m_help.resize(m_controls.size());
+    m_extraHelp.resize(m_controls.size());
+    for (auto& [name, help] : formHelpTexts())
+        m_help.at(controlIndex(name)) = std::move(help);
+    // These displays start with one blank, which the form file cannot hold.
+    for (const char* display : {"EditVmax", "EditErreur", "EditPeriodeMax"})
+        state(display).text = " ";
+    bindHandlers();
+    bindStoredNotes();
+}
+
+std::vector<std::string> FormModel::controlNames() const
+{
+    std::vector<std::string> names;
+    for (const ControlInfo& c : formControls())
+        names.emplace_back(c.name);
+    return names;
+}
+
+std::size_t FormModel::controlIndex(const std::string& name) const
+{
+    const auto found = m_index.find(name);
+    if (found == m_index.end()) throw std::out_of_range("no control " + name);
+    return found->second;
+}
+
+const ControlState& FormModel::control(const std::string& name) const
+{
+    return m_controls[controlIndex(name)];
+}
+
+ControlState& FormModel::state(const std::string& name)
+{
+    const std::size_t index = controlIndex(name);
+    touch(index);
+    return m_controls[index];
+}
+
+void FormModel::setText(const std::string& name, const std::string& text)
+{
+    state(name).text = text;
+}
+
+std::string FormModel::boxText(const std::string& name) const
+{
+    return scannedPrefix(control(name).text);
+}
+
+std::string FormModel::listLineHelp(int index) const
+{
+    if (index < 0 || std::size_t(index) >= m_lineHelp.size()) return {};
+    return m_lineHelp[std::size_t(index)];
+}
+
+std::string FormModel::storedNote(const std::string& name) const
+{
+    const Note& note = m_notes[controlIndex(name)];
+    return note.marked ? note.text : std::string();
+}
+
+std::string FormModel::baseHelp(const std::string& name) const
+{
+    return m_help[controlIndex(name)];
+}
+
+std::string FormModel::helpText(const std::string& name) const
+{
+    const std::size_t index = controlIndex(name);
+    std::string text = m_help[index];
+    for (const std::string* more : {&m_notes[index].text, &m_extraHelp[index]}) {
+        if (more->empty()) continue;
+        text += (text.empty() ? "" : "\n") + *more;
+    }
+    return text;
+}
+
+void FormModel::showError(const std::string& message)
+{
+    if (m_view) m_view->showError(message);
+}
+
+void FormModel::guarded(const std::function<void()>& handler)
+{
+    if (!handler) return;
+    try {
+        handler();
+    } catch (const std::exception& error) { // FloatingPointError above all
+        showError(error.what());
+    }
+}
+
+void FormModel::bindHandlers()
+{
+    m_change["EditFrequenceQuartz"] = [this] { EditFrequenceQuartzChange(); };
+    m_change["EditDureeTour"] = [this] { EditDureeTourChange(); };
+    m_change["EditPasParTour"] = [this] { EditPasParTourChange(); };
+    m_change["EditTranchePec"] = [this] { EditTranchePecChange(); };
+    m_change["EditPasParTranche"] = [this] { EditPasParTrancheChange(); };
+    m_change["EditPeriodeTimer"] = [this] { EditPeriodeTimerChange(); };
+    for (int level = 1; level <= kLevelCount; ++level) {
+        for (Axis axis : {Axis::AD, Axis::De}) {
+            m_change[levelEditName(axis, level)] = [this, axis, level] {
+                levelChange(axis, level);
+            };
+            // A half-step click re-runs its level's change handler.
+            m_click[halfStepName(axis, level)] = [this, axis, level] { levelChange(axis, level); };
+        }
+        m_change[levelEditName(Axis::Foc, level)] = [this, level] { focuserLevelChange(level); };
+    }
+    m_change["EditJeuAD"] = [this] { EditJeuADChange(); };
+    m_change["EditJeuDe"] = [this] { EditJeuDeChange(); };
+    m_change["EditMaintienFoc"] = [this] { EditMaintienFocChange(); };
+    for (int entry = 0; entry < kPwmCount; ++entry)
+        m_change[pwmName(entry)] = [this, entry] { pwmChange(entry); };
+
+    m_click["ButtonOuvrir"] = [this] { ButtonOuvrirClick(); };
+    m_click["ButtonValider"] = [this] { ButtonValiderClick(); };
+    m_click["ButtonSauvegarder"] = [this] { ButtonSauvegarderClick(); };
+    m_click["EditPeriodeTimer"] = [this] { EditPeriodeClick(); };
+}
+
+// --- writing controls -------------------------------------------------------
+
+void FormModel::writeText(const std::string& name, const std::string& text)
+{
+    setText(name, text);
+    const auto handler = m_change.find(name);
+    if (handler != m_change.end()) guarded(handler->second);
+    refreshStoredNote(name);
+}
+
+void FormModel::writeChecked(const std::string& name, bool checked)
+{
+    if (control(name).checked == checked) return;
+    state(name).checked = checked;
+    const auto handler = m_click.find(name);
+    if (handler != m_click.end()) handler->second();
+}
+
+void FormModel::userTyped(const std::string& name, const std::string& text)
+{
+    writeText(name, text);
+}
+
+void FormModel::userClicked(const std::string& name)
+{
+    const ControlInfo& info = formControls().at(controlIndex(name));
+    if (info.kind == ControlKind::CheckBox) {
+        userSetChecked(name, !control(name).checked);
+        return;
+    }
+    const auto handler = m_click.find(name);
+    if (handler != m_click.end()) guarded(handler->second);
+}
+
+void FormModel::userSetChecked(const std::string& name, bool checked)
+{
+    state(name).checked = checked;
+    const auto handler = m_click.find(name);
+    if (handler != m_click.end()) guarded(handler->second);
+    // A half-step click changes the byte its level box's note speaks of.
+    for (int level = 1; level <= kLevelCount; ++level)
+        for (Axis axis : {Axis::AD, Axis::De})
+            if (halfStepName(axis, level) == name) refreshStoredNote(levelEditName(axis, level));
+}
+
+void FormModel::userSelectedLine(int index)
+{
+    m_selected = index >= 0 && std::size_t(index) < m_lines.size() ? index : -1;
+}
+
+void FormModel::userDoubleClickedLine(int index)
+{
+    userSelectedLine(index);
+    guarded([this] { ListBoxValeurTimerDblClick(); });
+}
+
+void FormModel::hideList()
+{
+    m_listVisible = false;
+}
+
+// --- activation and display -------------------------------------------------
+
+void FormModel::FormOnActivate()
+{
+    loadFactoryDefaults(m_reference, m_drive);
+    ShowRecord();
+    copyReferenceToCurrent(m_reference, m_current);
+}
+
+void FormModel::ShowRecord()
+{
+    const FlagScope showing(m_showingRecord);
+    const ConfigRecord& ref = m_reference;
+
+    writeText("EditFrequenceQuartz", signed32(m_drive.FrequenceQuartz)); // blanks the period box
+    writeText("EditDureeTour", formatFloatForBox(m_drive.DureeTour));
+    writeText("EditPasParTour", signed32(m_drive.PasParTour));
+    writeText("EditPeriodeTimer", signed32(ref.PeriodeTimer()));
+    writeText("EditJeuAD", integer(ref.JeuAD()));
+    writeText("EditJeuDe", integer(ref.JeuDe()));
+    writeText("EditPasParTranche", integer(ref.PasParTranche()));
+    writeText("EditTranchePec", integer(ref.TranchePec()));
+
+    // AD: the half-step boxes before the texts; V1 last, so that every ratio
+    // is computed from the new V1.
+    for (int level = 2; level <= kLevelCount; ++level)
+        writeChecked(halfStepName(Axis::AD, level), halfStep(ref.level(Axis::AD, level)));
+    writeChecked(halfStepName(Axis::AD, 1), halfStep(ref.level(Axis::AD, 1)));
+    for (int level = 2; level <= kLevelCount; ++level)
+        writeText(levelEditName(Axis::AD, level), integer(levelCount(ref.level(Axis::AD, level))));
+    writeText(levelEditName(Axis::AD, 1), integer(levelCount(ref.level(Axis::AD, 1))));
+
+    // De: the texts before the boxes. V3 De is the acceleration time in whole
+    // seconds: all eight bits are its value and it never carries a flag.
+    for (int level = 2; level <= kLevelCount; ++level) {
+        const std::uint8_t byte = ref.level(Axis::De, level);
+        writeText(levelEditName(Axis::De, level), integer(level == 3 ? byte : levelCount(byte)));
+    }
+    writeText(levelEditName(Axis::De, 1), integer(levelCount(ref.level(Axis::De, 1))));
+    for (int level = 2; level <= kLevelCount; ++level)
+        writeChecked(halfStepName(Axis::De, level),
+                     level != 3 && halfStep(ref.level(Axis::De, level)));
+    writeChecked(halfStepName(Axis::De, 1), halfStep(ref.level(Axis::De, 1)));
+
+    for (int level = 2; level <= kLevelCount; ++level)
+        writeText(levelEditName(Axis::Foc, level), integer(ref.level(Axis::Foc, level)));
+    writeText(levelEditName(Axis::Foc, 1), integer(ref.level(Axis::Foc, 1)));
+
+    for (int entry = 0; entry < kPwmCount; ++entry)
+        writeText(pwmName(entry), integer(ref.Pwm(entry)));
+
+    // The period box was written above, so the current period is the shown one.
+    writeText("EditMaintienFoc", holdText(ref.MaintienFoc(), m_current.PeriodeTimer()));
+}
+
+// --- timing -------------------------------------------------------------------
+
+void FormModel::EditFrequenceQuartzChange()
+{
+    if (const auto value = scanInt(boxText("EditFrequenceQuartz")))
+        m_drive.FrequenceQuartz = bits32(*value);
+    // A new tick calls for a new search: the period shows blank until then,
+    // while the stored period keeps its value.
+    writeText("EditPeriodeTimer", std::string());
+}
+
+void FormModel::EditDureeTourChange()
+{
+    if (const auto value = scanFloat(boxText("EditDureeTour"))) m_drive.DureeTour = *value;
+    refreshPerPas();
+}
+
+void FormModel::EditPasParTourChange()
+{
+    if (const auto value = scanInt(boxText("EditPasParTour"))) m_drive.PasParTour = bits32(*value);
+    refreshPerPas();
+}
+
+void FormModel::refreshPerPas()
+{
+    m_drive.PerPas = perPasSeconds(m_drive.DureeTour, m_drive.PasParTour);
+    setText("EditPerPas", perPasText(m_drive.PerPas));
+}
+
+void FormModel::EditTranchePecChange()
+{
+    if (const auto value = scanInt(boxText("EditTranchePec")))
+        m_current.setTranchePec(low8(*value));
+}
+
+void FormModel::EditPasParTrancheChange()
+{
+    if (const auto value = scanInt(boxText("EditPasParTranche")))
+        m_current.setPasParTranche(low16(*value));
+}
+
+void FormModel::EditPeriodeTimerChange()
+{
+    // Neither the error nor the maximum displays follow a period typed by hand.
+    if (const auto value = scanInt(boxText("EditPeriodeTimer")))
+        m_current.setPeriodeTimer(bits32(*value));
+}
+
+// --- the period search and its list -------------------------------------------
+
+void FormModel::ChercherValeurTimer()
+{
+    // A fault here (no steps per turn, P beyond a float) leaves the list as it was.
+    const SearchSetup setup =
+        prepareSearch(m_drive.FrequenceQuartz, m_drive.DureeTour, m_drive.PasParTour);
+    m_drive.PerPas = setup.P;
+    m_lines.clear();
+    m_lineHelp.clear();
+    m_selected = -1;
+    ++m_listRevision;
+    // A fault among the candidates (a worm turn of 0) leaves the list empty.
+    const std::vector<Candidate> candidates = searchCandidates(setup);
+    m_lines = candidateLines(candidates);
+    // Beside the line, not in it: the apply step reads the line's text.
+    m_lineHelp.reserve(candidates.size());
+    for (const Candidate& candidate : candidates)
+        m_lineHelp.push_back(driftText(candidate.error));
+    if (!m_lines.empty()) m_selected = 0;
+    ++m_listRevision;
+    m_listVisible = true;
+}
+
+void FormModel::ListBoxValeurTimerDblClick()
+{
+    if (m_selected < 0 || std::size_t(m_selected) >= m_lines.size()) return;
+    // The line's text is the only record of the candidate.
+    const auto line = parseCandidateLine(m_lines[std::size_t(m_selected)]);
+    if (!line) return;
+    const std::string drift = m_lineHelp[std::size_t(m_selected)];
+    writeText("EditPeriodeTimer", formatText("%d", line->period));
+    const std::string n = formatText("%d", line->n);
+    writeText("EditV1AD", n);
+    writeText("EditV1De", n);
+    setText("EditErreur", formatText("%4.2e", double(line->error)));
+    m_extraHelp[controlIndex("EditErreur")] = drift;
+    setText("EditVmax", n);
+    // 255 interrupt periods in ms, from the period just stored.
+    const Extended maxPeriod = multiply(static_cast<Extended>(m_current.PeriodeTimer()), 0.000255);
+    setText("EditPeriodeMax", formatText("%6.2f", toDouble(maxPeriod)));
+    hideList();
+}
+
+// --- speed levels ---------------------------------------------------------------
+
+void FormModel::levelChange(Axis axis, int level)
+{
+    if (level == 1) {
+        v1Change(axis);
+        return;
+    }
+    std::int32_t& typed = m_levelTyped[axis == Axis::AD ? 0 : 1][level];
+    if (const auto value = scanInt(boxText(levelEditName(axis, level)))) typed = *value;
+    const std::uint8_t stored = composeLevel(typed, false);
+    m_current.setLevel(axis, level, stored);
+
+    const bool flagged =
+        takesHalfStepFlag(axis, level) && control(halfStepName(axis, level)).checked;
+    const bool v1Flagged = control(halfStepName(axis, 1)).checked;
+    // A count of 0 stops here: the byte stays without its flag and the display
+    // keeps its text.
+    const double ratio =
+        levelRatio(levelCount(m_current.level(axis, 1)), stored, flagged, v1Flagged);
+    if (flagged) m_current.setLevel(axis, level, composeLevel(stored, true));
+    setText(ratioName(axis, level), ratioText(ratio));
+}
+
+void FormModel::v1Change(Axis axis)
+{
+    std::int32_t& typed = m_levelTyped[axis == Axis::AD ? 0 : 1][1];
+    if (const auto value = scanInt(boxText(levelEditName(axis, 1)))) typed = *value;
+    m_current.setLevel(axis, 1, composeLevel(typed, control(halfStepName(axis, 1)).checked));
+    setText(ratioName(axis, 1), axis == Axis::AD ? ratioText(1.0) : std::string(kDeV1RatioText));
+    // Every ratio of the drive follows V1; a fault stops the rest of the drive.
+    for (int level = 2; level <= kLevelCount; ++level)
+        levelChange(axis, level);
+}
+
+void FormModel::focuserLevelChange(int level)
+{
+    const std::string box = levelEditName(Axis::Foc, level);
+    std::int32_t value = m_current.level(Axis::Foc, level);
+    if (const auto scanned = scanInt(boxText(box))) value = *scanned;
+    if (focuserNeedsClamp(value)) {
+        value = kFocuserMax;
+        writeText(box, formatText("%d", kFocuserMax)); // runs this handler again, on 255
+    }
+    const std::uint8_t count = low8(value);
+    m_current.setLevel(Axis::Foc, level, count);
+    setText(msName(level), msText(focuserMs(count, m_current.PeriodeTimer())));
+}
+
+// --- backlash, PWM and hold -----------------------------------------------------
+
+void FormModel::EditJeuADChange()
+{
+    if (const auto value = scanInt(boxText("EditJeuAD"))) m_current.setJeuAD(low16(*value));
+}
+
+void FormModel::EditJeuDeChange()
+{
+    if (const auto value = scanInt(boxText("EditJeuDe"))) m_current.setJeuDe(low16(*value));
+}
+
+void FormModel::pwmChange(int entry)
+{
+    if (const auto value = scanInt(boxText(pwmName(entry)))) m_current.setPwm(entry, low8(*value));
+}
+
+void FormModel::EditMaintienFocChange()
+{
+    // Typed in milliseconds, held as a count of interrupt periods; a fault
+    // (period 0, a count beyond 64 bits) keeps the previous count.
+    if (const auto ms = scanFloat(boxText("EditMaintienFoc")))
+        m_current.setMaintienFoc(holdCount(*ms, m_current.PeriodeTimer()));
+}
+
+// --- stored-value notes -----------------------------------------------------------
+
+void FormModel::bindStoredNotes()
+{
+    const auto integerBox = [this](const std::string& box, int bits,
+                                   std::function<std::uint32_t()> stored) {
+        m_noteMakers[box] = [this, box, bits, stored] {
+            const StoredNote note = integerNote(control(box).text, bits, stored());
+            return Note{note.marked, note.text};
+        };
+    };
+    integerBox("EditFrequenceQuartz", 32, [this] { return m_drive.FrequenceQuartz; });
+    m_noteMakers["EditDureeTour"] = [this] {
+        const StoredNote note = floatNote(control("EditDureeTour").text, m_drive.DureeTour);
+        return Note{note.marked, note.text};
+    };
+    integerBox("EditPasParTour", 32, [this] { return m_drive.PasParTour; });
+    integerBox("EditTranchePec", 8, [this] { return m_current.TranchePec(); });
+    integerBox("EditPasParTranche", 16, [this] { return m_current.PasParTranche(); });
+    integerBox("EditPeriodeTimer", 32, [this] { return m_current.PeriodeTimer(); });
+
+    for (int level = 1; level <= kLevelCount; ++level) {
+        for (Axis axis : {Axis::AD, Axis::De}) {
+            const std::string box = levelEditName(axis, level);
+            if (axis == Axis::De && level == 3) {
+                // The acceleration time: all eight bits are its value.
+                integerBox(box, 8, [this] { return m_current.level(Axis::De, 3); });
+            } else {
+                m_noteMakers[box] = [this, box, axis, level] {
+                    const StoredNote note =
+                        levelNote(control(box).text, m_current.level(axis, level));
+                    return Note{note.marked, note.text};
+                };
+            }
+        }
+        integerBox(levelEditName(Axis::Foc, level), 8,
+                   [this, level] { return m_current.level(Axis::Foc, level); });
+    }
+
+    integerBox("EditJeuAD", 16, [this] { return m_current.JeuAD(); });
+    integerBox("EditJeuDe", 16, [this] { return m_current.JeuDe(); });
+    m_noteMakers["EditMaintienFoc"] = [this] {
+        const StoredNote note = holdNote(control("EditMaintienFoc").text, m_current.PeriodeTimer(),
+                                         m_current.MaintienFoc());
+        return Note{note.marked, note.text};
+    };
+    for (int entry = 0; entry < kPwmCount; ++entry)
+        integerBox(pwmName(entry), 8, [this, entry] { return m_current.Pwm(entry); });
+}
+
+void FormModel::refreshStoredNote(const std::string& name)
+{
+    const auto make = m_noteMakers.find(name);
+    if (make == m_noteMakers.end()) return;
+    const std::size_t index = controlIndex(name);
+    Note note = m_showingRecord ? Note{} : make->second();
+    if (note.marked == m_notes[index].marked && note.text == m_notes[index].text) return;
+    m_notes[index] = std::move(note);
+    touch(index);
+}
+
+// --- files ------------------------------------------------------------------------
+
+void FormModel::ButtonOuvrirClick()
+{
+    if (!m_view) return;
+    const std::string path = m_view->chooseOpenName();
+    if (path.empty()) return;
+    openParameterFile(path);
+}
+
+void FormModel::openParameterFile(const std::string& path)
+{
+    m_openFileName = path; // used as chosen: no extension is forced
+    std::vector<unsigned char> content;
+    std::string reason;
+    if (!m_view || !m_view->readFile(path, kParameterFileSize, content, reason)) {
+        // Nothing is read and nothing is refilled: the user's edits stay.
+        showError(failure("Impossible d'ouvrir le fichier de paramètres", path, reason));
+        return;
+    }
+    openParameterBytes(path, content);
+}
+
+void FormModel::openParameterBytes(const std::string& fileName,
+                                   const std::vector<unsigned char>& bytes)
+{
+    m_openFileName = fileName;
+    applyParameterFile(bytes.data(), bytes.size(), m_reference, m_drive);
+    ShowRecord();
+}
+
+FormModel::SaveOutput FormModel::saveOutput(const std::string& chosenName) const
+{
+    SaveOutput out;
+    out.kv2Name = replaceExtension(chosenName, kParameterExtension);
+    const ParameterFileBytes bytes = serializeParameterFile(m_current, m_drive);
+    out.kv2.assign(bytes.begin(), bytes.end());
+    out.hexName = replaceExtension(out.kv2Name, kHexExtension);
+    out.hex = exportHexText(m_current).text;
+    return out;
+}
+
+void FormModel::ButtonSauvegarderClick()
+{
+    if (!m_view) return;
+    const std::string chosen = m_view->chooseSaveName();
+    if (chosen.empty()) return;
+    const std::string target = replaceExtension(chosen, kParameterExtension);
+    // The dialog asked about the name it returned; a file under the forced
+    // name is another one, and is not replaced without asking.
+    if (target != chosen && m_view->fileExists(target) && !m_view->confirmReplace(target)) return;
+    m_saveFileName = target;
+
+    const ParameterFileBytes bytes = serializeParameterFile(m_current, m_drive);
+    std::string reason;
+    if (!m_view->writeFile(m_saveFileName, std::vector<unsigned char>(bytes.begin(), bytes.end()),
+                           reason))
+        showError(
+            failure("Impossible d'enregistrer le fichier de paramètres", m_saveFileName, reason));
+    ExportHex(); // whatever became of the parameter file
+}
+
+void FormModel::ExportHex()
+{
+    const std::string hexName = replaceExtension(m_saveFileName, kHexExtension);
+    const IntelHexText hex = exportHexText(m_current);
+    std::string reason;
+    if (!m_view ||
+        !m_view->writeFile(hexName, std::vector<unsigned char>(hex.text.begin(), hex.text.end()),
+                           reason)) {
+        showError(failure("Impossible d'enregistrer le fichier HEX", hexName, reason));
+        return;
+    }
+    m_view->hexWritten(hex.dataLines);
+}
+
+} // namespace korval

@@ -1,0 +1,260 @@
+#pragma once
+// The window's behaviour without a toolkit: every control as state, the two
+// records, the drive parameters and the two file names, and each control's
+// handler under its own name. A front end shows this state, forwards what the
+// user does, and answers the questions of FormView (messages, file choice,
+// reading and writing files).
+
+#include "config/config_record.h"
+#include "form/form_controls.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace korval
+{
+
+struct ControlState {
+    std::string text;     // edit box text / check box or button caption as shown
+    bool checked = false; // check boxes
+    bool visible = true;
+    bool enabled = true;
+};
+
+// What a front end gives the model. Only showError is required; the rest lets
+// "Ouvrir" and "Sauvegarder" run their whole course, and a front end that
+// works on names and bytes alone leaves them as they are.
+class FormView
+{
+public:
+    virtual ~FormView() = default;
+    // A fault that ended a handler, or a failed file operation.
+    virtual void showError(const std::string& message) = 0;
+
+    // The file the user chose; empty when cancelled.
+    virtual std::string chooseOpenName() { return {}; }
+    virtual std::string chooseSaveName() { return {}; }
+    virtual bool fileExists(const std::string&) { return false; }
+    // Asked before a file the save dialog did not name is replaced.
+    virtual bool confirmReplace(const std::string&) { return false; }
+    // At most `maxBytes`; false with a French reason.
+    virtual bool readFile(const std::string& path, std::size_t maxBytes,
+                          std::vector<unsigned char>& data, std::string& reason);
+    // Replaces the file in one step; false with a French reason.
+    virtual bool writeFile(const std::string& path, const std::vector<unsigned char>& data,
+                           std::string& reason);
+    // The HEX file is written: its data records, to echo.
+    virtual void hexWritten(const std::vector<std::string>&) {}
+};
+
+// Named handlers of a speed level: the edit box's change and, for AD and De,
+// the half-step box's click, which re-runs the level's change handler.
+#define KORVAL_FORM_LEVEL_HANDLERS(n)                                                              \
+    void EditV##n##ADChange()                                                                      \
+    {                                                                                              \
+        levelChange(Axis::AD, n);                                                                  \
+    }                                                                                              \
+    void EditV##n##DeChange()                                                                      \
+    {                                                                                              \
+        levelChange(Axis::De, n);                                                                  \
+    }                                                                                              \
+    void EditV##n##FocChange()                                                                     \
+    {                                                                                              \
+        focuserLevelChange(n);                                                                     \
+    }                                                                                              \
+    void CheckBoxAD##n##Click()                                                                    \
+    {                                                                                              \
+        EditV##n##ADChange();                                                                      \
+    }                                                                                              \
+    void CheckBoxDe##n##Click()                                                                    \
+    {                                                                                              \
+        EditV##n##DeChange();                                                                      \
+    }
+#define KORVAL_FORM_PWM_HANDLER(n)                                                                 \
+    void EditPwm##n##Change()                                                                      \
+    {                                                                                              \
+        pwmChange(n);                                                                              \
+    }
+
+class FormModel
+{
+public:
+    explicit FormModel(FormView* view = nullptr);
+    FormModel(const FormModel&) = delete;
+    FormModel& operator=(const FormModel&) = delete;
+    void setView(FormView* view) { m_view = view; }
+
+    // --- state, by the window's control names ---
+    std::vector<std::string> controlNames() const;              // in the window's creation order
+    const ControlState& control(const std::string& name) const; // std::out_of_range if unknown
+    // The same by place in controlNames(), and a count that grows at each
+    // change of that control's state, note or help.
+    std::size_t controlIndex(const std::string& name) const;
+    const ControlState& control(std::size_t index) const { return m_controls.at(index); }
+    std::uint64_t controlRevision(std::size_t index) const { return m_revisions.at(index); }
+
+    // The candidate list ListBoxValeurTimer.
+    const std::vector<std::string>& listLines() const { return m_lines; }
+    bool listVisible() const { return m_listVisible; }
+    int listSelected() const { return m_selected; }               // -1: none
+    std::string listLineHelp(int index) const;                    // "dérive : 0.0991 s/jour"
+    std::uint64_t listRevision() const { return m_listRevision; } // grows when lines change
+
+    // The stored-value note of a box: empty when the box is not marked.
+    std::string storedNote(const std::string& name) const;
+    // The window's help (tooltip) of a control: its own help, then the note or
+    // the applied line's drift on a line of its own; empty if none.
+    std::string helpText(const std::string& name) const;
+    // The control's own help, without note.
+    std::string baseHelp(const std::string& name) const;
+
+    // --- user actions; a fault is shown through the view ---
+    void userTyped(const std::string& name, const std::string& text);
+    void userClicked(const std::string& name); // toggles a check box; "EditPeriodeTimer" searches
+    void userSetChecked(const std::string& name, bool checked); // a click that left it so
+    void userSelectedLine(int index);
+    void userDoubleClickedLine(int index);
+    void hideList();
+
+    // --- handlers, as the window names them; a fault leaves them ---
+    void FormOnActivate();
+    void ShowRecord();
+    void ButtonValiderClick() {}
+    void ButtonOuvrirClick();
+    void ButtonSauvegarderClick();
+    void ExportHex();
+
+    void EditFrequenceQuartzChange();
+    void EditDureeTourChange();
+    void EditPasParTourChange();
+    void EditTranchePecChange();
+    void EditPasParTrancheChange();
+    void EditPeriodeTimerChange();
+
+    void EditPeriodeClick() { ChercherValeurTimer(); }
+    void ChercherValeurTimer();
+    void ListBoxValeurTimerDblClick();
+
+    KORVAL_FORM_LEVEL_HANDLERS(1)
+    KORVAL_FORM_LEVEL_HANDLERS(2)
+    KORVAL_FORM_LEVEL_HANDLERS(3)
+    KORVAL_FORM_LEVEL_HANDLERS(4)
+    KORVAL_FORM_LEVEL_HANDLERS(5)
+    KORVAL_FORM_LEVEL_HANDLERS(6)
+    KORVAL_FORM_LEVEL_HANDLERS(7)
+
+    void EditJeuADChange();
+    void EditJeuDeChange();
+    void EditMaintienFocChange();
+    KORVAL_FORM_PWM_HANDLER(0)
+    KORVAL_FORM_PWM_HANDLER(1)
+    KORVAL_FORM_PWM_HANDLER(2)
+    KORVAL_FORM_PWM_HANDLER(3)
+    KORVAL_FORM_PWM_HANDLER(4)
+    KORVAL_FORM_PWM_HANDLER(5)
+    KORVAL_FORM_PWM_HANDLER(6)
+    KORVAL_FORM_PWM_HANDLER(7)
+    KORVAL_FORM_PWM_HANDLER(8)
+
+    // Writing a box from code runs its change handler at once, every time,
+    // also when the text does not change; a fault in that handler is shown
+    // and ends that handler only.
+    void writeText(const std::string& name, const std::string& text);
+    // Changing a half-step box from code runs its click handler when the state
+    // really changes; a fault there also ends the caller.
+    void writeChecked(const std::string& name, bool checked);
+    // Runs a handler as the event loop does: a fault is shown, none leaves.
+    void guarded(const std::function<void()>& handler);
+
+    // --- files: the front end chooses names and reads or writes bytes ---
+    // "Ouvrir" once its dialog returned `path`: read through the view.
+    void openParameterFile(const std::string& path);
+    // The bytes of a .kv2 file, read as the window reads them (short and long files).
+    void openParameterBytes(const std::string& fileName, const std::vector<unsigned char>& bytes);
+    struct SaveOutput {
+        std::string kv2Name;            // the chosen name with its extension replaced by .kv2
+        std::vector<unsigned char> kv2; // the 61 bytes
+        std::string hexName;            // same, .hex
+        std::string hex;                // the Intel HEX text (CR LF)
+    };
+    SaveOutput saveOutput(const std::string& chosenName) const;
+
+    // --- records and names ---
+    const ConfigRecord& currentRecord() const { return m_current; }
+    const ConfigRecord& referenceRecord() const { return m_reference; }
+    const DriveParameters& driveParameters() const { return m_drive; }
+    ConfigRecord& currentRecord() { return m_current; }
+    ConfigRecord& referenceRecord() { return m_reference; }
+    DriveParameters& driveParameters() { return m_drive; }
+    const std::string& openFileName() const { return m_openFileName; }
+    const std::string& saveFileName() const { return m_saveFileName; }
+    void setOpenFileName(const std::string& name) { m_openFileName = name; }
+    void setSaveFileName(const std::string& name) { m_saveFileName = name; }
+
+    // Control names of a level's boxes.
+    static std::string levelEditName(Axis axis, int level);
+    static std::string halfStepName(Axis axis, int level);
+    static std::string ratioName(Axis axis, int level);
+    static std::string msName(int level);
+    static std::string pwmName(int entry);
+
+private:
+    struct Note {
+        bool marked = false;
+        std::string text;
+    };
+
+    ControlState& state(const std::string& name);
+    void setText(const std::string& name, const std::string& text); // no handler
+    void touch(std::size_t index) { ++m_revisions[index]; }
+    void showError(const std::string& message);
+    void bindHandlers();
+    void bindStoredNotes();
+    void refreshStoredNote(const std::string& name);
+    std::string boxText(const std::string& name) const;
+
+    void levelChange(Axis axis, int level);
+    void v1Change(Axis axis);
+    void focuserLevelChange(int level);
+    void pwmChange(int entry);
+    void refreshPerPas();
+
+    FormView* m_view = nullptr;
+    ConfigRecord m_current;
+    ConfigRecord m_reference;
+    DriveParameters m_drive;
+    std::string m_openFileName;
+    std::string m_saveFileName;
+
+    std::vector<ControlState> m_controls;
+    std::vector<std::uint64_t> m_revisions;
+    std::vector<Note> m_notes;
+    std::vector<std::string> m_help;
+    std::vector<std::string> m_extraHelp; // the applied line's drift
+    std::unordered_map<std::string, std::size_t> m_index;
+    std::unordered_map<std::string, std::function<void()>> m_change;
+    std::unordered_map<std::string, std::function<void()>> m_click;
+    std::unordered_map<std::string, std::function<Note()>> m_noteMakers;
+
+    std::vector<std::string> m_lines;
+    std::vector<std::string> m_lineHelp;
+    bool m_listVisible = false;
+    int m_selected = -1;
+    std::uint64_t m_listRevision = 0;
+
+    // The count each AD and De level box last held, kept while its text holds
+    // no number.
+    std::array<std::array<std::int32_t, kLevelCount + 1>, 2> m_levelTyped{};
+    // ShowRecord writes what the fields hold: its texts are never marked.
+    bool m_showingRecord = false;
+};
+
+#undef KORVAL_FORM_LEVEL_HANDLERS
+#undef KORVAL_FORM_PWM_HANDLER
+
+} // namespace korval

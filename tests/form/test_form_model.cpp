@@ -1,0 +1,399 @@
+// The form model alone, without a window: its control table against the form
+// file, a whole session that must save what the window saves, and the way a
+// fault ends one handler and not its caller.
+
+#include "support/form_fixture.h"
+
+#include "config/fp_fault.h"
+#include "form/form_model.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <QtTest>
+
+#include <map>
+
+using namespace korval;
+
+namespace
+{
+// Files in memory, names from queues, every message kept.
+class MemoryView : public FormView
+{
+public:
+    std::map<std::string, std::vector<unsigned char>> files;
+    QStringList openAnswers;
+    QStringList saveAnswers;
+    QStringList errors;
+
+    void showError(const std::string& message) override
+    {
+        errors << QString::fromStdString(message);
+    }
+    std::string chooseOpenName() override
+    {
+        return openAnswers.isEmpty() ? std::string() : openAnswers.takeFirst().toStdString();
+    }
+    std::string chooseSaveName() override
+    {
+        return saveAnswers.isEmpty() ? std::string() : saveAnswers.takeFirst().toStdString();
+    }
+    bool fileExists(const std::string& path) override { return files.count(path) != 0; }
+    bool readFile(const std::string& path, std::size_t maxBytes, std::vector<unsigned char>& data,
+                  std::string& reason) override
+    {
+        const auto found = files.find(path);
+        if (found == files.end()) {
+            reason = "introuvable";
+            return false;
+        }
+        data.assign(found->second.begin(),
+                    found->second.begin() +
+                        std::ptrdiff_t(std::min(maxBytes, found->second.size())));
+        return true;
+    }
+    bool writeFile(const std::string& path, const std::vector<unsigned char>& data,
+                   std::string&) override
+    {
+        files[path] = data;
+        return true;
+    }
+};
+
+QByteArray bytes(const std::vector<unsigned char>& data)
+{
+    return QByteArray(reinterpret_cast<const char*>(data.data()), qsizetype(data.size()));
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(absent)");
+}
+
+// One step of a session, the same for the model and for the window:
+// "type NAME TEXT", "click NAME", "search", "apply ROW", "open PATH", "save PATH".
+struct Step {
+    QString verb;
+    QString name;
+    QString text;
+};
+
+QList<Step> session(const QString& dir)
+{
+    const auto s = [](const char* verb, const QString& name = {}, const QString& text = {}) {
+        return Step{QString::fromLatin1(verb), name, text};
+    };
+    QList<Step> steps;
+    // Every kind of box: 32-bit, float, 8 and 16 bits, levels, the
+    // acceleration time, a clamped focuser level, the hold, the PWM table.
+    const char* const typed[][2] = {
+        {"EditFrequenceQuartz", "16000000"},
+        {"EditDureeTour", "598.5"},
+        {"EditPasParTour", "11520"},
+        {"EditTranchePec", "300"},
+        {"EditPasParTranche", "45"},
+        {"EditJeuAD", "70000"},
+        {"EditJeuDe", "12"},
+        {"EditV2AD", "200"},
+        {"EditV7De", "5"},
+        {"EditV3De", "9"},
+        {"EditV5AD", "-3"},
+        {"EditV2Foc", "300"},
+        {"EditPwm3", "-1"},
+        {"EditMaintienFoc", "3.54"},
+    };
+    for (const auto& t : typed)
+        steps << s("type", QString::fromLatin1(t[0]), QString::fromLatin1(t[1]));
+    for (const char* box : {"CheckBoxAD2", "CheckBoxDe1", "CheckBoxAD7", "CheckBoxDe6"})
+        steps << s("click", QString::fromLatin1(box));
+    steps << s("search") << s("apply", {}, QStringLiteral("2"));
+    steps << s("type", QStringLiteral("EditMaintienFoc"), QStringLiteral("12.5"));
+    steps << s("save", dir + QStringLiteral("/premier.txt"));
+    steps << s("open", dir + QStringLiteral("/autre.kv2"));
+    steps << s("type", QStringLiteral("EditPwm0"), QStringLiteral("77"));
+    steps << s("click", QStringLiteral("CheckBoxDe2"));
+    steps << s("save", dir + QStringLiteral("/second.kv2"));
+    return steps;
+}
+
+// The file the session opens: the defaults with other levels and quartz.
+QByteArray otherFile()
+{
+    QByteArray file = defaultParameterFile();
+    file[16] = char(0x85); // V2 AD: 5 with its half-step flag
+    file[9] = char(7);     // V3 De: 7 s
+    file[38] = char(9);    // Pwm0
+    file[49] = char(0x00); // FrequenceQuartz low byte
+    return file;
+}
+
+void runOnModel(FormModel& model, MemoryView& view, const QList<Step>& steps)
+{
+    model.guarded([&model] { model.FormOnActivate(); });
+    for (const Step& step : steps) {
+        const std::string name = step.name.toStdString();
+        if (step.verb == QLatin1String("type")) {
+            model.userTyped(name, step.text.toStdString());
+        } else if (step.verb == QLatin1String("click")) {
+            model.userClicked(name);
+        } else if (step.verb == QLatin1String("search")) {
+            model.userClicked("EditPeriodeTimer");
+        } else if (step.verb == QLatin1String("apply")) {
+            model.userDoubleClickedLine(step.text.toInt());
+        } else if (step.verb == QLatin1String("open")) {
+            view.openAnswers << step.name;
+            model.userClicked("ButtonOuvrir");
+        } else if (step.verb == QLatin1String("save")) {
+            view.saveAnswers << step.name;
+            model.userClicked("ButtonSauvegarder");
+        }
+    }
+}
+
+void runOnWindow(ShownForm& form, const QList<Step>& steps)
+{
+    QListWidget* list = form.ui()->ListBoxValeurTimer;
+    for (const Step& step : steps) {
+        if (step.verb == QLatin1String("type")) {
+            enter(form, form.control(qPrintable(step.name)), step.text);
+        } else if (step.verb == QLatin1String("click")) {
+            toggle(form.control<QCheckBox>(qPrintable(step.name)));
+        } else if (step.verb == QLatin1String("search")) {
+            QTest::mouseClick(form.ui()->EditPeriodeTimer, Qt::LeftButton);
+        } else if (step.verb == QLatin1String("apply")) {
+            const QPoint at = list->visualItemRect(list->item(step.text.toInt())).center();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        } else if (step.verb == QLatin1String("open")) {
+            form.dialogs->openAnswers << step.name;
+            form.ui()->ButtonOuvrir->click();
+        } else if (step.verb == QLatin1String("save")) {
+            form.dialogs->saveAnswers << step.name;
+            form.ui()->ButtonSauvegarder->click();
+        }
+    }
+}
+} // namespace
+
+class TestFormModel : public QObject
+{
+    Q_OBJECT
+private slots:
+    void controlTableIsTheFormFile()
+    {
+        // Each widget of the form file as one line, its defaults filled in.
+        QFile ui(QStringLiteral(KORVAL_FORM_UI));
+        QVERIFY(ui.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&ui);
+        QStringList fromFile;
+        QList<QMap<QString, QString>> open;
+        const auto line = [](const QMap<QString, QString>& w) {
+            return QStringList{w["name"],
+                               w["class"],
+                               w["parent"],
+                               w["geometry"],
+                               w["text"],
+                               w.value("checked", "false"),
+                               w.value("visible", "true"),
+                               w.value("enabled", "true")}
+                .join(QLatin1Char('|'));
+        };
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isStartElement() && xml.name() == QLatin1String("widget")) {
+                QMap<QString, QString> w;
+                w["name"] = xml.attributes().value("name").toString();
+                w["class"] = xml.attributes().value("class").toString();
+                w["parent"] = open.size() > 1 ? open.last()["name"] : QString();
+                w["at"] = QString::number(fromFile.size()); // creation order
+                if (!open.isEmpty()) fromFile << QString();
+                open << w;
+            } else if (xml.isEndElement() && xml.name() == QLatin1String("widget")) {
+                if (open.size() > 1) fromFile[open.last()["at"].toInt()] = line(open.last());
+                open.removeLast();
+            } else if (xml.isStartElement() && xml.name() == QLatin1String("property") &&
+                       open.size() > 1) {
+                QString property = xml.attributes().value("name").toString();
+                if (property == QLatin1String("title")) property = QStringLiteral("text");
+                QStringList values;
+                for (xml.readNext();
+                     !(xml.isEndElement() && xml.name() == QLatin1String("property"));
+                     xml.readNext())
+                    if (xml.isCharacters()) values << xml.text().toString();
+                open.last()[property] = values.join(QLatin1Char(','));
+            }
+        }
+        QVERIFY(!xml.hasError());
+
+        const char* const kinds[] = {"QLabel",    "QGroupBox",   "QLineEdit",
+                                     "QCheckBox", "QPushButton", "QListWidget"};
+        const auto flag = [](bool b) { return QString::fromLatin1(b ? "true" : "false"); };
+        QStringList fromTable;
+        for (const ControlInfo& c : formControls()) {
+            QMap<QString, QString> w;
+            w["name"] = QString::fromUtf8(c.name);
+            w["class"] = QString::fromLatin1(kinds[int(c.kind)]);
+            w["parent"] = QString::fromUtf8(c.parent);
+            w["geometry"] = QStringLiteral("%1,%2,%3,%4")
+                                .arg(c.geometry.x)
+                                .arg(c.geometry.y)
+                                .arg(c.geometry.width)
+                                .arg(c.geometry.height);
+            w["text"] = QString::fromUtf8(c.text);
+            w["checked"] = flag(c.checked);
+            w["visible"] = flag(c.visible);
+            w["enabled"] = flag(c.enabled);
+            fromTable << line(w);
+        }
+        QCOMPARE(fromTable, fromFile);
+    }
+
+    void aSessionSavesWhatTheWindowSaves()
+    {
+        QTemporaryDir dir;
+        const QList<Step> steps = session(dir.path());
+        const QByteArray other = otherFile();
+        QFile file(dir.filePath("autre.kv2"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(other) == other.size());
+        file.close();
+
+        MemoryView view;
+        view.files[dir.filePath("autre.kv2").toStdString()].assign(other.begin(), other.end());
+        FormModel model(&view);
+        runOnModel(model, view, steps);
+
+        ShownForm form;
+        runOnWindow(form, steps);
+
+        QCOMPARE(view.errors, form.dialogs->errors);
+        for (const char* name : {"premier.kv2", "premier.hex", "second.kv2", "second.hex"}) {
+            const QString path = dir.filePath(QLatin1String(name));
+            QVERIFY2(view.files.count(path.toStdString()), name);
+            QCOMPARE(bytes(view.files[path.toStdString()]), fileBytes(path));
+        }
+        // The session did change what is saved.
+        QVERIFY(bytes(view.files[dir.filePath("premier.kv2").toStdString()]) !=
+                defaultParameterFile());
+        QCOMPARE(model.saveOutput("x.kv2").kv2,
+                 view.files[dir.filePath("second.kv2").toStdString()]);
+        QCOMPARE(model.openFileName(), form->openFileName.toStdString());
+        QCOMPARE(model.saveFileName(), form->saveFileName.toStdString());
+        for (const std::string& name : model.controlNames()) {
+            QWidget* widget = form.control<QWidget>(name.c_str());
+            if (auto* box = qobject_cast<QLineEdit*>(widget))
+                QCOMPARE(QString::fromStdString(model.control(name).text), box->text());
+            else if (auto* check = qobject_cast<QCheckBox*>(widget))
+                QVERIFY2(model.control(name).checked == check->isChecked(), name.c_str());
+        }
+        QCOMPARE(model.helpText("EditErreur"),
+                 form.ui()->EditErreur->accessibleDescription().toStdString());
+    }
+
+    // Steps: "type NAME TEXT", "write NAME TEXT" (from code, as ShowRecord
+    // does), "check NAME 0|1" (from code), "click NAME", "activate" (from the
+    // event loop) and "activate!" (called directly: a fault leaves it).
+    void aFaultEndsTheRunningHandler_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<int>("errors");
+        QTest::addColumn<bool>("thrown");
+        QTest::addColumn<QStringList>("texts"); // NAME=TEXT afterwards
+        QTest::addColumn<int>("pwm0");
+
+        QTest::newRow("a level of 0 faults in its own handler")
+            << QStringList{"type EditV2AD 0"} << 1 << false << QStringList{"EditXAD2=  2.06"} << 134;
+        QTest::newRow("under V1 the fault ends V1's handler, the write goes on")
+            << QStringList{"type EditV2AD 0", "write EditV1AD 40", "type EditPwm0 5"} << 2 << false
+            << QStringList{"EditV1AD=40", "EditXAD3=  4.12"} << 5;
+        QTest::newRow("a half-step write ends its caller too")
+            << QStringList{"write EditV2AD 0", "click CheckBoxAD2", "type EditPwm0 7", "activate!"}
+            << 2 << true << QStringList{"EditJeuAD=100", "EditPwm0=7"} << 7;
+        QTest::newRow("from the event loop the fault is shown once")
+            << QStringList{"write EditV2AD 0", "click CheckBoxAD2", "type EditPwm0 7", "activate"}
+            << 3 << false << QStringList{"EditPwm0=7"} << 7;
+        QTest::newRow("a clamped focuser level writes its box again")
+            << QStringList{"type EditV1Foc 300"} << 0 << false << QStringList{"EditV1Foc=255"}
+            << 134;
+        QTest::newRow("a new quartz blanks the period box")
+            << QStringList{"type EditFrequenceQuartz 20000000"} << 0 << false
+            << QStringList{"EditPeriodeTimer="} << 134;
+        QTest::newRow("a half-step click on a level of 0 faults")
+            << QStringList{"write EditV3AD 0", "click CheckBoxAD3"} << 2 << false
+            << QStringList{"EditXAD3=  4.12"} << 134;
+    }
+    void aFaultEndsTheRunningHandler()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(int, errors);
+        QFETCH(bool, thrown);
+        QFETCH(QStringList, texts);
+        QFETCH(int, pwm0);
+
+        MemoryView view;
+        FormModel model(&view);
+        model.FormOnActivate();
+        bool threw = false;
+        for (const QString& step : steps) {
+            const QStringList part = step.split(QLatin1Char(' '));
+            const std::string name = part.value(1).toStdString();
+            const std::string text = part.value(2).toStdString();
+            if (part[0] == QLatin1String("type"))
+                model.userTyped(name, text);
+            else if (part[0] == QLatin1String("write"))
+                model.writeText(name, text);
+            else if (part[0] == QLatin1String("click"))
+                model.userClicked(name);
+            else if (part[0] == QLatin1String("activate"))
+                model.guarded([&model] { model.FormOnActivate(); });
+            else if (part[0] == QLatin1String("activate!")) {
+                try {
+                    model.FormOnActivate();
+                } catch (const FloatingPointError&) {
+                    threw = true;
+                }
+            }
+        }
+        QCOMPARE(threw, thrown);
+        QCOMPARE(view.errors.size(), errors);
+        for (const QString& expected : texts) {
+            const std::string name = expected.section(QLatin1Char('='), 0, 0).toStdString();
+            QCOMPARE(QString::fromStdString(model.control(name).text),
+                     expected.section(QLatin1Char('='), 1));
+        }
+        QCOMPARE(int(model.currentRecord().Pwm(0)), pwm0);
+    }
+
+    void notesAndDriftAreText()
+    {
+        MemoryView view;
+        FormModel model(&view);
+        model.FormOnActivate();
+        model.userTyped("EditPwm3", "300");
+        QCOMPARE(model.storedNote("EditPwm3"),
+                 std::string("valeur enregistrée : 44 (300 ne tient pas sur 8 bits)"));
+        QCOMPARE(model.helpText("EditPwm3"),
+                 model.baseHelp("EditPwm3") + "\n" + model.storedNote("EditPwm3"));
+        model.userTyped("EditPwm3", "");
+        QCOMPARE(model.storedNote("EditPwm3"), std::string()); // said in the help, not marked
+        QVERIFY(model.helpText("EditPwm3").find("aucun nombre lu") != std::string::npos);
+        model.ShowRecord();
+        QCOMPARE(model.helpText("EditPwm3"), model.baseHelp("EditPwm3"));
+
+        model.userClicked("EditPeriodeTimer");
+        QVERIFY(model.listVisible());
+        QCOMPARE(int(model.listLines().size()), 293);
+        QCOMPARE(model.listSelected(), 0);
+        QCOMPARE(model.listLineHelp(0), std::string("dérive : 0.0991 s/jour"));
+        model.userDoubleClickedLine(7);
+        QVERIFY(!model.listVisible());
+        QCOMPARE(model.control("EditPeriodeTimer").text, std::string("708279"));
+        QCOMPARE(model.helpText("EditErreur"),
+                 model.baseHelp("EditErreur") + "\n" + model.listLineHelp(7));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, model.control("EditNulle"));
+    }
+};
+
+QTEST_MAIN(TestFormModel)
+#include "test_form_model.moc"

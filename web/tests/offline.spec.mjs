@@ -38,6 +38,7 @@ for (const [state, prepare] of [
   ['in the save dialog', async (page) => page.locator('#ButtonSauvegarder').click()],
 ]) {
   test(`axe-core reports no violation ${state}`, async ({ page }) => {
+    test.setTimeout(240000); // axe checks the contrast of every line of the list: slow on a busy machine
     await prepare(page);
     const { violations } = await new AxeBuilder({ page }).analyze();
     expect(violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target).join(' ')}`)).toEqual([]);

@@ -129,8 +129,9 @@ function refresh() {
       if (el.type === 'checkbox') el.checked = checked;
       else if (el.value !== text) el.value = text;
     } else if (el.tagName === 'FIELDSET') {
-      el.querySelector('legend').textContent = text;
-    } else if (el.id !== 'ListBoxValeurTimer') {
+      const legend = el.querySelector('legend');
+      if (legend.textContent !== text) legend.textContent = text;
+    } else if (el.id !== 'ListBoxValeurTimer' && el.textContent !== text) {
       el.textContent = text;
     }
   }

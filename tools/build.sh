@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 mode=${1:-run}
 packages=(cmake g++ make qt6-base-dev qt6-translations-l10n libbenchmark-dev)
-[ "$mode" = test ] && packages+=(srecord clang libclang-rt-14-dev)
+[ "$mode" = test ] && packages+=(srecord clang libclang-rt-14-dev libmpfr-dev pkg-config)
 # The package stage: cpack's dependency scan, the validators, the man reader.
 [ "$mode" = test ] && packages+=(dpkg-dev file desktop-file-utils appstream lintian
     shared-mime-info libxml2-utils man-db bash-completion)
@@ -84,8 +84,10 @@ test)
             -artifact_prefix=build-fuzz/ "$work"
         rm -rf "$work"
     done
-    # Last, so that the run closes on the sanitizer suites' summary.
-    build build-asan -DKORVAL_SANITIZE=ON -DKORVAL_BUILD_BENCH=OFF
+    # Last, so that the run closes on the sanitizer suites' summary. This build
+    # computes the extended type in software: the whole suite runs once on
+    # the path of the processors without an x87.
+    build build-asan -DKORVAL_SANITIZE=ON -DKORVAL_BUILD_BENCH=OFF -DKORVAL_SOFT_EXTENDED=ON
     (cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j "$jobs")
     ;;

@@ -9,7 +9,7 @@ namespace korval
 std::uint8_t holdCount(float ms, std::uint32_t PeriodeTimer)
 {
     const Extended periodMs = multiply(static_cast<Extended>(PeriodeTimer), 1e-6);
-    const std::int64_t count = truncateToInt64(divide(ms, periodMs) + 0.5L);
+    const std::int64_t count = truncateToInt64(divide(ms, periodMs) + 0.5);
     return static_cast<std::uint8_t>(static_cast<std::uint64_t>(count) & 0xFF);
 }
 

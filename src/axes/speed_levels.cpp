@@ -12,7 +12,7 @@ double levelRatio(std::uint8_t c1, std::uint8_t cn, bool levelHalfStep, bool v1H
     if (levelHalfStep && !v1HalfStep)
         numerator = multiply(numerator, 8);
     else if (!levelHalfStep && v1HalfStep)
-        numerator = multiply(numerator, 0.125L);
+        numerator = multiply(numerator, 0.125);
     return toDouble(divide(numerator, static_cast<Extended>(cn)));
 }
 

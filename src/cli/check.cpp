@@ -32,8 +32,8 @@ std::string trackingProblem(const ConfigRecord& record, const DriveParameters& d
     if (!std::isfinite(drive.DureeTour) || drive.DureeTour <= 0)
         return "DureeTour : " + text("%.9g", double(drive.DureeTour)) + " s n'est pas une durée";
     const Extended step = Extended(drive.DureeTour) / Extended(drive.PasParTour);
-    const Extended made = Extended(count) * Extended(record.PeriodeTimer()) * 1e-9L;
-    const Extended error = std::fabs((step - made) / step);
+    const Extended made = Extended(count) * Extended(record.PeriodeTimer()) * exactRatio(1, 1000000000);
+    const Extended error = absolute((step - made) / step);
     if (error <= Extended(kAcceptedError)) return {};
     return text("V1AD : %d x PeriodeTimer %u ns = %.6f ms par pas, DureeTour / PasParTour "
                 "= %.6f ms : écart relatif %.2e au-delà de %g",

@@ -1,6 +1,5 @@
 #include "fp_fault.h"
 
-#include <cmath>
 
 namespace korval
 {
@@ -28,54 +27,32 @@ FloatingPointError::FloatingPointError(FpFault fault)
 
 Extended divide(Extended a, Extended b)
 {
-    if (b == 0 && !std::isnan(a)) {
-        if (a == 0) throw FloatingPointError(FpFault::InvalidOperation);
-        if (!std::isinf(a)) throw FloatingPointError(FpFault::DivisionByZero);
-    }
-    if (std::isinf(a) && std::isinf(b)) throw FloatingPointError(FpFault::InvalidOperation);
-    const Extended q = a / b;
-    if (std::isinf(q) && std::isfinite(a) && std::isfinite(b))
-        throw FloatingPointError(FpFault::Overflow);
-    return q;
+    return checked::divide(a, b);
 }
 
 Extended multiply(Extended a, Extended b)
 {
-    if ((a == 0 && std::isinf(b)) || (std::isinf(a) && b == 0))
-        throw FloatingPointError(FpFault::InvalidOperation);
-    const Extended p = a * b;
-    if (std::isinf(p) && std::isfinite(a) && std::isfinite(b))
-        throw FloatingPointError(FpFault::Overflow);
-    return p;
+    return checked::multiply(a, b);
 }
 
 float toFloat(Extended value)
 {
-    const float narrow = static_cast<float>(value);
-    if (std::isinf(narrow) && std::isfinite(value)) throw FloatingPointError(FpFault::Overflow);
-    return narrow;
+    return checked::narrow<float>(value);
 }
 
 double toDouble(Extended value)
 {
-    const double narrow = static_cast<double>(value);
-    if (std::isinf(narrow) && std::isfinite(value)) throw FloatingPointError(FpFault::Overflow);
-    return narrow;
+    return checked::narrow<double>(value);
 }
 
 std::int64_t truncateToInt64(Extended value)
 {
-    if (std::isnan(value)) throw FloatingPointError(FpFault::InvalidOperation);
-    // -2^63 is the one representable bound; 2^63 already lies outside.
-    constexpr Extended limit = 9223372036854775808.0L;
-    if (value >= limit || value <= -limit - 1) throw FloatingPointError(FpFault::Overflow);
-    return static_cast<std::int64_t>(value);
+    return checked::truncateToInt64(value);
 }
 
 std::int32_t roundToInt32(Extended value)
 {
-    const auto wide = static_cast<std::uint64_t>(truncateToInt64(value + 0.5L));
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(wide & 0xFFFFFFFFu));
+    return checked::roundToInt32(value);
 }
 
 } // namespace korval

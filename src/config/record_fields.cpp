@@ -184,7 +184,7 @@ bool assignHold(std::string_view value, ConfigRecord& record, std::string& error
         // The window's own conversion, checked first for a count that would
         // lose its high bits.
         const Extended periodMs = multiply(static_cast<Extended>(period), 1e-6);
-        const std::int64_t count = truncateToInt64(divide(ms, periodMs) + 0.5L);
+        const std::int64_t count = truncateToInt64(divide(ms, periodMs) + 0.5);
         if (count > 255) {
             error = "MaintienFoc : " + quoted(value) + " donne " + std::to_string(count) +
                     " périodes IT de " + std::to_string(period) + " ns, plus que 255";

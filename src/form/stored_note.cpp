@@ -184,7 +184,7 @@ StoredNote holdNote(const std::string& boxText, std::uint32_t PeriodeTimer, std:
     std::int64_t count = 0;
     try {
         const Extended periodMs = multiply(static_cast<Extended>(PeriodeTimer), 1e-6);
-        count = truncateToInt64(divide(*ms, periodMs) + 0.5L);
+        count = truncateToInt64(divide(*ms, periodMs) + 0.5);
     } catch (const FloatingPointError&) {
         return marked(storedText, typed +
                                       " ms ne donne aucun nombre d'interruptions à la période IT "

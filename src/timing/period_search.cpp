@@ -15,12 +15,12 @@ SearchSetup prepareSearch(std::uint32_t FrequenceQuartz, float DureeTour, std::u
 {
     SearchSetup s;
     s.T = FrequenceQuartz != 0
-              ? toFloat(divide(4000000000.0L, static_cast<Extended>(FrequenceQuartz)))
+              ? toFloat(divide(4000000000.0, static_cast<Extended>(FrequenceQuartz)))
               : 10000000000.0f;
-    s.P = toFloat(divide(multiply(DureeTour, 1000000000.0L), static_cast<Extended>(PasParTour)));
+    s.P = toFloat(divide(multiply(DureeTour, 1000000000.0), static_cast<Extended>(PasParTour)));
     // N enters the later divisions as an unsigned 32-bit value.
     s.N = static_cast<std::uint32_t>(roundToInt32(divide(s.P, s.T)));
-    s.L = roundToInt32(divide(300000.0L, s.T));
+    s.L = roundToInt32(divide(300000.0, s.T));
     return s;
 }
 
@@ -30,7 +30,7 @@ std::vector<Candidate> searchCandidates(const SearchSetup& s)
     const Extended T = s.T;
     const std::uint64_t N = s.N;
     const double Td = s.T;
-    const std::int32_t first = roundToInt32(divide(multiply(32000.0L, T), T));
+    const std::int32_t first = roundToInt32(divide(multiply(32000.0, T), T));
     // P of 0 makes N, n and m 0: the first candidate's error is 0 / 0.
     if (first > s.L && P == 0) throw FloatingPointError(FpFault::InvalidOperation);
 
@@ -40,7 +40,7 @@ std::vector<Candidate> searchCandidates(const SearchSetup& s)
     //
     // Far enough above the threshold that no rounding of the division can
     // bring an error back under it.
-    constexpr Extended kClearlyRejected = 0.000501L;
+    const Extended clearlyRejected = exactRatio(501, 1000000) * absolute(P);
     std::vector<Candidate> accepted;
     accepted.reserve(512);
     for (std::int32_t k = first; k > s.L; --k) {
@@ -59,7 +59,7 @@ std::vector<Candidate> searchCandidates(const SearchSetup& s)
         const Extended gap = P - m;
         // Most candidates miss by far: a product tells them apart, and only the
         // rest pay for the division that gives the error as it is shown.
-        if (std::fabs(gap) > kClearlyRejected * std::fabs(P)) continue;
+        if (absolute(gap) > clearlyRejected) continue;
         const double e = std::fabs(static_cast<double>(gap / P));
         if (e > kAcceptedError) continue;
         // k x T + 0.5 has at most 15 + 24 significant bits: exact in a double.

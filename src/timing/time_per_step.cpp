@@ -14,7 +14,7 @@ float perPasSeconds(float DureeTour, std::uint32_t PasParTour)
 
 std::string perPasText(float perPasSeconds)
 {
-    const float ms = toFloat(multiply(perPasSeconds, 1000.0L));
+    const float ms = toFloat(multiply(perPasSeconds, 1000.0));
     return formatText("%6.3f", static_cast<double>(ms));
 }
 

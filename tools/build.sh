@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing on Debian 12, builds, and then either starts the
 # program (run) or runs every test headless (test): the suites, the Debian
-# package's checks, the same for arm64 under qemu, the fuzz targets, and the
-# suites again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# package's checks, the same for arm64 under qemu, the web page in a headless
+# browser, the fuzz targets, and the suites again under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+# `web` builds the web page and serves it on http://127.0.0.1:8024/;
+# `web-build` only builds it, into build-web/site/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,6 +19,18 @@ packages=(cmake g++ make qt6-base-dev qt6-translations-l10n libbenchmark-dev)
 # the emulator that runs the arm64 programs and suites.
 [ "$mode" = test ] && packages+=(g++-aarch64-linux-gnu qemu-user qt6-base-dev:arm64
     libbenchmark-dev:arm64 libmpfr-dev:arm64)
+
+# The web page: emscripten builds it, Python serves it, Debian's chromium runs
+# its tests (driven from npm's Playwright, which downloads no browser).
+case "$mode" in web | web-build | test)
+    packages+=(emscripten python3)
+    command -v node >/dev/null || packages+=(nodejs)
+    ;;
+esac
+if [ "$mode" = test ]; then
+    packages+=(chromium)
+    command -v npm >/dev/null || packages+=(npm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -68,6 +83,8 @@ test)
     # The same for 64-bit ARM: cross-build, every suite under qemu-aarch64,
     # the same bytes as here, the arm64 package.
     bash tools/ci/arm64.sh build
+    # The web page in headless Chromium, against the native model.
+    bash tools/ci/web.sh test build
     # Fuzzing: each target runs 30 s on a copy of its starting corpus; a crash,
     # a broken property or an input slower than 10 s fails the run.
     CC=clang CXX=clang++ build build-fuzz -DKORVAL_FUZZ=ON
@@ -87,8 +104,16 @@ test)
     (cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j "$jobs")
     ;;
+web-build)
+    bash tools/ci/web.sh build
+    ;;
+web)
+    bash tools/ci/web.sh build
+    echo "La page : http://127.0.0.1:8024/"
+    exec python3 -m http.server --bind 127.0.0.1 --directory build-web/site 8024
+    ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|web|web-build" >&2
     exit 2
     ;;
 esac

@@ -1,12 +1,16 @@
 #include "number_text.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cfloat>
+#include <cmath>
 #include <charconv>
 #include <clocale>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <system_error>
 
 namespace korval
@@ -74,6 +78,42 @@ std::string vformat(std::size_t size, const char* format, std::va_list args)
 }
 } // namespace
 
+namespace
+{
+template <typename T> std::errc decimalFrom(const char* first, const char* last, T& value)
+{
+#if defined(__EMSCRIPTEN__)
+    // This C++ library has no floating-point from_chars; its C library reads
+    // exactly, in the C locale the module always runs in.
+    const std::string text(first, last);
+    char* end = nullptr;
+    errno = 0;
+    if constexpr (sizeof(T) == sizeof(float))
+        value = std::strtof(text.c_str(), &end);
+    else
+        value = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size()) return std::errc::invalid_argument;
+    // Out of range as from_chars has it: an infinity or a zero, not a subnormal.
+    const bool outside = errno == ERANGE && (std::isinf(value) || value == 0);
+    return outside ? std::errc::result_out_of_range : std::errc();
+#else
+    const auto result = std::from_chars(first, last, value, std::chars_format::general);
+    if (result.ec == std::errc() && result.ptr != last) return std::errc::invalid_argument;
+    return result.ec;
+#endif
+}
+} // namespace
+
+std::errc readDecimal(const char* first, const char* last, float& value)
+{
+    return decimalFrom<float>(first, last, value);
+}
+
+std::errc readDecimal(const char* first, const char* last, double& value)
+{
+    return decimalFrom<double>(first, last, value);
+}
+
 std::optional<std::int32_t> scanInt(std::string_view text)
 {
     std::size_t consumed = 0;
@@ -129,15 +169,14 @@ std::optional<float> scanFloatPrefix(std::string_view s, std::size_t& consumed)
     const char* first = s.data() + start;
     const char* last = s.data() + at;
     float value = 0.0f;
-    auto result = std::from_chars(first, last, value, std::chars_format::general);
-    if (result.ec == std::errc::result_out_of_range) {
+    const std::errc result = readDecimal(first, last, value);
+    if (result == std::errc::result_out_of_range) {
         double wide = 0.0;
-        auto again = std::from_chars(first, last, wide, std::chars_format::general);
-        if (again.ec == std::errc())
+        if (readDecimal(first, last, wide) == std::errc())
             value = wide > static_cast<double>(FLT_MAX) ? FLT_MAX : static_cast<float>(wide);
         else
             value = negativeExponent ? 0.0f : FLT_MAX;
-    } else if (result.ec != std::errc()) {
+    } else if (result != std::errc()) {
         return std::nullopt;
     }
     consumed = at;

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace korval
 {
@@ -31,6 +32,12 @@ std::optional<float> scanFloat(std::string_view text);
 // the number took.
 std::optional<std::int32_t> scanIntPrefix(std::string_view text, std::size_t& consumed);
 std::optional<float> scanFloatPrefix(std::string_view text, std::size_t& consumed);
+
+// The decimal number that fills [first, last) exactly, correctly rounded:
+// out of range when it overflows or underflows the type, invalid when it is
+// not a number or does not reach `last`.
+std::errc readDecimal(const char* first, const char* last, float& value);
+std::errc readDecimal(const char* first, const char* last, double& value);
 
 // printf-style formatting into a 20-character buffer: a longer result is cut
 // to 19 characters.

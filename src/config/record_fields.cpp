@@ -2,8 +2,8 @@
 
 #include "axes/drive_settings.h"
 #include "fp_fault.h"
+#include "number_text.h"
 
-#include <charconv>
 #include <system_error>
 
 namespace korval
@@ -108,9 +108,7 @@ bool parseFloat(std::string_view text, bool signedValue, float& value, std::stri
         return false;
     }
     float parsed = 0.0f;
-    const auto result = std::from_chars(text.data() + start, text.data() + text.size(), parsed,
-                                        std::chars_format::general);
-    if (result.ec != std::errc() || result.ptr != text.data() + text.size()) {
+    if (readDecimal(text.data() + start, text.data() + text.size(), parsed) != std::errc()) {
         why = quoted(text) + " ne tient pas dans un nombre flottant de 32 bits";
         return false;
     }

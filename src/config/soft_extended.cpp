@@ -2,6 +2,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <utility>
 
 namespace korval
 {

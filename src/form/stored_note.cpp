@@ -5,7 +5,6 @@
 #include "config/number_text.h"
 
 #include <cfloat>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -162,7 +161,7 @@ StoredNote floatNote(const std::string& boxText, float stored)
             ++at;
         if (scanned[at] == '+' || scanned[at] == '-') ++at;
         float exact = 0;
-        if (std::from_chars(scanned.data() + at, scanned.data() + end, exact).ec ==
+        if (readDecimal(scanned.data() + at, scanned.data() + end, exact) ==
             std::errc::result_out_of_range)
             return marked(storedText, numberText(scanned, end) +
                                           " dépasse le plus grand nombre à virgule sur 32 bits");
@@ -185,7 +184,7 @@ StoredNote holdNote(const std::string& boxText, std::uint32_t PeriodeTimer, std:
     std::int64_t count = 0;
     try {
         const Extended periodMs = multiply(static_cast<Extended>(PeriodeTimer), 1e-6);
-        count = truncateToInt64(divide(*ms, periodMs) + 0.5L);
+        count = truncateToInt64(divide(*ms, periodMs) + 0.5);
     } catch (const FloatingPointError&) {
         return marked(storedText, typed +
                                       " ms ne donne aucun nombre d'interruptions à la période IT "

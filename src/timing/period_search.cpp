@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 namespace korval
 {
@@ -98,8 +99,13 @@ std::string candidateLine(const Candidate& c)
     appendBlankSigned(line, c.period, 8);
     line += "   ";
     char error[32];
+#if defined(__EMSCRIPTEN__)
+    // No floating-point to_chars in this C++ library; its printf is exact too.
+    const char* end = error + std::snprintf(error, sizeof error, "%.2e", double(c.error));
+#else
     const char* end =
         std::to_chars(error, error + sizeof error, c.error, std::chars_format::scientific, 2).ptr;
+#endif
     line.append(error, std::size_t(end - error)); // never shorter than the width of 4
     line += "  ";
     appendBlankSigned(line, c.k, 5);

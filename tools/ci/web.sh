@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The web page: `web.sh build` builds it into build-web/site/ with emscripten;
+# `web.sh test NATIVE_BUILD` also has the model behind the window (from the
+# native build) run the sessions of web/tests, then drives Debian's chromium,
+# headless, with Playwright against the site served from 127.0.0.1.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+root=$PWD
+
+# Debian's emscripten finds its JavaScript modules there, whichever node runs it.
+export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
+# Its libraries are built once into its cache: the user's own when the shared one is not writable.
+[ -w /usr/share/emscripten/cache ] || export EM_CACHE=${EM_CACHE:-$HOME/.cache/emscripten}
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+emcmake cmake -S . -B build-web -DKORVAL_WEB=ON "${launcher[@]}" >/dev/null
+cmake --build build-web -j "$(nproc 2>/dev/null || echo 2)"
+echo "site: $(du -sb build-web/site | cut -f1) bytes in build-web/site/"
+[ "${1:-build}" = test ] || exit 0
+
+native=$root/${2:-build}
+"$native/tests/web/form_sessions" web/tests/sessions.txt web/tests/files >build-web/expected.json
+cd web
+PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund
+KORVAL_EXPECTED=$root/build-web/expected.json KORVAL_CLI=$native/src/cli/korvalset24-cli \
+    KORVAL_SITE=$root/build-web/site npx playwright test

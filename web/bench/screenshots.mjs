@@ -1,0 +1,32 @@
+// Pictures of the page for the README: docs/web-desktop.png (list open, a
+// mark shown) and docs/web-phone.png, in Debian's chromium, headless.
+// usage: node bench/screenshots.mjs   (from web/, after the site is built)
+import { chromium } from '@playwright/test';
+import { spawn } from 'node:child_process';
+import { fileURLToPath } from 'node:url';
+
+const port = 8027;
+const site = process.env.KORVAL_SITE || fileURLToPath(new URL('../../build-web/site', import.meta.url));
+const docs = fileURLToPath(new URL('../../docs/', import.meta.url));
+const server = spawn('python3', ['-m', 'http.server', '--bind', '127.0.0.1', '--directory', site, String(port)],
+  { stdio: 'ignore' });
+await new Promise((resolve) => setTimeout(resolve, 800));
+const browser = await chromium.launch({ executablePath: process.env.KORVAL_CHROMIUM || '/usr/bin/chromium' });
+try {
+  for (const [name, viewport, full] of [['web-desktop', { width: 1280, height: 720 }, false],
+    ['web-phone', { width: 375, height: 812 }, true]]) {
+    const page = await browser.newPage({ viewport, deviceScaleFactor: 1 });
+    page.on('console', (message) => console.log(`${name}: ${message.type()}: ${message.text()}`));
+    page.on('pageerror', (error) => console.log(`${name}: ${error}`));
+    await page.goto(`http://127.0.0.1:${port}/`);
+    await page.locator('body[data-pret="1"]').waitFor();
+    await page.locator('#EditPwm3').fill('300');
+    if (full) await page.locator('#VitessesCachees summary').click();
+    else await page.locator('#EditPeriodeTimer').click();
+    await page.screenshot({ path: `${docs}${name}.png`, fullPage: full });
+    await page.close();
+  }
+} finally {
+  await browser.close();
+  server.kill();
+}

@@ -1,0 +1,287 @@
+// The page is a view of the form model: it shows the state of every control
+// and forwards typing, clicks, double-clicks, keys and files. What a text
+// stores, which handlers run, the faults, the candidate list and the bytes of
+// a save all come from the model, compiled from the window's own code.
+import createKorval from './korval.js';
+
+const $ = (id) => document.getElementById(id);
+const period = $('EditPeriodeTimer');
+const list = $('ListBoxValeurTimer');
+
+let form = null;
+let names = [];
+const elements = new Map(); // control name -> element of the page
+const help = new Map();     // control name -> the window's help text
+let listBuilt = false;      // false: the list's lines must be read again
+let lastName = '';
+
+// What a screen reader calls the control: its label, or the captions it is labelled by.
+function captionOf(el) {
+  if (el.labels && el.labels.length) return el.labels[0].textContent.replace(/\s+/g, ' ');
+  const ids = el.getAttribute('aria-labelledby');
+  if (ids) return ids.split(' ').map((id) => $(id).textContent).join(' ').replace(/\s+/g, ' ');
+  return el.getAttribute('aria-label') || el.id;
+}
+
+function optionId(index) { return `ligne-${index}`; }
+
+const escapes = { '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' };
+const escape = (text) => text.replace(/[&<>"]/g, (c) => escapes[c]);
+
+// The lines in sight at once, the rest right after: a search can give
+// thousands of lines, and the list shows before they are all in.
+const firstLines = 60;
+let lineCount = 0;
+let pending = null; // the lines still to append: { lines, drifts, next }
+
+function appendLines(upTo) {
+  const { lines, drifts, next } = pending;
+  const end = Math.min(lines.length, upTo);
+  const html = [];
+  for (let i = next; i < end; ++i) {
+    html.push(`<div role="option" id="${optionId(i)}" aria-selected="false" data-index="${i}">`
+      + `<span class="texte">${escape(lines[i])}</span><span class="derive">${escape(drifts[i])}</span></div>`);
+  }
+  list.insertAdjacentHTML('beforeend', html.join(''));
+  pending.next = end;
+  if (end >= lines.length) {
+    pending = null;
+    list.dataset.complet = '1';
+  }
+}
+
+function buildList() {
+  const text = form.listText();
+  const lines = text === '' ? [] : text.split('\n');
+  lineCount = lines.length;
+  list.replaceChildren();
+  list.dataset.complet = '0';
+  pending = { lines, drifts: form.listHelpText().split('\n'), next: 0 };
+  appendLines(firstLines);
+  if (pending) setTimeout(() => pending && appendLines(Infinity));
+  listBuilt = true;
+}
+
+function showList() {
+  const visible = form.listVisible();
+  if (visible && !listBuilt) buildList();
+  list.hidden = !visible;
+  period.setAttribute('aria-expanded', String(visible));
+  const selected = visible ? form.listSelected() : -1;
+  const previous = list.querySelector('[aria-selected="true"]');
+  if (previous && previous.id !== optionId(selected)) previous.setAttribute('aria-selected', 'false');
+  if (pending && selected >= pending.next) appendLines(Infinity);
+  if (selected >= 0 && list.children[selected]) {
+    const option = list.children[selected];
+    option.setAttribute('aria-selected', 'true');
+    list.setAttribute('aria-activedescendant', option.id);
+    period.setAttribute('aria-activedescendant', option.id);
+    if (visible) option.scrollIntoView({ block: 'nearest' });
+  } else {
+    list.removeAttribute('aria-activedescendant');
+    period.removeAttribute('aria-activedescendant');
+  }
+}
+
+function showMarks(state) {
+  const items = [];
+  for (const name of names) {
+    const el = elements.get(name);
+    if (!el || el.tagName !== 'INPUT' || el.type === 'checkbox') continue;
+    const note = state[name][4];
+    const base = help.get(name) || '';
+    el.classList.toggle('marque', note !== '');
+    el.title = note ? `${base}\n${note}` : base;
+    if (note) {
+      const item = document.createElement('li');
+      item.id = `marque-${name}`;
+      item.textContent = `${captionOf(el)} : ${note}`;
+      items.push(item);
+      el.setAttribute('aria-describedby', item.id);
+    } else {
+      el.removeAttribute('aria-describedby');
+    }
+  }
+  $('ListeMarques').replaceChildren(...items);
+  $('Marques').hidden = items.length === 0;
+}
+
+function showErrors() {
+  const messages = form.errors();
+  if (!messages.length) return;
+  const dialog = $('MessageErreur');
+  for (const message of messages) {
+    const p = document.createElement('p');
+    p.textContent = message;
+    $('TexteErreur').append(p);
+  }
+  if (!dialog.open) dialog.showModal();
+}
+
+// After every action: the state of every control, read again from the model.
+function refresh() {
+  const state = form.state();
+  for (const name of names) {
+    const el = elements.get(name);
+    if (!el) continue;
+    const [text, checked] = state[name];
+    if (el.tagName === 'INPUT') {
+      if (el.type === 'checkbox') el.checked = checked;
+      else if (el.value !== text) el.value = text;
+    } else if (el.tagName === 'FIELDSET') {
+      const legend = el.querySelector('legend');
+      if (legend.textContent !== text) legend.textContent = text;
+    } else if (el.id !== 'ListBoxValeurTimer' && el.textContent !== text) {
+      el.textContent = text;
+    }
+  }
+  showMarks(state);
+  showList();
+  showErrors();
+}
+
+function act(action) {
+  action();
+  refresh();
+}
+
+function search() {
+  listBuilt = false;
+  act(() => form.clicked('EditPeriodeTimer'));
+}
+
+function apply(index) {
+  if (index < 0) return;
+  act(() => form.doubleClickLine(index));
+  period.focus();
+}
+
+function closeList() {
+  act(() => form.hideList());
+  period.focus();
+}
+
+function moveSelection(event) {
+  const count = lineCount;
+  if (!count) return false;
+  const current = form.listSelected();
+  const page = Math.max(1, Math.floor(list.clientHeight / (list.children[0].offsetHeight || 16)) - 1);
+  const target = {
+    ArrowDown: current + 1, ArrowUp: current - 1, Home: 0, End: count - 1,
+    PageDown: current + page, PageUp: current - page,
+  }[event.key];
+  if (target === undefined) return false;
+  act(() => form.selectLine(Math.min(count - 1, Math.max(0, target))));
+  return true;
+}
+
+async function openFile(file) {
+  const bytes = new Uint8Array(await file.arrayBuffer());
+  lastName = file.name.replace(/\.[^.]*$/, '');
+  listBuilt = false;
+  act(() => form.open(file.name, bytes));
+}
+
+function download(name, bytes) {
+  const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+  const link = document.createElement('a');
+  link.href = url;
+  link.download = name;
+  document.body.append(link);
+  link.click();
+  link.remove();
+  setTimeout(() => URL.revokeObjectURL(url), 10000);
+}
+
+function save() {
+  const name = $('NomFichier').value.trim();
+  if (!name) return;
+  $('DialogueSauvegarde').close();
+  lastName = name.replace(/\.[^.]*$/, '');
+  const output = form.save(name);
+  download(output.kv2Name, output.kv2);
+  download(output.hexName, output.hex);
+  showErrors();
+}
+
+function bind() {
+  for (const el of document.querySelectorAll('input:not([readonly]):not([type="file"])')) {
+    if (!elements.has(el.id)) continue;
+    if (el.type === 'checkbox') el.addEventListener('click', () => act(() => form.clicked(el.id)));
+    else el.addEventListener('input', () => act(() => form.typed(el.id, el.value)));
+  }
+  period.addEventListener('click', search);
+  period.addEventListener('keydown', (event) => {
+    if (event.key === 'F4' || (event.altKey && event.key === 'ArrowDown')) {
+      event.preventDefault();
+      search();
+      if (form.listVisible()) list.focus();
+    } else if (event.key === 'Escape' && form.listVisible()) {
+      event.preventDefault();
+      closeList();
+    }
+  });
+  list.addEventListener('click', (event) => {
+    const option = event.target.closest('[role="option"]');
+    if (option) act(() => form.selectLine(Number(option.dataset.index)));
+  });
+  list.addEventListener('dblclick', (event) => {
+    const option = event.target.closest('[role="option"]');
+    if (option) apply(Number(option.dataset.index));
+  });
+  list.addEventListener('keydown', (event) => {
+    if (event.key === 'Enter') apply(form.listSelected());
+    else if (event.key === 'Escape') closeList();
+    else if (!moveSelection(event)) return;
+    event.preventDefault();
+  });
+
+  $('ButtonValider').addEventListener('click', () => act(() => form.clicked('ButtonValider')));
+  $('ButtonOuvrir').addEventListener('click', () => $('ChoixFichier').click());
+  $('ChoixFichier').addEventListener('change', (event) => {
+    const file = event.target.files[0];
+    event.target.value = '';
+    if (file) openFile(file);
+  });
+  document.addEventListener('dragover', (event) => event.preventDefault());
+  document.addEventListener('drop', (event) => {
+    event.preventDefault();
+    const file = event.dataTransfer.files[0];
+    if (file) openFile(file);
+  });
+
+  $('ButtonSauvegarder').addEventListener('click', () => {
+    $('NomFichier').value = lastName;
+    $('DialogueSauvegarde').showModal();
+  });
+  $('ConfirmerSauvegarde').addEventListener('click', save);
+  $('NomFichier').addEventListener('keydown', (event) => {
+    if (event.key === 'Enter') { event.preventDefault(); save(); }
+  });
+  $('AnnulerSauvegarde').addEventListener('click', () => $('DialogueSauvegarde').close());
+  $('FermerErreur').addEventListener('click', () => $('MessageErreur').close());
+  $('MessageErreur').addEventListener('close', () => $('TexteErreur').replaceChildren());
+}
+
+async function start() {
+  const korval = await createKorval();
+  form = new korval.WebForm();
+  names = form.controlNames();
+  for (const name of names) {
+    const el = $(name);
+    if (!el) continue;
+    elements.set(name, el);
+    const text = form.helpText(name);
+    if (text) help.set(name, text);
+  }
+  bind();
+  act(() => form.activate());
+  $('Chargement').hidden = true;
+  $('Fenetre').setAttribute('aria-busy', 'false');
+  document.body.dataset.pret = '1';
+}
+
+if ('serviceWorker' in navigator) navigator.serviceWorker.register('sw.js');
+start().catch((error) => {
+  $('Chargement').textContent = `Le module de calcul n'a pas pu démarrer : ${error}`;
+});

@@ -1,0 +1,153 @@
+// The web page's door to the form model: the page only shows the state of the
+// controls and forwards typing, clicks and files; everything else happens here,
+// in the same model as the window's.
+
+#include "form/form_model.h"
+
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <string>
+#include <vector>
+
+using emscripten::val;
+
+namespace
+{
+
+// Faults are kept until the page asks for them after its action.
+class CollectingView : public korval::FormView
+{
+public:
+    void showError(const std::string& message) override { m_messages.push_back(message); }
+    std::vector<std::string> take()
+    {
+        std::vector<std::string> out;
+        out.swap(m_messages);
+        return out;
+    }
+
+private:
+    std::vector<std::string> m_messages;
+};
+
+val toArray(const std::vector<std::string>& lines)
+{
+    val out = val::array();
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        out.set(i, lines[i]);
+    return out;
+}
+
+std::string joined(const std::vector<std::string>& lines)
+{
+    std::string out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i) out += '\n';
+        out += lines[i];
+    }
+    return out;
+}
+
+template <typename Bytes> val toBytes(const Bytes& bytes)
+{
+    // A copy the page owns, not a view of the module's memory.
+    val view(emscripten::typed_memory_view(bytes.size(),
+                                           reinterpret_cast<const unsigned char*>(bytes.data())));
+    return val::global("Uint8Array").new_(view);
+}
+
+class WebForm
+{
+public:
+    WebForm() : m_model(&m_view) {}
+
+    void activate() { m_model.FormOnActivate(); }
+    val controlNames() const { return toArray(m_model.controlNames()); }
+
+    // Every control as [text, checked, visible, enabled, storedNote], by name.
+    val state() const
+    {
+        val out = val::object();
+        for (const std::string& name : m_model.controlNames()) {
+            const korval::ControlState& c = m_model.control(name);
+            val entry = val::array();
+            entry.set(0, c.text);
+            entry.set(1, c.checked);
+            entry.set(2, c.visible);
+            entry.set(3, c.enabled);
+            entry.set(4, m_model.storedNote(name));
+            out.set(name, entry);
+        }
+        return out;
+    }
+    std::string helpText(const std::string& name) const { return m_model.helpText(name); }
+
+    // The list's lines, and their drift help, one a line: one string crosses
+    // into the page instead of thousands.
+    std::string listText() const { return joined(m_model.listLines()); }
+    std::string listHelpText() const
+    {
+        std::vector<std::string> help;
+        const std::size_t count = m_model.listLines().size();
+        help.reserve(count);
+        for (std::size_t i = 0; i < count; ++i)
+            help.push_back(m_model.listLineHelp(int(i)));
+        return joined(help);
+    }
+    bool listVisible() const { return m_model.listVisible(); }
+    int listSelected() const { return m_model.listSelected(); }
+
+    void typed(const std::string& name, const std::string& text) { m_model.userTyped(name, text); }
+    void clicked(const std::string& name) { m_model.userClicked(name); }
+    void selectLine(int index) { m_model.userSelectedLine(index); }
+    void doubleClickLine(int index) { m_model.userDoubleClickedLine(index); }
+    void hideList() { m_model.hideList(); }
+
+    void open(const std::string& fileName, const val& bytes)
+    {
+        m_model.openParameterBytes(fileName,
+                                   emscripten::convertJSArrayToNumberVector<unsigned char>(bytes));
+    }
+    val save(const std::string& chosenName) const
+    {
+        const korval::FormModel::SaveOutput output = m_model.saveOutput(chosenName);
+        val out = val::object();
+        out.set("kv2Name", output.kv2Name);
+        out.set("kv2", toBytes(output.kv2));
+        out.set("hexName", output.hexName);
+        out.set("hex", toBytes(output.hex));
+        return out;
+    }
+
+    // The messages of the faults since the last call, in their order.
+    val errors() { return toArray(m_view.take()); }
+
+private:
+    CollectingView m_view;
+    korval::FormModel m_model;
+};
+
+} // namespace
+
+EMSCRIPTEN_BINDINGS(korval_web)
+{
+    emscripten::class_<WebForm>("WebForm")
+        .constructor<>()
+        .function("activate", &WebForm::activate)
+        .function("controlNames", &WebForm::controlNames)
+        .function("state", &WebForm::state)
+        .function("helpText", &WebForm::helpText)
+        .function("listText", &WebForm::listText)
+        .function("listHelpText", &WebForm::listHelpText)
+        .function("listVisible", &WebForm::listVisible)
+        .function("listSelected", &WebForm::listSelected)
+        .function("typed", &WebForm::typed)
+        .function("clicked", &WebForm::clicked)
+        .function("selectLine", &WebForm::selectLine)
+        .function("doubleClickLine", &WebForm::doubleClickLine)
+        .function("hideList", &WebForm::hideList)
+        .function("open", &WebForm::open)
+        .function("save", &WebForm::save)
+        .function("errors", &WebForm::errors);
+}

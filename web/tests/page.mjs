@@ -1,0 +1,107 @@
+// What the browser tests share: a page that fails on any console error, the
+// replay of a session's actions through the page, and the page's state.
+import { test as base, expect } from '@playwright/test';
+import { readFileSync } from 'node:fs';
+import { fileURLToPath } from 'node:url';
+
+export const here = (name) => fileURLToPath(new URL(name, import.meta.url));
+export const expected = JSON.parse(readFileSync(process.env.KORVAL_EXPECTED, 'utf8'));
+export const sessions = (() => {
+  const out = [];
+  for (const line of readFileSync(here('sessions.txt'), 'utf8').split('\n')) {
+    if (!line || line.startsWith('#')) continue;
+    if (line.startsWith('=')) out.push({ name: line.replace(/^=\s*/, ''), actions: [] });
+    else out.at(-1).actions.push(line);
+  }
+  return out;
+})();
+
+export const test = base.extend({
+  page: async ({ page }, use) => {
+    const problems = [];
+    page.on('console', (message) => { if (message.type() === 'error') problems.push(message.text()); });
+    page.on('pageerror', (error) => problems.push(String(error)));
+    page.on('request', (request) => {
+      if (!request.url().startsWith('http://127.0.0.1:') && !request.url().startsWith('blob:'))
+        problems.push(`requête vers une autre origine : ${request.url()}`);
+    });
+    await page.goto('./');
+    await expect(page.locator('body[data-pret="1"]')).toHaveCount(1);
+    await use(page);
+    expect(problems).toEqual([]);
+  },
+});
+export { expect };
+
+// The hidden levels sit in a folded section: unfold it before using one.
+async function reach(page, id) {
+  const control = page.locator(`#${id}`);
+  if (!(await control.isVisible())) await page.locator('#VitessesCachees summary').click();
+  return control;
+}
+
+// Shown fault messages are read and the message closed, as a user would.
+async function takeErrors(page, errors) {
+  const dialog = page.locator('#MessageErreur');
+  if (await dialog.evaluate((d) => d.open)) {
+    errors.push(...await page.locator('#TexteErreur p').allTextContents());
+    await page.locator('#FermerErreur').click();
+  }
+}
+
+export async function save(page, name) {
+  const downloads = [];
+  const listener = (download) => downloads.push(download);
+  page.on('download', listener);
+  await page.locator('#ButtonSauvegarder').click();
+  await page.locator('#NomFichier').fill(name);
+  await page.locator('#ConfirmerSauvegarde').click();
+  await expect.poll(() => downloads.length).toBe(2);
+  page.off('download', listener);
+  const files = {};
+  for (const download of downloads)
+    files[download.suggestedFilename()] = readFileSync(await download.path());
+  return files;
+}
+
+export async function replay(page, actions) {
+  const errors = [];
+  let saved = {};
+  for (const action of actions) {
+    const [verb, name] = action.split(' ');
+    const rest = action.split(' ').slice(2).join(' ');
+    if (verb === 'type') await (await reach(page, name)).fill(rest);
+    else if (verb === 'click') await (await reach(page, name)).click();
+    else if (verb === 'select') await page.locator(`#ligne-${name}`).click();
+    else if (verb === 'dblclick') await page.locator(`#ligne-${name}`).dblclick();
+    else if (verb === 'hide') await page.locator('#ListBoxValeurTimer').press('Escape');
+    else if (verb === 'open') await page.locator('#ChoixFichier').setInputFiles(here(`files/${name}`));
+    else if (verb === 'save') saved = await save(page, name);
+    await takeErrors(page, errors);
+  }
+  return { errors, saved };
+}
+
+// Every control of the model that the page shows: [text (null for a check box),
+// checked (null but for a check box), marked, the mark's explanation].
+export function pageState(page, names) {
+  return page.evaluate((controls) => {
+    const out = {};
+    for (const name of controls) {
+      const el = document.getElementById(name);
+      if (!el || name === 'ListBoxValeurTimer') continue;
+      const box = el.tagName === 'INPUT' && el.type === 'checkbox';
+      const text = box ? null : el.tagName === 'INPUT' ? el.value
+        : el.tagName === 'FIELDSET' ? el.querySelector('legend').textContent : el.textContent;
+      const note = document.getElementById(`marque-${name}`);
+      out[name] = [text, box ? el.checked : null, el.classList.contains('marque'),
+        note ? note.textContent : ''];
+    }
+    return out;
+  }, names);
+}
+
+export async function listLines(page) {
+  await expect(page.locator('#ListBoxValeurTimer[data-complet="1"]')).toHaveCount(1);
+  return page.locator('#ListBoxValeurTimer .texte').allTextContents();
+}

@@ -2,6 +2,9 @@
 // controls and forwards typing, clicks and files; everything else happens here,
 // in the same model as the window's.
 
+#include "axes/mount_assistant.h"
+#include "config/fp_fault.h"
+#include "config/number_text.h"
 #include "form/form_model.h"
 
 #include <emscripten/bind.h>
@@ -120,6 +123,38 @@ public:
         return out;
     }
 
+    // The mount assistant on the typed texts: { report, dureeTour, pasParTour }
+    // with the texts the boxes would show, or { fault, input } for a refused one.
+    val mount(const std::string& teeth, const std::string& motorSteps,
+              const std::string& reduction, bool halfStep, const std::string& rate) const
+    {
+        korval::MountTexts texts;
+        texts.teeth = teeth;
+        texts.motorSteps = motorSteps;
+        texts.reduction = reduction;
+        texts.halfStep = halfStep;
+        texts.rate = rate;
+        const korval::MountOutcome outcome = korval::computeMount(texts);
+        val out = val::object();
+        if (outcome.fault) {
+            out.set("fault", korval::mountFaultText(*outcome.fault, false));
+            out.set("input", int(outcome.fault->input));
+            return out;
+        }
+        const korval::MountResult& mount = *outcome.result;
+        std::string report;
+        try {
+            report = korval::mountReport(mount, m_model.currentRecord());
+        } catch (const korval::FloatingPointError& fault) { // runs on every keystroke
+            report = fault.what();
+        }
+        out.set("report", report);
+        out.set("dureeTour", korval::formatFloatForBox(mount.DureeTour));
+        out.set("pasParTour",
+                korval::formatText("%ld", long(static_cast<std::int32_t>(mount.PasParTour))));
+        return out;
+    }
+
     // The messages of the faults since the last call, in their order.
     val errors() { return toArray(m_view.take()); }
 
@@ -149,5 +184,6 @@ EMSCRIPTEN_BINDINGS(korval_web)
         .function("hideList", &WebForm::hideList)
         .function("open", &WebForm::open)
         .function("save", &WebForm::save)
-        .function("errors", &WebForm::errors);
+        .function("errors", &WebForm::errors)
+        .function("mount", &WebForm::mount);
 }

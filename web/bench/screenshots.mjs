@@ -1,5 +1,6 @@
 // Pictures of the page for the README: docs/web-desktop.png (list open, a
-// mark shown) and docs/web-phone.png, in Debian's chromium, headless.
+// mark shown), docs/web-phone.png and docs/web-monture.png (the mount
+// assistant open), in Debian's chromium, headless.
 // usage: node bench/screenshots.mjs   (from web/, after the site is built)
 import { chromium } from '@playwright/test';
 import { spawn } from 'node:child_process';
@@ -26,6 +27,14 @@ try {
     await page.screenshot({ path: `${docs}${name}.png`, fullPage: full });
     await page.close();
   }
+  const page = await browser.newPage({ viewport: { width: 1280, height: 800 }, deviceScaleFactor: 1 });
+  await page.goto(`http://127.0.0.1:${port}/`);
+  await page.locator('body[data-pret="1"]').waitFor();
+  await page.locator('#ButtonMonture').click();
+  for (const [id, text] of [['EditDents', '144'], ['EditPasMoteur', '200'], ['EditReduction', '128']])
+    await page.locator(`#${id}`).fill(text);
+  await page.screenshot({ path: `${docs}web-monture.png` });
+  await page.close();
 } finally {
   await browser.close();
   server.kill();

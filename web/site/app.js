@@ -216,7 +216,7 @@ function showMount() {
   mountInputs.forEach((id, i) => $(id).setAttribute('aria-invalid', String(out.fault !== undefined && out.input === i)));
   mountTexts = out.fault === undefined ? out : null;
   $('TextResultats').textContent = out.fault ?? `${out.report}\n« Appliquer » écrit DureeTour = `
-    + `${out.dureeTour} et PasParTour = ${out.pasParTour} ; cliquez ensuite dans « Période IT (ns) » `
+    + `${out.dureeTour} et PasParTour = ${out.pasParTour} ;\ncliquez ensuite dans « Période IT (ns) » `
     + 'pour chercher la période.';
   $('ButtonAppliquer').disabled = !mountTexts;
 }

@@ -3,6 +3,7 @@
 // the list fill through the real window, from the click to the visible list.
 
 #include "app/tform1.h"
+#include "config/extended.h"
 #include "app/user_dialogs.h"
 #include "timing/period_search.h"
 #include "ui_tform1.h"
@@ -60,26 +61,28 @@ void BM_CoreCandidatesOnly(benchmark::State& state, DriveCase c)
     state.counters["lines"] = double(accepted);
 }
 
-// The floor: the search's arithmetic in plain long double, once per
-// candidate k from 32000 down to L + 1, with the acceptance test and nothing
-// else (no fault checks, no ranking, no text).
+// The floor: the search's arithmetic in the build's own extended type (the
+// x87's long double, or the software format), once per candidate k from 32000
+// down to L + 1, with the acceptance test and nothing else (no fault checks,
+// no ranking, no text).
 void BM_PlainLoop(benchmark::State& state, DriveCase c)
 {
     long accepted = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(c);
-        const long double T = c.quartz != 0 ? float(4000000000.0L / c.quartz) : 10000000000.0f;
-        const long double P = float(c.duree * 1000000000.0L / c.pas);
-        const auto N = std::uint32_t(std::int64_t(P / T + 0.5L));
-        const auto L = std::int32_t(std::int64_t(300000.0L / T + 0.5L));
+        const Extended T = c.quartz != 0 ? float(Extended(4000000000.0) / Extended(c.quartz))
+                                         : 10000000000.0f;
+        const Extended P = float(Extended(c.duree) * Extended(1000000000.0) / Extended(c.pas));
+        const auto N = std::uint32_t(truncatedToInt64(P / T + Extended(0.5)));
+        const auto L = std::int32_t(truncatedToInt64(Extended(300000.0) / T + Extended(0.5)));
         accepted = 0;
         double best = 1;
         for (std::int32_t k = 32000; k > L; --k) {
-            const double q = double(static_cast<long double>(N) / k);
-            const auto n = std::int32_t(std::int64_t(q + 0.5L));
-            const double m = double(static_cast<long double>(n) * k * T);
-            const auto period = std::int32_t(std::int64_t(k * T + 0.5L));
-            double e = double((P - m) / P);
+            const double q = double(Extended(N) / Extended(k));
+            const auto n = std::int32_t(truncatedToInt64(Extended(q) + Extended(0.5)));
+            const double m = double(Extended(n) * Extended(k) * T);
+            const auto period = std::int32_t(truncatedToInt64(Extended(k) * T + Extended(0.5)));
+            double e = double((P - Extended(m)) / P);
             e = e < 0 ? -e : e;
             if (e > 0.0005 || n >= 128)
                 continue;

@@ -170,6 +170,19 @@ int readSingleInput(const char* verb, const Arguments& args, ConfigRecord& recor
     return kFailure;
 }
 
+bool readInputOrDefaults(const char* verb, const Arguments& args, ConfigRecord& record,
+                         DriveParameters& drive)
+{
+    if (args.positional().isEmpty()) {
+        loadFactoryDefaults(record, drive);
+        return true;
+    }
+    QString message;
+    if (readParameterFile(args.positional().first(), record, drive, message)) return true;
+    fail(verb, message);
+    return false;
+}
+
 bool writeFile(const QString& path, const QByteArray& data, QString& message)
 {
     FileStore files;

@@ -65,6 +65,10 @@ bool readParameterFile(const QString& path, korval::ConfigRecord& record,
 // or kFailure once the usage error or the reading failure is reported.
 int readSingleInput(const char* verb, const Arguments& args, korval::ConfigRecord& record,
                     korval::DriveParameters& drive);
+// The parameter file named first on the command line, or the factory defaults
+// when none is named; false, the reason said, when the file cannot be read.
+bool readInputOrDefaults(const char* verb, const Arguments& args, korval::ConfigRecord& record,
+                         korval::DriveParameters& drive);
 
 // Reads at most `maxBytes`; a longer file is refused.
 bool readWhole(const QString& path, qint64 maxBytes, QByteArray& data, QString& message);

@@ -131,13 +131,7 @@ int runMonture(const QStringList& arguments)
 
     ConfigRecord record;
     DriveParameters drive;
-    QString message;
-    if (args.positional().isEmpty()) {
-        loadFactoryDefaults(record, drive);
-    } else if (!readParameterFile(args.positional().first(), record, drive, message)) {
-        fail("monture", message);
-        return kFailure;
-    }
+    if (!readInputOrDefaults("monture", args, record, drive)) return kFailure;
 
     std::string results;
     try {
@@ -149,6 +143,7 @@ int runMonture(const QStringList& arguments)
     if (args.has("-o")) {
         drive.DureeTour = mount.DureeTour;
         drive.PasParTour = mount.PasParTour;
+        QString message;
         if (!saveParameterFile(args.value("-o"), record, drive, message)) {
             fail("monture", message);
             return kFailure;

@@ -123,13 +123,7 @@ int runSearch(const QStringList& arguments)
 
     ConfigRecord record;
     DriveParameters drive;
-    QString message;
-    if (args.positional().isEmpty()) {
-        loadFactoryDefaults(record, drive);
-    } else if (!readParameterFile(args.positional().first(), record, drive, message)) {
-        fail("search", message);
-        return kFailure;
-    }
+    if (!readInputOrDefaults("search", args, record, drive)) return kFailure;
     if (!override(args, "--quartz", "FrequenceQuartz", record, drive) ||
         !override(args, "--turn", "DureeTour", record, drive) ||
         !override(args, "--steps", "PasParTour", record, drive))
@@ -173,6 +167,7 @@ int runSearch(const QStringList& arguments)
         fail("search", QString::fromStdString(fault) + QStringLiteral(" ; rien n'est écrit"));
         return kFailure;
     }
+    QString message;
     if (!saveParameterFile(args.value("-o"), record, drive, message)) {
         fail("search", message);
         return kFailure;

@@ -5,7 +5,7 @@ import { defineConfig } from '@playwright/test';
 const port = Number(process.env.KORVAL_WEB_TEST_PORT || 8025);
 export default defineConfig({
   testDir: 'tests',
-  testMatch: '*.spec.mjs',
+  testMatch: '*.test.mjs',
   timeout: 60000,
   workers: 1,
   reporter: [['list']],

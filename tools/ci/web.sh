@@ -15,7 +15,10 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 emcmake cmake -S . -B build-web -DKORVAL_WEB=ON "${launcher[@]}" >/dev/null
 cmake --build build-web -j "$(nproc 2>/dev/null || echo 2)"
-echo "site: $(du -sb build-web/site | cut -f1) bytes in build-web/site/"
+size=$(du -sb build-web/site | cut -f1)
+echo "site: $size bytes in build-web/site/"
+# The whole site must load quickly on a slow line and fit any cache.
+[ "$size" -lt 1048576 ] || { echo "le site dépasse 1 Mio ($size octets)" >&2; exit 1; }
 [ "${1:-build}" = test ] || exit 0
 
 native=$root/${2:-build}

@@ -19,9 +19,12 @@ enum Exit {
     kFailure = 2, // usage, invalid value, unreadable file, failed write
 };
 
-// printf-style, of any length.
+// printf-style, of any length. MinGW's C++ library uses its own ISO printf
+// (with %zu and %lld), not the system's, so the check follows that one.
 std::string text(const char* format, ...)
-#if defined(__GNUC__)
+#if defined(__MINGW32__)
+    __attribute__((format(gnu_printf, 1, 2)))
+#elif defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;

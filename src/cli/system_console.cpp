@@ -1,8 +1,9 @@
 #include "system_console.h"
 
 #if defined(_WIN32)
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs the types windows.h declares first.
+#include <shellapi.h>
 
 #include <fcntl.h>
 #include <io.h>

@@ -19,30 +19,6 @@ namespace
 {
 constexpr std::size_t kMaxRestoredBytes = 1024 * 1024;
 
-// bridge until the file layer is on the standard library
-bool readBytes(const std::string& path, std::size_t maxBytes, std::vector<unsigned char>& data,
-               std::string& reason)
-{
-    QByteArray bytes;
-    QString why;
-    const bool done = FileStore().read(QString::fromStdString(path), qint64(maxBytes), bytes, why);
-    data.assign(bytes.constData(), bytes.constData() + bytes.size());
-    reason = why.toStdString();
-    return done;
-}
-
-// bridge until the file layer is on the standard library
-bool writeBytesAtomically(const std::string& path, const std::vector<unsigned char>& data,
-                          std::string& reason)
-{
-    QString why;
-    const bool done = FileStore().writeAtomically(
-        QString::fromStdString(path),
-        QByteArray(reinterpret_cast<const char*>(data.data()), qsizetype(data.size())), why);
-    reason = why.toStdString();
-    return done;
-}
-
 std::filesystem::path systemPath(const std::string& path)
 {
     return std::filesystem::u8path(path);
@@ -191,7 +167,7 @@ bool readWhole(const std::string& path, std::size_t maxBytes, std::vector<unsign
         message = "impossible de lire " + quotedPath(path) + " : le fichier n'existe pas";
         return false;
     }
-    if (!readBytes(path, maxBytes + 1, data, reason)) {
+    if (!FileStore().read(path, maxBytes + 1, data, reason)) {
         message = "impossible de lire " + quotedPath(path) + " : " + reason;
         return false;
     }
@@ -253,7 +229,7 @@ bool writeFile(const std::string& path, const std::vector<unsigned char>& data,
                std::string& message)
 {
     std::string reason;
-    if (!writeBytesAtomically(path, data, reason)) {
+    if (!FileStore().writeAtomically(path, data, reason)) {
         message = "impossible d'enregistrer " + quotedPath(path) + " : " + reason;
         return false;
     }
@@ -281,7 +257,8 @@ bool saveParameterFile(const std::string& path, const ConfigRecord& record,
     const bool existed = exists(path);
     std::vector<unsigned char> previous;
     std::string ignored;
-    const bool restorable = !existed || readBytes(path, kMaxRestoredBytes, previous, ignored);
+    const bool restorable =
+        !existed || FileStore().read(path, kMaxRestoredBytes, previous, ignored);
     const ParameterFileBytes bytes = serializeParameterFile(record, drive);
     if (!writeFile(path, std::vector<unsigned char>(bytes.begin(), bytes.end()), message))
         return false;

@@ -363,7 +363,7 @@ private slots:
         QVERIFY(process.readAllStandardError().contains("sortie standard"));
     }
 
-    // It must start on a machine without a display: no GUI library at all.
+    // It must start on a machine without a display, and without Qt at all.
     void linksNoGuiLibrary()
     {
         QProcess ldd;
@@ -379,7 +379,8 @@ private slots:
         }
         QVERIFY(ldd.waitForFinished(30000));
         const QByteArray libraries = ldd.readAllStandardOutput();
-        QVERIFY2(libraries.contains("libQt6Core"), libraries.constData());
+        QVERIFY2(libraries.contains("libc."), libraries.constData()); // the listing is real
+        QVERIFY2(!libraries.contains("libQt6Core"), libraries.constData());
         QVERIFY2(!libraries.contains("libQt6Gui"), libraries.constData());
         QVERIFY2(!libraries.contains("libQt6Widgets"), libraries.constData());
     }

@@ -50,7 +50,7 @@ void fillFolder(const QDir& dir)
     put(dir.filePath("m.hex"), kDefaultHex);
     put(dir.filePath("p.kv2"), withByte(defaultFile(), 30, 120)); // JeuAD 120
     put(dir.filePath("short.kv2"), defaultFile().left(60));
-    put(dir.filePath("x%1 %2.kv2"), defaultFile().left(60)); // placeholders in a name
+    put(dir.filePath("x%1 %2.kv2"), defaultFile().left(60));          // placeholders in a name
     put(dir.filePath("zero.kv2"), withByte(defaultFile(), 19, 0x80)); // V5AD: 0, half step
     put(dir.filePath("bad.hex"), QByteArray(kDefaultHex).replace("2116\r", "2117\r"));
     put(dir.filePath("ro.kv2"), defaultFile());

@@ -356,7 +356,8 @@ bool FileStore::writeAtomically(const std::string& path, const std::vector<unsig
     if (exists) {
         // The access a replace needs, and no reading or writing: tells a disk
         // file from anything else, and a file another program holds without
-        // sharing it, before anything is written.
+        // sharing it, before anything is written (Wine's ReplaceFileW leaves
+        // a file of its own behind when it fails on such a target).
         Handle probe(::CreateFileW(target.c_str(), DELETE | FILE_READ_ATTRIBUTES,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

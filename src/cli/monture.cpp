@@ -4,6 +4,7 @@
 
 #include "axes/mount_assistant.h"
 #include "cli/cli_common.h"
+#include "cli/monture_calibration.h"
 #include "cli/verbs.h"
 #include "config/fp_fault.h"
 
@@ -101,8 +102,29 @@ std::string json(const MountResult& m, const ConfigRecord& record)
 int runMonture(const QStringList& arguments)
 {
     if (wantsHelp(arguments)) {
-        out(std::string(kHelp));
+        out(std::string(kHelp) + kMontureCalibrationHelp);
         return kSuccess;
+    }
+    if (arguments.contains("--derive")) { // the calibration from a drift on the sky
+        std::vector<std::string> words;
+        for (const QString& argument : arguments)
+            words.push_back(argument.toStdString());
+        CalibrationFiles files;
+        files.read = [](const std::string& path, ConfigRecord& record, DriveParameters& drive,
+                        std::string& message) {
+            QString why;
+            const bool ok = readParameterFile(QString::fromStdString(path), record, drive, why);
+            message = why.toStdString();
+            return ok;
+        };
+        files.save = [](const std::string& path, const ConfigRecord& record,
+                        const DriveParameters& drive, std::string& message) {
+            QString why;
+            const bool ok = saveParameterFile(QString::fromStdString(path), record, drive, why);
+            message = why.toStdString();
+            return ok;
+        };
+        return runMontureCalibration(words, files);
     }
     const Arguments args(arguments, {"--dents", "--pas-moteur", "--reduction", "--suivi", "-o"},
                          {"--demi-pas", "--json"});

@@ -380,4 +380,10 @@ std::string calibrationBoxText(const CalibrationResult& result)
     return formatFloatForBox(result.DureeTour);
 }
 
+std::string calibrationApplyNote(const CalibrationResult& result)
+{
+    return "« Appliquer » écrit DureeTour = " + calibrationBoxText(result) +
+           " ; cliquez ensuite dans « Période IT (ns) » pour chercher la période.";
+}
+
 } // namespace korval

@@ -101,7 +101,9 @@ Extended cosDegrees(double degrees);
 
 // The results as French text lines, the same in every front end.
 std::string calibrationReport(const CalibrationResult& result);
-// The text "Appliquer" types into the DureeTour box.
+// The text "Appliquer" types into the DureeTour box, and the line the
+// window and the page show under the report about it.
 std::string calibrationBoxText(const CalibrationResult& result);
+std::string calibrationApplyNote(const CalibrationResult& result);
 
 } // namespace korval

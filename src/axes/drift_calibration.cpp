@@ -349,7 +349,7 @@ std::string calibrationReport(const CalibrationResult& m)
     const char* sense = m.error > 0   ? "la monture retarde, elle suit trop lentement"
                         : m.error < 0 ? "la monture avance, elle suit trop vite"
                                       : "aucune erreur";
-    t += formatLong("Erreur de suivi : e = d / (r x t x cos δ) = %+.6e, %+.4g s/jour : %s\n",
+    t += formatLong("Erreur de suivi : e = d / (r x t x cos δ) = %+.6e, soit %+.4g s/jour\n  %s\n",
                     m.error, m.driftPerDay, sense);
     t += formatLong("Vitesse de suivi : %s, r = %.6g ″/s\n", m.rateName.c_str(), m.trackingRate);
     t += formatLong("Tour de vis du fichier : T = %u (V1AD) x %u ns x %u pas = %.6f s "

@@ -174,8 +174,10 @@ QWidget* MountDialog::calibrationTab()
     inputs->addRow(caption(CalibrationInput::Rate), m_calibrationRate);
 
     m_calibrationResults = resultsBox(tab, "TextCalibration");
-    m_calibrationResults->setMinimumHeight(
-        QFontMetrics(m_calibrationResults->font()).lineSpacing() * 10);
+    const QFontMetrics metrics(m_calibrationResults->font());
+    // The report's widest line, with the frame and the scroll bar's room.
+    m_calibrationResults->setMinimumSize(metrics.horizontalAdvance(QLatin1Char('0')) * 96,
+                                         metrics.lineSpacing() * 10);
     auto* layout = new QVBoxLayout(tab);
     layout->addLayout(inputs);
     layout->addWidget(m_calibrationResults, 1);

@@ -352,8 +352,8 @@ std::string calibrationReport(const CalibrationResult& m)
     t += formatLong("Erreur de suivi : e = d / (r x t x cos δ) = %+.6e, soit %+.4g s/jour\n  %s\n",
                     m.error, m.driftPerDay, sense);
     t += formatLong("Vitesse de suivi : %s, r = %.6g ″/s\n", m.rateName.c_str(), m.trackingRate);
-    t += formatLong("Tour de vis du fichier : T = %u (V1AD) x %u ns x %u pas = %.6f s "
-                    "(DureeTour du fichier : %s s)\n",
+    t += formatLong("Tour de vis du fichier : T = %u (V1AD) x %u ns x %u pas = %.6f s\n"
+                    "  (DureeTour du fichier : %s s)\n",
                     unsigned(s.v1Count), s.PeriodeTimer, s.PasParTour, m.wormTurn,
                     formatFloatForBox(s.DureeTour).c_str());
     const double corrected = double(m.DureeTour);
@@ -383,7 +383,7 @@ std::string calibrationBoxText(const CalibrationResult& result)
 std::string calibrationApplyNote(const CalibrationResult& result)
 {
     return "« Appliquer » écrit DureeTour = " + calibrationBoxText(result) +
-           " ; cliquez ensuite dans « Période IT (ns) » pour chercher la période.";
+           " ;\ncliquez ensuite dans « Période IT (ns) » pour chercher la période.";
 }
 
 } // namespace korval

@@ -279,8 +279,8 @@ private slots:
                              "(cos δ = 1.000000)\n"),
               QStringLiteral("e = d / (r x t x cos δ) = +1.666548e-02, soit +1440 s/jour\n  la "
                              "monture retarde, elle suit trop lentement\n"),
-              QStringLiteral("T = 33 (V1AD) x 708279 ns x 25600 pas = 598.354099 s (DureeTour du "
-                             "fichier : 598.361816 s)\n"),
+              QStringLiteral("T = 33 (V1AD) x 708279 ns x 25600 pas = 598.354099 s\n  (DureeTour "
+                             "du fichier : 598.361816 s)\n"),
               QStringLiteral("DureeTour corrigée : T x (1 - e) = 588.382263 s : plus courte"),
               QString::fromStdString(candidateLine(lines.front()) + "\n")})
             QVERIFY2(report.contains(shown), qPrintable(report));

@@ -198,8 +198,8 @@ private slots:
         // The calibration from a drift on the sky, from the file's own values.
         const QStringList drift = {"monture", "m.kv2", "--derive", "15.04", "--pendant", "1:00"};
         row("calibration", drift, 0,
-            "Tour de vis du fichier : T = 33 (V1AD) x 708279 ns x 25600 pas = 598.354099 s "
-            "(DureeTour du fichier : 598.361816 s)\n"
+            "Tour de vis du fichier : T = 33 (V1AD) x 708279 ns x 25600 pas = 598.354099 s\n"
+            "  (DureeTour du fichier : 598.361816 s)\n"
             "DureeTour corrigée : T x (1 - e) = 588.382263 s : plus courte",
             "", none);
         row("calibration stored", drift + QStringList{"-o", "c.kv2"}, 0, "588.382263", "",

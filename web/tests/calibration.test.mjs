@@ -53,7 +53,7 @@ for (const [name, inputs] of cases) {
     expect(shown.startsWith(printed)).toBe(true);
     expect(shown).toContain('T = 28 (V1AD)');
     const dureeTour = JSON.parse(cli('monture', file, ...options(inputs), '--json')).DureeTour;
-    expect(shown.slice(printed.length)).toBe(`\n« Appliquer » écrit DureeTour = ${dureeTour.toFixed(6)} ; `
+    expect(shown.slice(printed.length)).toBe(`\n« Appliquer » écrit DureeTour = ${dureeTour.toFixed(6)} ;\n`
       + 'cliquez ensuite dans « Période IT (ns) » pour chercher la période.');
   });
 }

@@ -206,18 +206,7 @@ CalibrationSettings calibrationSettings(const ConfigRecord& record, const DriveP
 
 Extended cosDegrees(double degrees)
 {
-    // π to extended precision, as the sum of two doubles.
-    const Extended pi = Extended(3.141592653589793) + Extended(1.2246467991473532e-16);
-    const Extended x = divide(multiply(Extended(degrees), pi), ext(180));
-    const Extended minusSquare = Extended(0) - multiply(x, x);
-    // |x| < π/2: the 15th term is below 1e-22 of the first.
-    Extended term = Extended(1);
-    Extended sum = Extended(1);
-    for (int k = 1; k <= 15; ++k) {
-        term = divide(multiply(term, minusSquare), ext(std::uint64_t(2 * k - 1) * (2 * k)));
-        sum = sum + term;
-    }
-    return sum;
+    return cosineOfDegrees<Extended>(degrees);
 }
 
 CalibrationOutcome computeCalibration(const CalibrationTexts& texts,
@@ -367,9 +356,10 @@ std::string calibrationReport(const CalibrationResult& m)
     } else if (!m.best) {
         t += formatLong("Recherche de période : aucune ligne sous l'erreur %g\n", kAcceptedError);
     } else {
-        t += formatLong("Recherche de période : %zu lignes, la meilleure (erreur %.2e, dérive "
+        t += formatLong("Recherche de période : %lu lignes, la meilleure (erreur %.2e, dérive "
                         "%.3g s/jour) :\n",
-                        m.lineCount, m.best->error, m.best->error * 86400.0);
+                        static_cast<unsigned long>(m.lineCount), m.best->error,
+                        m.best->error * 86400.0);
         t += candidateLine(*m.best) + "\n";
     }
     return t;

@@ -14,6 +14,7 @@
 #include "axes/mount_assistant.h"
 #include "config/config_record.h"
 #include "config/extended.h"
+#include "config/fp_fault.h"
 #include "timing/period_search.h"
 
 #include <cstddef>
@@ -98,6 +99,23 @@ CalibrationOutcome computeCalibration(const CalibrationTexts& texts,
 // cos of an angle in degrees, |degrees| < 90, in Extended: a Taylor series on
 // + - x / only, so the x87 and the software arithmetic give the same bits.
 Extended cosDegrees(double degrees);
+
+// The same series in either arithmetic: X is long double (x87) or SoftExtended.
+template <class X> X cosineOfDegrees(double degrees)
+{
+    // π to extended precision, as the sum of two doubles.
+    const X pi = X(3.141592653589793) + X(1.2246467991473532e-16);
+    const X x = checked::divide(checked::multiply(X(degrees), pi), X(180));
+    const X minusSquare = X(0) - checked::multiply(x, x);
+    // |x| < π/2: the 15th term is below 1e-22 of the first.
+    X term = X(1);
+    X sum = X(1);
+    for (int k = 1; k <= 15; ++k) {
+        term = checked::divide(checked::multiply(term, minusSquare), X((2 * k - 1) * (2 * k)));
+        sum = sum + term;
+    }
+    return sum;
+}
 
 // The results as French text lines, the same in every front end.
 std::string calibrationReport(const CalibrationResult& result);

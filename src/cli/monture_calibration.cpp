@@ -184,8 +184,9 @@ int runMontureCalibration(const std::vector<std::string>& arguments, const Calib
                          " » : est ou ouest est attendu");
         texts.direction = *direction;
     }
+    // An empty scale would read as none: the drift would pass for arcseconds.
     if (has("--echelle") && texts.plateScale.find_first_not_of(" \t") == std::string::npos)
-        texts.plateScale = "0"; // an empty scale given on purpose is no scale at all
+        return usage("--echelle : aucune échelle, un nombre de ″ par pixel est attendu");
 
     ConfigRecord record;
     DriveParameters drive;

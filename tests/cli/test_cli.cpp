@@ -212,6 +212,8 @@ private slots:
             2, "",
             "monture : --pendant : « 0:00 » : la durée doit être positive ; rien n'est écrit\n",
             none);
+        row("calibration, empty plate scale", drift + QStringList{"--echelle", ""}, 2, "",
+            "--echelle : aucune échelle", none);
         row("calibration without time", {"monture", "m.kv2", "--derive", "3"}, 2, "",
             "--pendant est attendu avec --derive", none);
         row("calibration, direction", drift + QStringList{"--vers", "nord"}, 2, "",

@@ -4,8 +4,11 @@
 
 #include "axes/mount_assistant.h"
 #include "cli/cli_common.h"
+#include "cli/monture_calibration.h"
 #include "cli/verbs.h"
 #include "config/fp_fault.h"
+
+#include <algorithm>
 
 using namespace korval;
 
@@ -102,9 +105,12 @@ std::string json(const MountResult& m, const ConfigRecord& record)
 int runMonture(const std::vector<std::string>& arguments)
 {
     if (wantsHelp(arguments)) {
-        out(std::string(kHelp));
+        out(std::string(kHelp) + kMontureCalibrationHelp);
         return kSuccess;
     }
+    // The calibration from a drift on the sky: its own options, no gear train.
+    if (std::find(arguments.begin(), arguments.end(), "--derive") != arguments.end())
+        return runMontureCalibration(arguments);
     const Arguments args(arguments,
                          {{"--dents", {}},
                           {"--pas-moteur", {}},

@@ -197,6 +197,37 @@ private slots:
         row("monture to read-only",
             train + QStringList{"--reduction", "3", "m.kv2", "-o", "ro.kv2"}, 2, "",
             "« ro.kv2 » : le fichier est en lecture seule", none);
+
+        // The calibration from a drift on the sky, from the file's own values.
+        const QStringList drift = {"monture", "m.kv2", "--derive", "15.04", "--pendant", "1:00"};
+        row("calibration", drift, 0,
+            "Tour de vis du fichier : T = 33 (V1AD) x 708279 ns x 25600 pas = 598.354099 s\n"
+            "  (DureeTour du fichier : 598.361816 s)\n"
+            "DureeTour corrigée : T x (1 - e) = 588.382263 s : plus courte",
+            "", none);
+        row("calibration stored", drift + QStringList{"-o", "c.kv2"}, 0, "588.382263", "",
+            {"c.kv2", "c.hex"});
+        row("calibration in pixels, southern star",
+            {"monture", "m.kv2", "--derive", "4", "--echelle", "3.76", "--pendant", "90s", "--vers",
+             "est", "--declinaison", "-30"},
+            0, "Dérive : 4 pixels x 3.76 ″/pixel = 15.04 ″ vers l'est en 90 s", "", none);
+        row("calibration, a time of 0", {"monture", "m.kv2", "--derive", "3", "--pendant", "0:00"},
+            2, "",
+            "monture : --pendant : « 0:00 » : la durée doit être positive ; rien n'est écrit\n",
+            none);
+        row("calibration, empty plate scale", drift + QStringList{"--echelle", ""}, 2, "",
+            "--echelle : aucune échelle", none);
+        row("calibration without time", {"monture", "m.kv2", "--derive", "3"}, 2, "",
+            "--pendant est attendu avec --derive", none);
+        row("calibration, direction", drift + QStringList{"--vers", "nord"}, 2, "",
+            "--vers : « nord » : est ou ouest est attendu", none);
+        row("calibration with the gear train", drift + QStringList{"--dents", "144"}, 2, "",
+            "--dents ne va pas avec --derive", none);
+        row("calibration without a file", {"monture", "--derive", "3", "--pendant", "1:00"}, 2, "",
+            "un FICHIER.kv2 est attendu", none);
+        row("calibration of a short file",
+            {"monture", "short.kv2", "--derive", "3", "--pendant", "1:00"}, 2, "",
+            "« short.kv2 » n'est pas un fichier de paramètres", none);
     }
     void runs()
     {
@@ -264,6 +295,22 @@ private slots:
                                      55, 0),
                             56, 0),
                    57, 0x27);
+        // 15.04″ west in 60 s on the factory file: DureeTour 0x44131877 (588.3822631835938).
+        QTest::newRow("monture calibration")
+            << QStringList{"monture",   "p.kv2", "--derive", "15.04",
+                           "--pendant", "60s",   "-o",       "o.kv2"}
+            << "o.kv2"
+            << withByte(withByte(withByte(withByte(withByte(defaultFile(), 30, 120), 57, 0x77), 58,
+                                          0x18),
+                                 59, 0x13),
+                        60, 0x44);
+        // 10″ east in 5 min at δ -45°: 0x44160EAF (600.2294311523438).
+        QTest::newRow("monture calibration, southern star")
+            << QStringList{"monture", "m.kv2", "--derive",      "10",  "--pendant", "5:00",
+                           "--vers",  "est",   "--declinaison", "-45", "-o",        "o.kv2"}
+            << "o.kv2"
+            << withByte(withByte(withByte(withByte(defaultFile(), 57, 0xAF), 58, 0x0E), 59, 0x16),
+                        60, 0x44);
     }
     void writes()
     {
@@ -347,6 +394,29 @@ private slots:
         QCOMPARE(v7.value("basculement90Secondes").toDouble() *
                      v7.value("secondesArcParSeconde").toDouble(),
                  324000.0);
+    }
+
+    void calibrationJson()
+    {
+        QTemporaryDir temporary;
+        fillFolder(QDir(temporary.path()));
+        const CliRun run = runCli({"monture", "m.kv2", "--derive", "7.52", "--pendant", "1:00",
+                                   "--declinaison", "60", "--json"},
+                                  temporary.path());
+        QCOMPARE(run.exit, 0);
+        QJsonParseError error;
+        const QJsonObject json = QJsonDocument::fromJson(run.out, &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QCOMPARE(float(json.value("DureeTour").toDouble()), 588.3822631835938f);
+        QCOMPARE(json.value("TourDeVis").toDouble(), 598.3540992);
+        QVERIFY(qAbs(json.value("ErreurSuivi").toDouble() - 0.01666548252469136) < 1e-17);
+        QCOMPARE(json.value("DeriveSecondesParJour").toDouble(),
+                 json.value("ErreurSuivi").toDouble() * 86400);
+        const QJsonObject best = json.value("Meilleure").toObject();
+        QCOMPARE(best.value("ligne").toString(),
+                 QString("  337999   1.13e-05   1246 X  68 --  544X"));
+        QCOMPARE(best.value("deriveSecondesParJour").toDouble(),
+                 best.value("erreur").toDouble() * 86400);
     }
 
     // A redirection onto a full disk is a failed write, not a success.

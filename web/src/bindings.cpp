@@ -24,6 +24,9 @@ class CollectingView : public korval::FormView
 {
 public:
     void showError(const std::string& message) override { m_messages.push_back(message); }
+    // The page asked its own question before it handed the file over.
+    bool askOpenAnyway(const std::string&) override { return m_openAnyway; }
+    bool m_openAnyway = false;
     std::vector<std::string> take()
     {
         std::vector<std::string> out;
@@ -108,14 +111,27 @@ public:
     void doubleClickLine(int index) { m_model.userDoubleClickedLine(index); }
     void hideList() { m_model.hideList(); }
 
-    void open(const std::string& fileName, const val& bytes)
+    // The question to ask before `bytes` are opened; empty when they have
+    // the form of a parameter file.
+    std::string openQuestion(const std::string& fileName, const val& bytes) const
     {
+        return korval::FormModel::openAnywayQuestion(
+            fileName, emscripten::convertJSArrayToNumberVector<unsigned char>(bytes));
+    }
+    // `anyway`: the user answered « Oui » to openQuestion.
+    void open(const std::string& fileName, const val& bytes, bool anyway)
+    {
+        m_view.m_openAnyway = anyway;
         m_model.openParameterBytes(fileName,
                                    emscripten::convertJSArrayToNumberVector<unsigned char>(bytes));
+        m_view.m_openAnyway = false;
     }
-    val save(const std::string& chosenName) const
+    bool hasUnsavedChanges() const { return m_model.hasUnsavedChanges(); }
+    // The page hands both files to the browser's downloads: they count as saved.
+    val save(const std::string& chosenName)
     {
         const korval::FormModel::SaveOutput output = m_model.saveOutput(chosenName);
+        m_model.markSaved(output);
         val out = val::object();
         out.set("kv2Name", output.kv2Name);
         out.set("kv2", toBytes(output.kv2));
@@ -214,7 +230,9 @@ EMSCRIPTEN_BINDINGS(korval_web)
         .function("selectLine", &WebForm::selectLine)
         .function("doubleClickLine", &WebForm::doubleClickLine)
         .function("hideList", &WebForm::hideList)
+        .function("openQuestion", &WebForm::openQuestion)
         .function("open", &WebForm::open)
+        .function("hasUnsavedChanges", &WebForm::hasUnsavedChanges)
         .function("save", &WebForm::save)
         .function("errors", &WebForm::errors)
         .function("mount", &WebForm::mount)

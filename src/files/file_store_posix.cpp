@@ -68,6 +68,14 @@ bool ownerLacks(const struct stat& info, mode_t ownerBit)
     return info.st_uid == geteuid() && !(info.st_mode & ownerBit);
 }
 
+// A zero byte would end the name early: another file than the one asked for.
+bool usableName(const std::string& path, std::string& reason)
+{
+    if (!path.empty() && path.find('\0') == std::string::npos) return true;
+    reason = reasonText(path.empty() ? Fault::NoName : Fault::BadName);
+    return false;
+}
+
 bool isFolder(const std::string& path, struct stat& info)
 {
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -157,10 +165,7 @@ bool writeAll(int fd, const std::vector<unsigned char>& data, std::string& reaso
 bool FileStore::read(const std::string& path, std::size_t maxBytes,
                      std::vector<unsigned char>& data, std::string& reason)
 {
-    if (path.empty()) {
-        reason = reasonText(Fault::NoName);
-        return false;
-    }
+    if (!usableName(path, reason)) return false;
     struct stat link {
     };
     struct stat target {
@@ -226,10 +231,7 @@ bool FileStore::read(const std::string& path, std::size_t maxBytes,
 bool FileStore::writeAtomically(const std::string& path, const std::vector<unsigned char>& data,
                                 std::string& reason)
 {
-    if (path.empty()) {
-        reason = reasonText(Fault::NoName);
-        return false;
-    }
+    if (!usableName(path, reason)) return false;
     std::string targetPath = path;
     struct stat existing {
     };

@@ -3,6 +3,7 @@
 // stores, which handlers run, the faults, the candidate list and the bytes of
 // a save all come from the model, compiled from the window's own code.
 import createKorval from './korval.js';
+import { bindCalibration } from './calibration.js';
 
 const $ = (id) => document.getElementById(id);
 const period = $('EditPeriodeTimer');
@@ -348,6 +349,7 @@ function bind() {
   for (const id of [...mountInputs, 'CheckBoxDemiPas']) $(id).addEventListener('input', showMount);
   $('ButtonAppliquer').addEventListener('click', applyMount);
   $('ButtonFermer').addEventListener('click', () => $('DialogueMonture').close());
+  bindCalibration(form, act);
   $('FermerErreur').addEventListener('click', () => $('MessageErreur').close());
   $('MessageErreur').addEventListener('close', () => $('TexteErreur').replaceChildren());
 }

@@ -2,6 +2,7 @@
 // controls and forwards typing, clicks and files; everything else happens here,
 // in the same model as the window's.
 
+#include "axes/drift_calibration.h"
 #include "axes/mount_assistant.h"
 #include "config/fp_fault.h"
 #include "config/number_text.h"
@@ -125,8 +126,8 @@ public:
 
     // The mount assistant on the typed texts: { report, dureeTour, pasParTour }
     // with the texts the boxes would show, or { fault, input } for a refused one.
-    val mount(const std::string& teeth, const std::string& motorSteps,
-              const std::string& reduction, bool halfStep, const std::string& rate) const
+    val mount(const std::string& teeth, const std::string& motorSteps, const std::string& reduction,
+              bool halfStep, const std::string& rate) const
     {
         korval::MountTexts texts;
         texts.teeth = teeth;
@@ -154,6 +155,37 @@ public:
                 korval::formatText("%ld", long(static_cast<std::int32_t>(mount.PasParTour))));
         return out;
     }
+
+    // --- The calibration from a drift on the sky ---
+    // On the typed texts and the form's own values: { report, note, dureeTour }
+    // with the text the DureeTour box would show, or { fault, input } for a
+    // refused one (input: drift 0, scale 1, time 2, declination 3, rate 4,
+    // the form's values 5).
+    val calibrate(const std::string& drift, const std::string& plateScale,
+                  const std::string& duration, bool east, const std::string& declination,
+                  const std::string& rate) const
+    {
+        korval::CalibrationTexts texts;
+        texts.drift = drift;
+        texts.plateScale = plateScale;
+        texts.duration = duration;
+        texts.direction = east ? korval::DriftDirection::East : korval::DriftDirection::West;
+        texts.declination = declination;
+        texts.rate = rate;
+        const korval::CalibrationOutcome outcome = korval::computeCalibration(
+            texts, korval::calibrationSettings(m_model.currentRecord(), m_model.driveParameters()));
+        val out = val::object();
+        if (outcome.fault) {
+            out.set("fault", korval::calibrationFaultText(*outcome.fault, false));
+            out.set("input", int(outcome.fault->input));
+            return out;
+        }
+        out.set("report", korval::calibrationReport(*outcome.result));
+        out.set("note", korval::calibrationApplyNote(*outcome.result));
+        out.set("dureeTour", korval::calibrationBoxText(*outcome.result));
+        return out;
+    }
+    std::string driftDirectionHelp() const { return korval::driftDirectionHelp(); }
 
     // The messages of the faults since the last call, in their order.
     val errors() { return toArray(m_view.take()); }
@@ -185,5 +217,7 @@ EMSCRIPTEN_BINDINGS(korval_web)
         .function("open", &WebForm::open)
         .function("save", &WebForm::save)
         .function("errors", &WebForm::errors)
-        .function("mount", &WebForm::mount);
+        .function("mount", &WebForm::mount)
+        .function("calibrate", &WebForm::calibrate)
+        .function("driftDirectionHelp", &WebForm::driftDirectionHelp);
 }

@@ -28,10 +28,15 @@ fail() {
 mkdir old new saves
 run defaults -o old/monture.kv2 >/dev/null
 run set old/monture.kv2 JeuAD=100 >/dev/null
-cp old/monture.kv2 new/monture.kv2
-start=$(now_us)
-run set new/monture.kv2 JeuAD=200 >/dev/null
-run_us=$(($(now_us) - start))
+# A run's length: the shortest of three, as a busy machine only lengthens it.
+run_us=
+for attempt in 1 2 3; do
+    cp old/monture.kv2 new/monture.kv2
+    start=$(now_us)
+    run set new/monture.kv2 JeuAD=200 >/dev/null
+    took=$(($(now_us) - start))
+    [ -n "$run_us" ] && ((took >= run_us)) || run_us=$took
+done
 cmp -s old/monture.kv2 new/monture.kv2 && fail "JeuAD=100 et JeuAD=200 donnent les mêmes octets"
 cp old/monture.kv2 old/monture.hex saves/
 

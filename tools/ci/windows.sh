@@ -24,7 +24,7 @@ wineserver=$(dirname "$wine")/wineserver
 export WINEPREFIX=$root/$dir/wine-prefix WINEDEBUG=-all
 # No Mono or Gecko to offer to install: nothing here needs them.
 mkdir -p "$WINEPREFIX"
-"$wineserver" -p
+"$wineserver" -p || true # one already running serves as well
 WINEDLLOVERRIDES="mscoree=;mshtml=" "$wine" wineboot --init 2>/dev/null
 trap '"$wineserver" -k || true' EXIT
 run() { "$wine" "$@"; }
@@ -62,6 +62,12 @@ echo "form_sessions : $(wc -c <"$work/native.json") octets identiques à la cons
 if [ -f "$dir/src/cli/korvalset24-cli.exe" ]; then
     KORVAL_EMULATOR=$wine bash tests/windows/cli_compare.sh "$native/src/cli/korvalset24-cli" \
         "$root/$dir/src/cli/korvalset24-cli.exe"
+    # The command line's own battery of every verb, refusals and help included.
+    printf '#!/bin/sh\nexec "%s" "%s" "$@"\n' "$wine" "$root/$dir/src/cli/korvalset24-cli.exe" \
+        >"$work/korvalset24-cli-wine"
+    chmod +x "$work/korvalset24-cli-wine"
+    bash tests/cli/compare_builds.sh "$native/src/cli/korvalset24-cli" "$work/korvalset24-cli-wine"
+    echo "compare_builds : la ligne de commande sous Wine donne les octets de la construction Linux"
 else
     echo "pas de korvalset24-cli.exe dans $dir : la ligne de commande n'est pas comparée"
 fi

@@ -55,6 +55,7 @@ step diff diff d.kv2 lente.kv2
 step monture monture --dents 144 --pas-moteur 200 --reduction "50 x 3" --demi-pas
 step monture-json monture --dents 359 --pas-moteur 400 --reduction 60/17 --suivi lunaire --json
 step monture-out monture --dents 144 --pas-moteur 200 --reduction 128 d.kv2 -o monture.kv2
+step calibration monture d.kv2 --derive 12 --pendant 10:00 --declinaison 30 --json -o corrige.kv2
 step accents-defaults defaults -o "$accents/monture.kv2"
 step accents-set set "$accents/monture.kv2" JeuDe=7 -o "$accents/réglé.kv2"
 step accents-show show "$accents/réglé.kv2"

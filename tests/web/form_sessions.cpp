@@ -16,6 +16,11 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace
 {
 
@@ -118,6 +123,10 @@ void run(const Session& session, const std::string& filesDir, bool first)
 
 int main(int argc, char** argv)
 {
+#ifdef _WIN32
+    // The same bytes as on every other system: no line feed becomes CR LF.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     if (argc != 3) {
         std::cerr << "usage: form_sessions SESSIONS.txt FILES_DIR\n";
         return 2;

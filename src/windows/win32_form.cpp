@@ -292,6 +292,9 @@ void Win32Form::applyDpi(UINT dpi)
                           info.geometry.y == 8; // the column heads AD, De, Foc
         HFONT own = info.kind == ControlKind::List ? m_listFont : bold ? m_boldFont : m_font;
         SendMessageW(control.hwnd, WM_SETFONT, WPARAM(own), FALSE);
+        if (info.kind == ControlKind::Edit) // room for "  1.00" in the narrow result displays
+            SendMessageW(control.hwnd, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                         MAKELPARAM(scaled(1), scaled(1)));
         int width = scaled(info.geometry.width);
         if (info.kind == ControlKind::Label) {
             // Labels are sized to their text, which this font may draw wider.
@@ -312,6 +315,7 @@ void Win32Form::applyDpi(UINT dpi)
                  SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(m_toolTip, WM_SETFONT, WPARAM(m_font), FALSE);
     m_listShown = ~std::uint64_t(0); // the list's extent follows the font
+    m_listFontFitted = false;
 
     RECT frame{0, 0, scaled(kFormWidth), scaled(kFormHeight)};
     const DWORD style = DWORD(GetWindowLongPtrW(m_window, GWL_STYLE));
@@ -459,6 +463,7 @@ void Win32Form::showList()
         }
         SelectObject(dc, old);
         ReleaseDC(list, dc);
+        fitListFont(widest);
         SendMessageW(list, LB_SETHORIZONTALEXTENT, WPARAM(widest + scaled(4)), 0);
         SendMessageW(list, LB_SETCURSEL, WPARAM(m_model->listSelected()), 0);
         SendMessageW(list, WM_SETREDRAW, TRUE, 0);
@@ -476,6 +481,29 @@ void Win32Form::showList()
         // keyboard users stay where they were
         if (hadFocus) SetFocus(control("EditPeriodeTimer"));
     }
+}
+
+void Win32Form::fitListFont(int& widest)
+{
+    // The lines are columns of a fixed-pitch font: where they are wider than
+    // the list, the same font is drawn smaller, once for each DPI.
+    HWND list = control("ListBoxValeurTimer");
+    RECT area;
+    GetClientRect(list, &area);
+    // The vertical scroll bar comes with the lines, after this measure.
+    const int room = area.right - scaled(4) - GetSystemMetricsForDpi(SM_CXVSCROLL, m_dpi);
+    if (m_listFontFitted || widest <= room || widest <= 0) return;
+    m_listFontFitted = true;
+    // A fixed-pitch font grows as wide as it grows high.
+    LOGFONTW description{};
+    GetObjectW(m_listFont, sizeof description, &description);
+    description.lfHeight = -LONG(std::abs(description.lfHeight) * room / widest); // rounded down
+    HFONT smaller = CreateFontIndirectW(&description);
+    if (!smaller) return;
+    DeleteObject(m_listFont);
+    m_listFont = smaller;
+    SendMessageW(list, WM_SETFONT, WPARAM(m_listFont), FALSE);
+    widest = room;
 }
 
 void Win32Form::writeText(const std::string& name, const std::string& text)

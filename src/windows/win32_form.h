@@ -102,6 +102,7 @@ private:
     void run(const std::function<void()>& action);
     void showModel();
     void showList();
+    void fitListFont(int& widest);
     void searchFromKeyboard();
     void hideCandidateList();
     void doubleClickLine();
@@ -125,6 +126,7 @@ private:
     HFONT m_font = nullptr;
     HFONT m_boldFont = nullptr;
     HFONT m_listFont = nullptr;
+    bool m_listFontFitted = false;
     HBRUSH m_grey = nullptr;
     HBRUSH m_lime = nullptr;
     int m_depth = 0;

@@ -60,6 +60,8 @@ if ! [ "${changed%.*}" -gt $(( $(at 249) * $(at 145) / 4 )) ] 2>/dev/null; then
     exit 1
 fi
 if [ -n "$picture" ]; then
+    xdotool mousemove $((X + WIDTH + 40)) $((Y + HEIGHT + 40)) # no tooltip over the picture
+    sleep 1
     margin=8
     import -window root -crop "$((WIDTH + 2 * margin))x$((HEIGHT + 2 * margin))+$((X - margin))+$((Y - margin))" +repage "$picture"
     echo "real_start: $picture written"

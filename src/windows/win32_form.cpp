@@ -92,6 +92,7 @@ Win32Form::~Win32Form()
         SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
         DestroyWindow(m_window);
     }
+    if (m_access) m_access->Release();
     for (HGDIOBJ object : {HGDIOBJ(m_font), HGDIOBJ(m_boldFont), HGDIOBJ(m_listFont),
                            HGDIOBJ(m_grey), HGDIOBJ(m_lime)})
         if (object) DeleteObject(object);
@@ -222,9 +223,9 @@ void Win32Form::createToolTips()
 
 void Win32Form::describeForScreenReaders()
 {
-    IAccPropServices* services = nullptr;
     CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
-                     reinterpret_cast<void**>(&services));
+                     reinterpret_cast<void**>(&m_access));
+    IAccPropServices* services = m_access;
     for (const Control& control : m_controls) {
         m_descriptions[control.name] = widen(m_model->baseHelp(control.name));
         setAccessibleText(services, control.hwnd, PROPID_ACC_NAME, accessibleName(control.name));
@@ -232,7 +233,6 @@ void Win32Form::describeForScreenReaders()
                           m_descriptions[control.name]);
     }
     setAccessibleText(services, m_mountButton, PROPID_ACC_NAME, L"Monture…");
-    if (services) services->Release();
 }
 
 int Win32Form::scaled(int layoutPixels) const
@@ -317,13 +317,21 @@ void Win32Form::applyDpi(UINT dpi)
     m_listShown = ~std::uint64_t(0); // the list's extent follows the font
     m_listFontFitted = false;
 
-    RECT frame{0, 0, scaled(kFormWidth), scaled(kFormHeight)};
-    const DWORD style = DWORD(GetWindowLongPtrW(m_window, GWL_STYLE));
-    const DWORD extended = DWORD(GetWindowLongPtrW(m_window, GWL_EXSTYLE));
-    AdjustWindowRectExForDpi(&frame, style, FALSE, extended, m_dpi);
-    SetWindowPos(m_window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+    const SIZE frame = frameSize();
+    SetWindowPos(m_window, nullptr, 0, 0, frame.cx, frame.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(m_window, nullptr, TRUE);
+}
+
+SIZE Win32Form::frameSize() const
+{
+    // The frame as the window has it now (caption, borders), around the layout.
+    RECT outer;
+    RECT client;
+    GetWindowRect(m_window, &outer);
+    GetClientRect(m_window, &client);
+    return {scaled(kFormWidth) + (outer.right - outer.left) - client.right,
+            scaled(kFormHeight) + (outer.bottom - outer.top) - client.bottom};
 }
 
 void Win32Form::show(int showCommand)
@@ -360,6 +368,12 @@ const std::wstring& Win32Form::accessibleName(const std::string& name) const
     static const std::wstring none;
     const auto found = m_names.find(name);
     return found == m_names.end() ? none : found->second;
+}
+
+std::wstring Win32Form::accessibleDescription(const std::string& name) const
+{
+    const auto found = m_descriptions.find(name);
+    return found == m_descriptions.end() ? std::wstring() : found->second;
 }
 
 bool Win32Form::marked(const std::string& name) const
@@ -421,7 +435,13 @@ void Win32Form::showModel()
                 RedrawWindow(control.hwnd, nullptr, nullptr,
                              RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
             }
-            m_descriptions[control.name] = widen(m_model->helpText(control.name));
+            // A mark's note follows the help, for screen readers too.
+            std::wstring description = widen(m_model->helpText(control.name));
+            if (description != m_descriptions[control.name]) {
+                m_descriptions[control.name] = std::move(description);
+                setAccessibleText(m_access, control.hwnd, PROPID_ACC_DESCRIPTION,
+                                  m_descriptions[control.name]);
+            }
         } else if (control.kind == ControlKind::CheckBox) {
             const WPARAM check = state.checked ? BST_CHECKED : BST_UNCHECKED;
             if (SendMessageW(control.hwnd, BM_GETCHECK, 0, 0) != LRESULT(check))
@@ -612,10 +632,18 @@ LRESULT Win32Form::handle(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_DPICHANGED: {
         const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        // The place Windows suggests, the size of the layout at the new DPI.
         applyDpi(HIWORD(wParam));
-        SetWindowPos(m_window, nullptr, suggested->left, suggested->top,
-                     suggested->right - suggested->left, suggested->bottom - suggested->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(m_window, nullptr, suggested->left, suggested->top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    case WM_GETMINMAXINFO: {
+        // The whole layout, even where it is larger than the screen.
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        const SIZE frame = frameSize();
+        limits->ptMaxTrackSize.x = std::max(limits->ptMaxTrackSize.x, frame.cx);
+        limits->ptMaxTrackSize.y = std::max(limits->ptMaxTrackSize.y, frame.cy);
         return 0;
     }
     case WM_CLOSE:

@@ -17,6 +17,8 @@
 #include <unordered_map>
 #include <vector>
 
+struct IAccPropServices;
+
 namespace korval
 {
 
@@ -51,6 +53,7 @@ public:
     double scale() const { return m_scale; } // window pixels per layout pixel
     // What the screen reader is told: the name and description of a control.
     const std::wstring& accessibleName(const std::string& name) const;
+    std::wstring accessibleDescription(const std::string& name) const;
     // Whether the box's red frame is drawn.
     bool marked(const std::string& name) const;
     // The tooltip text of a control as it is shown now.
@@ -97,6 +100,7 @@ private:
     void applyDpi(UINT dpi);
     int scaled(int layoutPixels) const;
     double layoutScale(HDC dc) const;
+    SIZE frameSize() const; // the window's outer size for the layout at its DPI
 
     // Runs a user action; the controls are repainted when the outermost ends.
     void run(const std::function<void()>& action);
@@ -114,6 +118,7 @@ private:
     HWND m_window = nullptr;
     HWND m_toolTip = nullptr;
     HWND m_mountButton = nullptr;
+    IAccPropServices* m_access = nullptr; // names and descriptions for screen readers
     std::unique_ptr<MountWindow> m_mount;
     std::vector<Control> m_controls; // in the model's order
     std::unordered_map<std::string, std::size_t> m_byName;

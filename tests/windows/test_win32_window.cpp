@@ -173,6 +173,10 @@ void compareAll(const Pair& pair, const std::string& where)
         check(enabled == state.enabled, at + " enabled state");
         check(pair.form->marked(name) == !model.storedNote(name).empty(), at + " mark");
         check(pair.form->toolTipText(hwnd) == widen(model.helpText(name)), at + " tooltip");
+        check(pair.form->accessibleDescription(name) == widen(table[i].kind == ControlKind::Edit
+                                                                  ? model.helpText(name)
+                                                                  : model.baseHelp(name)),
+              at + " accessible description");
     }
     HWND list = pair.control("ListBoxValeurTimer");
     const std::vector<std::string>& lines = model.listLines();
@@ -489,16 +493,22 @@ void testMountDialog()
     compareAll(pair, "Appliquer");
 }
 
-void testLayoutAndNames()
+// Places, sizes, parents, tab order and font at the window's DPI.
+void checkLayout(const Pair& pair, const std::string& where)
 {
-    Pair pair;
-    check(textOf(pair.form->window()) == kFormTitle, "title");
     const double scale = pair.form->scale();
+    check(scale >= pair.form->dpi() / 96.0 - 1e-9, where + ": scale below the DPI's");
+    LOGFONTW font{};
+    GetObjectW(HFONT(SendMessageW(pair.control("EditPwm1"), WM_GETFONT, 0, 0)), sizeof font, &font);
+    check(font.lfHeight == -MulDiv(8, int(pair.form->dpi()), 72) &&
+              std::wstring(font.lfFaceName) == L"MS Shell Dlg 2",
+          where + ": 8-point MS Shell Dlg 2");
     const auto scaled = [scale](int v) { return int(std::lround(v * scale)); };
     RECT client;
     GetClientRect(pair.form->window(), &client);
     check(client.right == scaled(kFormWidth) && client.bottom == scaled(kFormHeight),
-          "client size");
+          where + ": client size " + std::to_string(client.right) + "x" +
+              std::to_string(client.bottom) + " for " + std::to_string(scaled(kFormWidth)));
     HWND previous = nullptr;
     for (const ControlInfo& info : formControls()) {
         HWND hwnd = pair.control(info.name);
@@ -510,7 +520,7 @@ void testLayoutAndNames()
                   place.bottom - place.top == scaled(info.geometry.height) &&
                   (wider ? place.right - place.left >= scaled(info.geometry.width)
                          : place.right - place.left == scaled(info.geometry.width)),
-              std::string("place of ") + info.name);
+              where + ": place of " + info.name);
         HWND parent = *info.parent ? pair.control(info.parent) : pair.form->window();
         check(GetParent(hwnd) == parent, std::string("parent of ") + info.name);
         // Siblings follow the table: the tab order.
@@ -520,6 +530,19 @@ void testLayoutAndNames()
                       GetWindow(previous, GW_HWNDNEXT) == GetWindow(hwnd, GW_HWNDPREV),
                   std::string("tab order before ") + info.name);
         if (info.kind != ControlKind::Label) previous = hwnd;
+    }
+}
+
+void testLayoutAndNames()
+{
+    Pair pair;
+    check(textOf(pair.form->window()) == kFormTitle, "title");
+    checkLayout(pair, "at start");
+    for (const UINT dpi : {144u, 192u, 96u, 120u}) {
+        RECT suggested{10, 10, 10 + MulDiv(800, int(dpi), 96), 10 + MulDiv(330, int(dpi), 96)};
+        SendMessageW(pair.form->window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), LPARAM(&suggested));
+        check(pair.form->dpi() == dpi, "DPI " + std::to_string(dpi) + " followed");
+        checkLayout(pair, "at " + std::to_string(dpi) + " DPI");
     }
     const struct {
         const char* control;

@@ -48,26 +48,13 @@ bool TForm1::confirmReplace(const std::string& path)
 bool TForm1::readFile(const std::string& path, std::size_t maxBytes,
                       std::vector<unsigned char>& bytes, std::string& reason)
 {
-    QByteArray content;
-    QString why;
-    if (!m_files->read(QString::fromStdString(path), qint64(maxBytes), content, why)) {
-        reason = why.toStdString();
-        return false;
-    }
-    bytes.assign(content.begin(), content.end());
-    return true;
+    return m_files->read(path, maxBytes, bytes, reason);
 }
 
 bool TForm1::writeFile(const std::string& path, const std::vector<unsigned char>& bytes,
                        std::string& reason)
 {
-    QString why;
-    if (m_files->writeAtomically(
-            QString::fromStdString(path),
-            QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())), why))
-        return true;
-    reason = why.toStdString();
-    return false;
+    return m_files->writeAtomically(path, bytes, reason);
 }
 
 void TForm1::hexWritten(const std::vector<std::string>& dataLines)

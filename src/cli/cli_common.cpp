@@ -120,7 +120,12 @@ bool readWhole(const QString& path, qint64 maxBytes, QByteArray& data, QString& 
             QStringLiteral("impossible de lire %1 : le fichier n'existe pas").arg(quotedPath(path));
         return false;
     }
-    if (!files.read(path, maxBytes + 1, data, reason)) {
+    std::vector<unsigned char> bytes;
+    std::string why;
+    const bool read = files.read(path.toStdString(), std::size_t(maxBytes) + 1, bytes, why);
+    data = QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    reason = QString::fromStdString(why);
+    if (!read) {
         message = QStringLiteral("impossible de lire %1 : %2").arg(quotedPath(path), reason);
         return false;
     }
@@ -187,7 +192,10 @@ bool writeFile(const QString& path, const QByteArray& data, QString& message)
 {
     FileStore files;
     QString reason;
-    if (!files.writeAtomically(path, data, reason)) {
+    std::string why;
+    const bool written = files.writeAtomically(path.toStdString(), {data.begin(), data.end()}, why);
+    reason = QString::fromStdString(why);
+    if (!written) {
         message = QStringLiteral("impossible d'enregistrer %1 : %2").arg(quotedPath(path), reason);
         return false;
     }
@@ -206,9 +214,13 @@ bool saveParameterFile(const QString& path, const ConfigRecord& record,
     // Kept so that a refused .hex does not leave a new .kv2 beside an old .hex.
     const bool existed = QFileInfo::exists(path);
     QByteArray previous;
-    QString ignored;
+    std::vector<unsigned char> previousBytes;
+    std::string ignoredReason;
     const bool restorable =
-        !existed || FileStore().read(path, kMaxRestoredBytes, previous, ignored);
+        !existed || FileStore().read(path.toStdString(), std::size_t(kMaxRestoredBytes),
+                                     previousBytes, ignoredReason);
+    previous = QByteArray(reinterpret_cast<const char*>(previousBytes.data()),
+                          qsizetype(previousBytes.size()));
     const ParameterFileBytes bytes = serializeParameterFile(record, drive);
     if (!writeFile(path, QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size())),
                    message))

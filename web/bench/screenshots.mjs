@@ -1,6 +1,7 @@
 // Pictures of the page for the README: docs/web-desktop.png (list open, a
-// mark shown), docs/web-phone.png and docs/web-monture.png (the mount
-// assistant open), in Debian's chromium, headless.
+// mark shown), docs/web-phone.png (the same, V3 to V6 unfolded, the whole
+// page) and docs/web-monture.png (the mount assistant open), in Debian's
+// chromium, headless.
 // usage: node bench/screenshots.mjs   (from web/, after the site is built)
 import { chromium } from '@playwright/test';
 import { spawn } from 'node:child_process';
@@ -23,7 +24,7 @@ try {
     await page.locator('body[data-pret="1"]').waitFor();
     await page.locator('#EditPwm3').fill('300');
     if (full) await page.locator('#VitessesCachees summary').click();
-    else await page.locator('#EditPeriodeTimer').click();
+    await page.locator('#EditPeriodeTimer').click();
     await page.screenshot({ path: `${docs}${name}.png`, fullPage: full });
     await page.close();
   }

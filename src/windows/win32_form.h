@@ -6,7 +6,7 @@
 
 #include "form/form_model.h"
 #include "windows/win32_dialogs.h"
-#include "windows/win32_files.h"
+#include "files/file_store.h"
 
 #include <windows.h>
 
@@ -114,7 +114,7 @@ private:
 
     std::unique_ptr<FormModel> m_model;
     std::unique_ptr<Win32Dialogs> m_dialogs;
-    Win32FileStore m_files;
+    FileStore m_files;
     HWND m_window = nullptr;
     HWND m_toolTip = nullptr;
     HWND m_mountButton = nullptr;

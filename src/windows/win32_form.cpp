@@ -416,6 +416,7 @@ void Win32Form::run(const std::function<void()>& action)
 void Win32Form::showModel()
 {
     m_painting = true;
+    bool helpChanged = false;
     for (std::size_t i = 0; i < m_controls.size(); ++i) {
         Control& control = m_controls[i];
         const std::uint64_t revision = m_model->controlRevision(i);
@@ -441,6 +442,7 @@ void Win32Form::showModel()
                 m_descriptions[control.name] = std::move(description);
                 setAccessibleText(m_access, control.hwnd, PROPID_ACC_DESCRIPTION,
                                   m_descriptions[control.name]);
+                helpChanged = true;
             }
         } else if (control.kind == ControlKind::CheckBox) {
             const WPARAM check = state.checked ? BST_CHECKED : BST_UNCHECKED;
@@ -459,6 +461,8 @@ void Win32Form::showModel()
         }
     }
     showList();
+    // A tip on screen asks for its text again.
+    if (helpChanged) SendMessageW(m_toolTip, TTM_UPDATE, 0, 0);
     m_painting = false;
 }
 
@@ -647,7 +651,8 @@ LRESULT Win32Form::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case WM_CLOSE:
-        // Closing asks nothing: the window's record is saved only on request.
+        // Closing asks nothing yet: the form model's close question, once it
+        // has one, is asked here before the window goes.
         DestroyWindow(m_window);
         return 0;
     case WM_DESTROY:

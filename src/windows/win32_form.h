@@ -4,9 +4,9 @@
 // DPI, a view of FormModel that forwards what the user does and repaints the
 // controls whose revision changed.
 
+#include "files/file_store.h"
 #include "form/form_model.h"
 #include "windows/win32_dialogs.h"
-#include "files/file_store.h"
 
 #include <windows.h>
 

@@ -14,7 +14,6 @@
 
 #include <windows.h>
 
-#include <oleacc.h>
 #include <shlobj.h>
 
 #include <cmath>
@@ -563,24 +562,6 @@ void testLayoutAndNames()
     for (const auto& expected : names)
         check(pair.form->accessibleName(expected.control) == expected.name,
               std::string("accessible name of ") + expected.control);
-    // What a screen reader reads through the system, where it answers.
-    IAccessible* accessible = nullptr;
-    if (SUCCEEDED(AccessibleObjectFromWindow(pair.control("EditV2AD"), DWORD(OBJID_CLIENT),
-                                             IID_IAccessible,
-                                             reinterpret_cast<void**>(&accessible))) &&
-        accessible) {
-        VARIANT self;
-        self.vt = VT_I4;
-        self.lVal = CHILDID_SELF;
-        BSTR name = nullptr;
-        const HRESULT got = accessible->get_accName(self, &name);
-        std::printf("note: the system gives EditV2AD the name \"%s\" (hr 0x%08lx)\n",
-                    name ? narrow(name).c_str() : "", static_cast<unsigned long>(got));
-        if (name) SysFreeString(name);
-        accessible->Release();
-    } else {
-        std::printf("note: no accessible object for EditV2AD here\n");
-    }
 }
 
 } // namespace

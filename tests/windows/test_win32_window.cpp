@@ -6,6 +6,7 @@
 // usage: test_win32_window SESSIONS.txt FILES_DIR
 
 #include "axes/mount_assistant.h"
+#include "config/intel_hex.h"
 #include "form/form_model.h"
 #include "support/session_script.h"
 #include "windows/mount_window.h"
@@ -264,10 +265,28 @@ std::string makeSaveDir()
 {
     wchar_t base[MAX_PATH];
     GetTempPathW(MAX_PATH, base);
-    const std::wstring dir =
-        std::wstring(base) + L"korval-win32-" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(dir.c_str(), nullptr);
+    // A new folder each run: a file left by an earlier run would be asked
+    // about before it is replaced, and the save checked against old bytes.
+    const std::wstring dir = std::wstring(base) + L"korval-win32-" +
+                             std::to_wstring(GetCurrentProcessId()) + L"-" +
+                             std::to_wstring(GetTickCount64());
+    check(CreateDirectoryW(dir.c_str(), nullptr), "a new folder for the saves");
     return narrow(dir);
+}
+
+void removeSaveDir(const std::string& dir)
+{
+    const std::wstring folder = widen(dir);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
 }
 
 void testSessions(const std::string& sessionsPath, const std::string& filesDir,
@@ -445,6 +464,39 @@ void testReplaceAndFaults(const std::string& saveDir)
     compareAll(pair, "after a fault");
 }
 
+// The HEX data lines go to the output when there is one; without, the save
+// goes on quietly.
+void testHexEcho(const std::string& saveDir)
+{
+    const std::wstring echo = widen(saveDir + "\\echo.txt");
+    for (const bool withOutput : {true, false}) {
+        Pair pair;
+        HANDLE saved = GetStdHandle(STD_OUTPUT_HANDLE);
+        HANDLE output = withOutput ? CreateFileW(echo.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                                 nullptr, CREATE_ALWAYS, 0, nullptr)
+                                   : nullptr;
+        SetStdHandle(STD_OUTPUT_HANDLE, output);
+        const std::string chosen = saveDir + "\\echo" + (withOutput ? "1" : "0");
+        pair.dialogs->saveNames.push_back(widen(chosen));
+        SendMessageW(pair.control("ButtonSauvegarder"), BM_CLICK, 0, 0);
+        SetStdHandle(STD_OUTPUT_HANDLE, saved);
+        if (output) CloseHandle(output);
+        const std::string where = withOutput ? "echo to a file" : "no output";
+        check(pair.dialogs->errors.empty(), where + ": no message");
+        const std::string hex = pair.model.saveOutput(chosen).hex;
+        const std::vector<unsigned char> written = fileBytes(chosen + ".hex");
+        check(std::string(written.begin(), written.end()) == hex, where + ": the HEX file");
+        if (!withOutput) continue;
+        // The data records the core lists, in order, one a line.
+        std::string dataLines;
+        for (const std::string& line : exportHexText(pair.model.currentRecord()).dataLines)
+            dataLines += line + "\r\n";
+        const std::vector<unsigned char> echoed = fileBytes(narrow(echo));
+        check(!dataLines.empty() && std::string(echoed.begin(), echoed.end()) == dataLines,
+              where + ": the data lines");
+    }
+}
+
 void testMountDialog()
 {
     Pair pair;
@@ -586,9 +638,11 @@ int main(int argc, char** argv)
         testDropsAndArgument(filesDir);
         testReplaceAndFaults(saveDir);
         testMountDialog();
+        testHexEcho(saveDir);
     } catch (const std::exception& caught) {
         check(false, std::string("exception: ") + caught.what());
     }
+    removeSaveDir(saveDir);
     CoUninitialize();
     std::printf("%d failure(s)\n", g_failures);
     return g_failures == 0 ? 0 : 1;

@@ -584,6 +584,32 @@ void checkLayout(const Pair& pair, const std::string& where)
     }
 }
 
+// Tab from the first control: every shown, enabled box, check box and button
+// of the table in its order, then « Monture… », then round again.
+void testTabOrder()
+{
+    Pair pair;
+    std::vector<HWND> expected;
+    for (const ControlInfo& info : formControls()) {
+        const ControlState& state = pair.model.control(info.name);
+        const bool takesFocus = info.kind == ControlKind::Edit ||
+                                info.kind == ControlKind::CheckBox ||
+                                info.kind == ControlKind::Button;
+        if (takesFocus && state.visible && info.enabled)
+            expected.push_back(pair.control(info.name));
+    }
+    expected.push_back(pair.form->mountButton());
+    HWND window = pair.form->window();
+    std::vector<HWND> walked;
+    HWND at = GetNextDlgTabItem(window, nullptr, FALSE);
+    for (std::size_t step = 0; at && step <= expected.size(); ++step) {
+        walked.push_back(at);
+        at = GetNextDlgTabItem(window, at, FALSE);
+    }
+    expected.push_back(expected.front()); // round again
+    check(walked == expected, "tab order: " + std::to_string(walked.size()) + " stops walked");
+}
+
 void testLayoutAndNames()
 {
     Pair pair;
@@ -632,6 +658,7 @@ int main(int argc, char** argv)
     const std::string saveDir = makeSaveDir();
     try {
         testLayoutAndNames();
+        testTabOrder();
         testSessions(sessions, filesDir, saveDir);
         testOpens(filesDir, saveDir);
         testKeys();

@@ -426,7 +426,14 @@ void Win32Form::showModel()
         if (control.kind == ControlKind::Edit) {
             const std::wstring text = widen(state.text);
             // Setting the same text would move the cursor of a box being typed in.
-            if (windowText(control.hwnd) != text) SetWindowTextW(control.hwnd, text.c_str());
+            if (windowText(control.hwnd) != text) {
+                SetWindowTextW(control.hwnd, text.c_str());
+                // A result wider than its display keeps its digits, not its blanks.
+                if (control.resultDisplay) {
+                    SendMessageW(control.hwnd, EM_SETSEL, text.size(), text.size());
+                    SendMessageW(control.hwnd, EM_SCROLLCARET, 0, 0);
+                }
+            }
             const bool marked = !m_model->storedNote(control.name).empty();
             if (marked != control.marked) {
                 control.marked = marked;

@@ -7,6 +7,7 @@
 #include "config/parameter_file.h"
 #include "files/file_store.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -62,6 +63,26 @@ void TForm1::hexWritten(const std::vector<std::string>& dataLines)
     for (const std::string& line : dataLines)
         std::printf("%s\n", line.c_str());
     std::fflush(stdout);
+}
+
+FormView::SaveChoice TForm1::askSaveChanges(const std::string& question)
+{
+    return m_dialogs->askSaveChanges(this, QString::fromStdString(question));
+}
+
+bool TForm1::askOpenAnyway(const std::string& question)
+{
+    return m_dialogs->askOpenAnyway(this, QString::fromStdString(question));
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    bool closing = false; // a fault keeps the window and its edits
+    guarded([this, &closing] { closing = m_model->confirmClose(); });
+    if (closing)
+        QWidget::closeEvent(event);
+    else
+        event->ignore();
 }
 
 void TForm1::openParameterFile(const QString& path)

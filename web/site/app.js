@@ -3,6 +3,7 @@
 // stores, which handlers run, the faults, the candidate list and the bytes of
 // a save all come from the model, compiled from the window's own code.
 import createKorval from './korval.js';
+import { bindCalibration } from './calibration.js';
 
 const $ = (id) => document.getElementById(id);
 const period = $('EditPeriodeTimer');
@@ -232,11 +233,26 @@ function moveSelection(event) {
   return true;
 }
 
+// A photo or a HEX image chosen by mistake opens only on « Oui »; « Non »,
+// Échap and Entrée on the first focus leave everything as it was.
+function askOpenAnyway(question) {
+  const dialog = $('QuestionOuvrir');
+  $('TexteQuestionOuvrir').textContent = question;
+  dialog.returnValue = 'non';
+  dialog.showModal();
+  $('NePasOuvrir').focus();
+  return new Promise((resolve) => {
+    dialog.addEventListener('close', () => resolve(dialog.returnValue === 'oui'), { once: true });
+  });
+}
+
 async function openFile(file) {
   const bytes = new Uint8Array(await file.arrayBuffer());
+  const question = form.openQuestion(file.name, bytes);
+  if (question && !(await askOpenAnyway(question))) return;
   lastName = file.name.replace(/\.[^.]*$/, '');
   listBuilt = false;
-  act(() => form.open(file.name, bytes));
+  act(() => form.open(file.name, bytes, question !== ''));
 }
 
 function download(name, bytes) {
@@ -348,7 +364,16 @@ function bind() {
   for (const id of [...mountInputs, 'CheckBoxDemiPas']) $(id).addEventListener('input', showMount);
   $('ButtonAppliquer').addEventListener('click', applyMount);
   $('ButtonFermer').addEventListener('click', () => $('DialogueMonture').close());
+  bindCalibration(form, act);
   $('FermerErreur').addEventListener('click', () => $('MessageErreur').close());
+  $('OuvrirQuandMeme').addEventListener('click', () => $('QuestionOuvrir').close('oui'));
+  $('NePasOuvrir').addEventListener('click', () => $('QuestionOuvrir').close('non'));
+  // The browser's own leave-page prompt, only when a change would be lost.
+  window.addEventListener('beforeunload', (event) => {
+    if (!form.hasUnsavedChanges()) return;
+    event.preventDefault();
+    event.returnValue = true; // older browsers ask only on a value
+  });
   $('MessageErreur').addEventListener('close', () => $('TexteErreur').replaceChildren());
 }
 

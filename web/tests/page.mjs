@@ -64,6 +64,16 @@ export async function save(page, name) {
   return files;
 }
 
+// Opens a file through « Ouvrir », answering « Oui » when the page asks
+// whether to open a file without the form of a parameter file.
+export async function open(page, path) {
+  await page.locator('#ChoixFichier').setInputFiles(path);
+  const bytes = readFileSync(path);
+  const formed = bytes.length === 61 && bytes[0] === 0x45 && bytes[1] === 0x23
+    && bytes[47] === 0xDE && bytes[48] === 0xBC;
+  if (!formed) await page.locator('#OuvrirQuandMeme').click();
+}
+
 export async function replay(page, actions) {
   const errors = [];
   let saved = {};
@@ -75,7 +85,7 @@ export async function replay(page, actions) {
     else if (verb === 'select') await (await lineInSight(page, Number(name))).click();
     else if (verb === 'dblclick') await (await lineInSight(page, Number(name))).dblclick();
     else if (verb === 'hide') await page.locator('#ListBoxValeurTimer').press('Escape');
-    else if (verb === 'open') await page.locator('#ChoixFichier').setInputFiles(here(`files/${name}`));
+    else if (verb === 'open') await open(page, here(`files/${name}`));
     else if (verb === 'save') saved = await save(page, name);
     await takeErrors(page, errors);
   }

@@ -67,4 +67,23 @@ void StandardWin32Dialogs::showError(HWND owner, const std::wstring& message)
     MessageBoxW(owner, message.c_str(), formTitle(), MB_OK | MB_ICONERROR);
 }
 
+FormView::SaveChoice StandardWin32Dialogs::askSaveChanges(HWND owner, const std::wstring& question)
+{
+    // Oui saves, Non lets the changes go, Annuler stays.
+    switch (MessageBoxW(owner, question.c_str(), formTitle(), MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+        return FormView::SaveChoice::Save;
+    case IDNO:
+        return FormView::SaveChoice::Discard;
+    default:
+        return FormView::SaveChoice::Cancel;
+    }
+}
+
+bool StandardWin32Dialogs::askOpenAnyway(HWND owner, const std::wstring& question)
+{
+    return MessageBoxW(owner, question.c_str(), formTitle(),
+                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
 } // namespace korval

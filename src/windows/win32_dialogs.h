@@ -2,6 +2,8 @@
 // The modal dialogs the window asks the user through. Tests put a scripted
 // stand-in in place of the standard ones, so that no real dialog opens.
 
+#include "form/form_model.h"
+
 #include <windows.h>
 
 #include <string>
@@ -21,6 +23,10 @@ public:
     virtual bool confirmReplace(HWND owner, const std::wstring& path) = 0;
     // A fault or a failed file, as a critical message box.
     virtual void showError(HWND owner, const std::wstring& message) = 0;
+    // "Enregistrer les modifications ... ?": save, let them go, or stay.
+    virtual FormView::SaveChoice askSaveChanges(HWND owner, const std::wstring& question) = 0;
+    // Asked before what has not the form of a parameter file is read.
+    virtual bool askOpenAnyway(HWND owner, const std::wstring& question) = 0;
 };
 
 // GetOpenFileNameW, GetSaveFileNameW and MessageBoxW.
@@ -31,6 +37,8 @@ public:
     std::wstring saveFileName(HWND owner) override;
     bool confirmReplace(HWND owner, const std::wstring& path) override;
     void showError(HWND owner, const std::wstring& message) override;
+    FormView::SaveChoice askSaveChanges(HWND owner, const std::wstring& question) override;
+    bool askOpenAnyway(HWND owner, const std::wstring& question) override;
 };
 
 // The window's title, which every message box carries too.

@@ -657,11 +657,15 @@ LRESULT Win32Form::handle(UINT message, WPARAM wParam, LPARAM lParam)
         limits->ptMaxTrackSize.y = std::max(limits->ptMaxTrackSize.y, frame.cy);
         return 0;
     }
-    case WM_CLOSE:
-        // Closing asks nothing yet: the form model's close question, once it
-        // has one, is asked here before the window goes.
-        DestroyWindow(m_window);
+    case WM_CLOSE: {
+        // Unsaved changes are saved or let go first; a fault keeps the window.
+        bool closing = false;
+        run([this, &closing] {
+            m_model->guarded([this, &closing] { closing = m_model->confirmClose(); });
+        });
+        if (closing) DestroyWindow(m_window);
         return 0;
+    }
     case WM_DESTROY:
         m_mount.reset();
         if (m_quitOnDestroy) PostQuitMessage(0);
@@ -904,6 +908,16 @@ void Win32Form::hexWritten(const std::vector<std::string>& dataLines)
         if (!WriteFile(output, text.data(), DWORD(text.size()), &written, nullptr))
             return; // closed
     }
+}
+
+FormView::SaveChoice Win32Form::askSaveChanges(const std::string& question)
+{
+    return m_dialogs->askSaveChanges(m_window, widen(question));
+}
+
+bool Win32Form::askOpenAnyway(const std::string& question)
+{
+    return m_dialogs->askOpenAnyway(m_window, widen(question));
 }
 
 } // namespace korval

@@ -73,6 +73,8 @@ public:
     bool writeFile(const std::string& path, const std::vector<unsigned char>& data,
                    std::string& reason) override;
     void hexWritten(const std::vector<std::string>& dataLines) override;
+    SaveChoice askSaveChanges(const std::string& question) override;
+    bool askOpenAnyway(const std::string& question) override;
 
 private:
     struct Control {

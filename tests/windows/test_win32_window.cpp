@@ -25,6 +25,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace korval;
@@ -81,13 +82,25 @@ public:
     {
         errors.push_back(narrow(message));
     }
+    FormView::SaveChoice askSaveChanges(HWND, const std::wstring& question) override
+    {
+        questions.push_back(narrow(question));
+        return saveChoice;
+    }
+    bool askOpenAnyway(HWND, const std::wstring& question) override
+    {
+        questions.push_back(narrow(question));
+        return true;
+    }
 
     std::deque<std::wstring> openNames;
     std::deque<std::wstring> saveNames;
     bool replaceAnswer = false;
     bool throwOnOpen = false;
+    FormView::SaveChoice saveChoice = FormView::SaveChoice::Discard;
     std::vector<std::string> replaceAsked;
     std::vector<std::string> errors;
+    std::vector<std::string> questions;
 
 private:
     static std::wstring next(std::deque<std::wstring>& names)
@@ -104,6 +117,17 @@ class ModelSide : public FormView
 {
 public:
     void showError(const std::string& message) override { errors.push_back(message); }
+    SaveChoice askSaveChanges(const std::string& question) override
+    {
+        questions.push_back(question);
+        return saveChoice;
+    }
+    std::string chooseOpenName() override { return std::exchange(openName, std::string()); }
+    bool askOpenAnyway(const std::string& question) override
+    {
+        questions.push_back(question);
+        return true;
+    }
     bool readFile(const std::string& path, std::size_t maxBytes, std::vector<unsigned char>& data,
                   std::string&) override
     {
@@ -112,6 +136,9 @@ public:
         return true;
     }
     std::vector<std::string> errors;
+    std::vector<std::string> questions;
+    SaveChoice saveChoice = SaveChoice::Discard; // as the window's scripted answer
+    std::string openName;
 };
 
 struct Pair {
@@ -196,6 +223,7 @@ void compareAll(const Pair& pair, const std::string& where)
     check(bool(IsWindowVisible(list)) == model.listVisible(), where + ": list visibility");
     check(int(SendMessageW(list, LB_GETCURSEL, 0, 0)) == model.listSelected(),
           where + ": list selection");
+    check(pair.dialogs->questions == pair.side.questions, where + ": questions asked");
     check(pair.dialogs->errors == pair.side.errors,
           where + ": messages " + std::to_string(pair.dialogs->errors.size()) + " instead of " +
               std::to_string(pair.side.errors.size()) +
@@ -244,7 +272,8 @@ void replay(Pair& pair, const korval_test::SessionAction& action, const std::str
         const std::string path = filesDir + "\\" + action.name;
         pair.dialogs->openNames.push_back(widen(path));
         SendMessageW(pair.control("ButtonOuvrir"), BM_CLICK, 0, 0);
-        model.openParameterFile(path);
+        pair.side.openName = path;
+        model.ButtonOuvrirClick();
     } else if (action.verb == "save") {
         const std::string chosen = saveDir + "\\" + action.name;
         pair.dialogs->saveNames.push_back(widen(chosen));
@@ -341,7 +370,8 @@ void testOpens(const std::string& filesDir, const std::string& saveDir)
         SendMessageW(pair.control("ButtonOuvrir"), BM_CLICK, 0, 0);
         const std::string where = "open \"" + open.path + "\"";
         if (open.opens) {
-            if (!open.path.empty()) pair.model.openParameterFile(open.path);
+            pair.side.openName = open.path;
+            pair.model.ButtonOuvrirClick();
             compareAll(pair, where);
         } else {
             // Nothing read, nothing changed; the message names the file.
@@ -349,6 +379,7 @@ void testOpens(const std::string& filesDir, const std::string& saveDir)
                       pair.dialogs->errors[0].find(open.path) != std::string::npos,
                   where + ": one message naming the file");
             pair.side.errors = pair.dialogs->errors;
+            pair.side.questions = pair.dialogs->questions; // asked before the read failed
             compareAll(pair, where);
         }
     }
@@ -462,6 +493,45 @@ void testReplaceAndFaults(const std::string& saveDir)
     pair.model.userClicked("EditPeriodeTimer");
     check(pair.side.errors.size() == 2, "the fault has its message");
     compareAll(pair, "after a fault");
+}
+
+// Closing asks about unsaved changes: saved, let go, or the window stays.
+void testClose(const std::string& saveDir)
+{
+    using Choice = FormView::SaveChoice;
+    const struct {
+        const char* name;
+        bool edited;
+        Choice choice;
+        const char* saveName; // what the save dialog returns
+        bool closes;
+    } cases[] = {
+        {"no change", false, Choice::Cancel, "", true},
+        {"cancelled", true, Choice::Cancel, "", false},
+        {"let go", true, Choice::Discard, "", true},
+        {"saved", true, Choice::Save, "ferme", true},
+        {"save dialog cancelled", true, Choice::Save, "", false},
+    };
+    for (const auto& close : cases) {
+        Pair pair;
+        if (close.edited) {
+            SendMessageW(pair.control("EditJeuAD"), WM_SETTEXT, 0, LPARAM(L"321"));
+            pair.model.userTyped("EditJeuAD", "321");
+        }
+        pair.dialogs->saveChoice = close.choice;
+        const std::string chosen = *close.saveName ? saveDir + "\\" + close.saveName : "";
+        pair.dialogs->saveNames.push_back(widen(chosen));
+        HWND window = pair.form->window();
+        SendMessageW(window, WM_CLOSE, 0, 0);
+        pair.side.saveChoice = FormView::SaveChoice::Cancel;
+        pair.model.confirmClose(); // the model's own question, answered "Annuler"
+        const std::string where = std::string("close, ") + close.name;
+        check(pair.dialogs->questions == pair.side.questions, where + ": the question");
+        check(bool(IsWindow(window)) != close.closes, where + ": window closed or kept");
+        if (*close.saveName)
+            check(fileBytes(chosen + ".kv2") == pair.model.saveOutput(chosen).kv2,
+                  where + ": the file saved first");
+    }
 }
 
 // The HEX data lines go to the output when there is one; without, the save
@@ -658,6 +728,7 @@ int main(int argc, char** argv)
         testReplaceAndFaults(saveDir);
         testMountDialog();
         testHexEcho(saveDir);
+        testClose(saveDir);
     } catch (const std::exception& caught) {
         check(false, std::string("exception: ") + caught.what());
     }

@@ -21,8 +21,11 @@ packages=(cmake g++ make qt6-base-dev qt6-translations-l10n libbenchmark-dev)
 [ "$mode" = test ] && packages+=(g++-aarch64-linux-gnu qemu-user qt6-base-dev:arm64
     libbenchmark-dev:arm64 libmpfr-dev:arm64)
 # The Windows stage: the MinGW-w64 cross compiler (posix threads) and Wine,
-# which runs the Windows programs and suites.
-[ "$mode" = test ] && packages+=(g++-mingw-w64-x86-64-posix wine64)
+# which runs the Windows programs and suites; Wine's own fonts, and a display
+# (Xvfb), a pointer (xdotool) and a camera (ImageMagick) for the window's real
+# start.
+[ "$mode" = test ] && packages+=(g++-mingw-w64-x86-64-posix wine64 fonts-wine xvfb xdotool
+    imagemagick)
 
 # The web page: emscripten builds it, Python serves it, Debian's chromium runs
 # its tests (driven from npm's Playwright, which downloads no browser).

@@ -33,14 +33,15 @@ run() { "$wine" "$@"; }
 
 # Static programs: no libstdc++, libgcc or winpthread DLL beside them, only
 # the system's own.
-for exe in $(find "$dir" -name '*.exe' -not -path '*/wine-prefix/*' -not -path '*/CMakeFiles/*' | sort); do
+# (Wine's prefixes hold system programs of their own, under names with blanks.)
+while IFS= read -r -d '' exe; do
     dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | sort -u | tr '\n' ' ')
     echo "$exe : $dlls"
     if grep -qiE 'libstdc|libgcc|libwinpthread|Qt6' <<<"$dlls"; then
         echo "$exe a besoin d'une DLL du compilateur ou de Qt" >&2
         exit 1
     fi
-done
+done < <(find "$dir" -name '*.exe' -not -path '*/wine-*/*' -not -path '*/CMakeFiles/*' -print0 | sort -z)
 
 # The form model's sessions: exactly the native bytes, on the x87 path and on
 # the software one.

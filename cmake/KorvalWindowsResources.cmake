@@ -6,38 +6,30 @@
 include_guard(GLOBAL)
 enable_language(RC)
 
-# rsvg-convert draws the SVG at each size (ImageMagick's SVG reading goes
-# through it too, but only at the drawing's own 64 px, so its 256 px would be
-# blurred); icotool packs the sizes into one .ico.
+# rsvg-convert (librsvg2-bin) draws the SVG at each size: ImageMagick reads
+# SVG through it too, but only at the drawing's own 64 px, so its 256 px
+# would be blurred. icotool (icoutils) packs the sizes into one .ico.
 find_program(KORVAL_RSVG_CONVERT rsvg-convert)
-find_program(KORVAL_IMAGEMAGICK_CONVERT convert PATHS /usr/bin NO_DEFAULT_PATH)
-find_program(KORVAL_ICOTOOL icotool REQUIRED)
+find_program(KORVAL_ICOTOOL icotool)
+if(NOT KORVAL_RSVG_CONVERT OR NOT KORVAL_ICOTOOL)
+    message(FATAL_ERROR "The programs' icon needs rsvg-convert and icotool: apt-get install librsvg2-bin icoutils")
+endif()
 
 set(KORVAL_WINDOWS_ICON ${CMAKE_BINARY_DIR}/windows/korvalset24.ico)
 set(KORVAL_WINDOWS_COMPANY "The korvalset24 developers") # the .deb's vendor
 
 set(korval_icon_svg ${PROJECT_SOURCE_DIR}/data/io.github.korvalset24.KorvalSet24.svg)
-set(korval_icon_pngs "")
 set(korval_icon_small_pngs "")
 set(korval_icon_commands "")
 foreach(size 16 24 32 48 64 256)
     set(png ${CMAKE_BINARY_DIR}/windows/icon/korvalset24-${size}.png)
-    list(APPEND korval_icon_pngs ${png})
     if(size EQUAL 256)
         set(korval_icon_large_png ${png})
     else()
         list(APPEND korval_icon_small_pngs ${png})
     endif()
-    if(KORVAL_RSVG_CONVERT)
-        list(APPEND korval_icon_commands
-            COMMAND ${KORVAL_RSVG_CONVERT} --width=${size} --height=${size} --output=${png} ${korval_icon_svg})
-    elseif(KORVAL_IMAGEMAGICK_CONVERT)
-        list(APPEND korval_icon_commands
-            COMMAND ${KORVAL_IMAGEMAGICK_CONVERT} -background none ${korval_icon_svg}
-                    -resize ${size}x${size} PNG32:${png})
-    else()
-        message(FATAL_ERROR "The Windows icon needs rsvg-convert (librsvg2-bin) or ImageMagick's convert")
-    endif()
+    list(APPEND korval_icon_commands
+        COMMAND ${KORVAL_RSVG_CONVERT} --width=${size} --height=${size} --output=${png} ${korval_icon_svg})
 endforeach()
 add_custom_command(OUTPUT ${KORVAL_WINDOWS_ICON}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/windows/icon

@@ -17,6 +17,7 @@ function(korval_forbid_qt target)
     foreach(folder IN LISTS ARGN)
         file(GLOB files "${source_dir}/${folder}/*.cpp" "${source_dir}/${folder}/*.h")
         foreach(file IN LISTS files)
+            cmake_path(NORMAL_PATH file) # a folder given as "." names the library's own
             file(STRINGS "${file}" hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](Q[A-Za-z]|qt|ui_)")
             if(hits)
                 message(FATAL_ERROR "${file} includes a Qt header (${hits}); ${target} must stay free of Qt")

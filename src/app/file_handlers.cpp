@@ -7,6 +7,7 @@
 #include "config/parameter_file.h"
 #include "files/file_store.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -48,26 +49,13 @@ bool TForm1::confirmReplace(const std::string& path)
 bool TForm1::readFile(const std::string& path, std::size_t maxBytes,
                       std::vector<unsigned char>& bytes, std::string& reason)
 {
-    QByteArray content;
-    QString why;
-    if (!m_files->read(QString::fromStdString(path), qint64(maxBytes), content, why)) {
-        reason = why.toStdString();
-        return false;
-    }
-    bytes.assign(content.begin(), content.end());
-    return true;
+    return m_files->read(path, maxBytes, bytes, reason);
 }
 
 bool TForm1::writeFile(const std::string& path, const std::vector<unsigned char>& bytes,
                        std::string& reason)
 {
-    QString why;
-    if (m_files->writeAtomically(
-            QString::fromStdString(path),
-            QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())), why))
-        return true;
-    reason = why.toStdString();
-    return false;
+    return m_files->writeAtomically(path, bytes, reason);
 }
 
 void TForm1::hexWritten(const std::vector<std::string>& dataLines)
@@ -75,6 +63,26 @@ void TForm1::hexWritten(const std::vector<std::string>& dataLines)
     for (const std::string& line : dataLines)
         std::printf("%s\n", line.c_str());
     std::fflush(stdout);
+}
+
+FormView::SaveChoice TForm1::askSaveChanges(const std::string& question)
+{
+    return m_dialogs->askSaveChanges(this, QString::fromStdString(question));
+}
+
+bool TForm1::askOpenAnyway(const std::string& question)
+{
+    return m_dialogs->askOpenAnyway(this, QString::fromStdString(question));
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    bool closing = false; // a fault keeps the window and its edits
+    guarded([this, &closing] { closing = m_model->confirmClose(); });
+    if (closing)
+        QWidget::closeEvent(event);
+    else
+        event->ignore();
 }
 
 void TForm1::openParameterFile(const QString& path)

@@ -2,7 +2,9 @@
 // The mount assistant's dialog: the gear train and the tracking rate in, the
 // worm-turn time, the steps per turn and the speeds in the sky out, live.
 // "Appliquer" types DureeTour and PasParTour into their boxes of the window;
-// the period search then runs as usual. Nothing is kept between openings.
+// the period search then runs as usual. Its « Calibration » tab corrects the
+// window's DureeTour from a drift timed on the sky; there "Appliquer" types
+// the corrected DureeTour alone. Nothing is kept between openings.
 
 #include <QDialog>
 
@@ -11,6 +13,8 @@ class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QRadioButton;
+class QTabWidget;
 class TForm1;
 
 class MountDialog : public QDialog
@@ -19,11 +23,16 @@ class MountDialog : public QDialog
 public:
     explicit MountDialog(TForm1& form);
 
-    // Writes the results into the window's boxes, as typing would, then closes.
+    // Writes the current tab's results into the window's boxes, as typing
+    // would, then closes.
     void apply();
 
 private:
+    QWidget* gearTrainTab();
+    QWidget* calibrationTab();
     void recompute();
+    void recomputeCalibration();
+    void showApplicable();
 
     TForm1& m_form;
     QLineEdit* m_teeth;
@@ -35,6 +44,17 @@ private:
     QPushButton* m_apply;
     QString m_dureeTour;  // the texts "Appliquer" writes; empty while an
     QString m_pasParTour; // input is refused
+
+    QTabWidget* m_tabs;
+    QLineEdit* m_drift;
+    QLineEdit* m_plateScale;
+    QLineEdit* m_duration;
+    QRadioButton* m_east;
+    QRadioButton* m_west;
+    QLineEdit* m_declination;
+    QComboBox* m_calibrationRate;
+    QPlainTextEdit* m_calibrationResults;
+    QString m_correctedDureeTour; // empty while an input is refused
 };
 
 // Opens a fresh dialog over the window, modal to it but without blocking the

@@ -29,34 +29,6 @@ namespace Ui
 class TForm1;
 }
 
-// Each named handler runs the model's own, then shows the model's state.
-#define KORVAL_LEVEL_HANDLERS(n)                                                                   \
-    void EditV##n##ADChange()                                                                      \
-    {                                                                                              \
-        run([this] { m_model->EditV##n##ADChange(); });                                            \
-    }                                                                                              \
-    void EditV##n##DeChange()                                                                      \
-    {                                                                                              \
-        run([this] { m_model->EditV##n##DeChange(); });                                            \
-    }                                                                                              \
-    void EditV##n##FocChange()                                                                     \
-    {                                                                                              \
-        run([this] { m_model->EditV##n##FocChange(); });                                           \
-    }                                                                                              \
-    void CheckBoxAD##n##Click()                                                                    \
-    {                                                                                              \
-        run([this] { m_model->CheckBoxAD##n##Click(); });                                          \
-    }                                                                                              \
-    void CheckBoxDe##n##Click()                                                                    \
-    {                                                                                              \
-        run([this] { m_model->CheckBoxDe##n##Click(); });                                          \
-    }
-#define KORVAL_PWM_HANDLER(n)                                                                      \
-    void EditPwm##n##Change()                                                                      \
-    {                                                                                              \
-        run([this] { m_model->EditPwm##n##Change(); });                                            \
-    }
-
 class TForm1 : public QWidget, private korval::FormView
 {
     Q_OBJECT
@@ -149,13 +121,41 @@ public:
     void ListBoxValeurTimerDblClick();
 
     // Speed levels.
-    KORVAL_LEVEL_HANDLERS(1)
-    KORVAL_LEVEL_HANDLERS(2)
-    KORVAL_LEVEL_HANDLERS(3)
-    KORVAL_LEVEL_HANDLERS(4)
-    KORVAL_LEVEL_HANDLERS(5)
-    KORVAL_LEVEL_HANDLERS(6)
-    KORVAL_LEVEL_HANDLERS(7)
+    void EditV1ADChange() { call(&korval::FormModel::EditV1ADChange); }
+    void EditV1DeChange() { call(&korval::FormModel::EditV1DeChange); }
+    void EditV1FocChange() { call(&korval::FormModel::EditV1FocChange); }
+    void EditV2ADChange() { call(&korval::FormModel::EditV2ADChange); }
+    void EditV2DeChange() { call(&korval::FormModel::EditV2DeChange); }
+    void EditV2FocChange() { call(&korval::FormModel::EditV2FocChange); }
+    void EditV3ADChange() { call(&korval::FormModel::EditV3ADChange); }
+    void EditV3DeChange() { call(&korval::FormModel::EditV3DeChange); }
+    void EditV3FocChange() { call(&korval::FormModel::EditV3FocChange); }
+    void EditV4ADChange() { call(&korval::FormModel::EditV4ADChange); }
+    void EditV4DeChange() { call(&korval::FormModel::EditV4DeChange); }
+    void EditV4FocChange() { call(&korval::FormModel::EditV4FocChange); }
+    void EditV5ADChange() { call(&korval::FormModel::EditV5ADChange); }
+    void EditV5DeChange() { call(&korval::FormModel::EditV5DeChange); }
+    void EditV5FocChange() { call(&korval::FormModel::EditV5FocChange); }
+    void EditV6ADChange() { call(&korval::FormModel::EditV6ADChange); }
+    void EditV6DeChange() { call(&korval::FormModel::EditV6DeChange); }
+    void EditV6FocChange() { call(&korval::FormModel::EditV6FocChange); }
+    void EditV7ADChange() { call(&korval::FormModel::EditV7ADChange); }
+    void EditV7DeChange() { call(&korval::FormModel::EditV7DeChange); }
+    void EditV7FocChange() { call(&korval::FormModel::EditV7FocChange); }
+    void CheckBoxAD1Click() { call(&korval::FormModel::CheckBoxAD1Click); }
+    void CheckBoxAD2Click() { call(&korval::FormModel::CheckBoxAD2Click); }
+    void CheckBoxAD3Click() { call(&korval::FormModel::CheckBoxAD3Click); }
+    void CheckBoxAD4Click() { call(&korval::FormModel::CheckBoxAD4Click); }
+    void CheckBoxAD5Click() { call(&korval::FormModel::CheckBoxAD5Click); }
+    void CheckBoxAD6Click() { call(&korval::FormModel::CheckBoxAD6Click); }
+    void CheckBoxAD7Click() { call(&korval::FormModel::CheckBoxAD7Click); }
+    void CheckBoxDe1Click() { call(&korval::FormModel::CheckBoxDe1Click); }
+    void CheckBoxDe2Click() { call(&korval::FormModel::CheckBoxDe2Click); }
+    void CheckBoxDe3Click() { call(&korval::FormModel::CheckBoxDe3Click); }
+    void CheckBoxDe4Click() { call(&korval::FormModel::CheckBoxDe4Click); }
+    void CheckBoxDe5Click() { call(&korval::FormModel::CheckBoxDe5Click); }
+    void CheckBoxDe6Click() { call(&korval::FormModel::CheckBoxDe6Click); }
+    void CheckBoxDe7Click() { call(&korval::FormModel::CheckBoxDe7Click); }
 
     // Backlash, PWM and hold.
     void EditJeuADChange()
@@ -170,15 +170,15 @@ public:
     {
         run([this] { m_model->EditMaintienFocChange(); });
     }
-    KORVAL_PWM_HANDLER(0)
-    KORVAL_PWM_HANDLER(1)
-    KORVAL_PWM_HANDLER(2)
-    KORVAL_PWM_HANDLER(3)
-    KORVAL_PWM_HANDLER(4)
-    KORVAL_PWM_HANDLER(5)
-    KORVAL_PWM_HANDLER(6)
-    KORVAL_PWM_HANDLER(7)
-    KORVAL_PWM_HANDLER(8)
+    void EditPwm0Change() { call(&korval::FormModel::EditPwm0Change); }
+    void EditPwm1Change() { call(&korval::FormModel::EditPwm1Change); }
+    void EditPwm2Change() { call(&korval::FormModel::EditPwm2Change); }
+    void EditPwm3Change() { call(&korval::FormModel::EditPwm3Change); }
+    void EditPwm4Change() { call(&korval::FormModel::EditPwm4Change); }
+    void EditPwm5Change() { call(&korval::FormModel::EditPwm5Change); }
+    void EditPwm6Change() { call(&korval::FormModel::EditPwm6Change); }
+    void EditPwm7Change() { call(&korval::FormModel::EditPwm7Change); }
+    void EditPwm8Change() { call(&korval::FormModel::EditPwm8Change); }
 
     // Writing a box from code runs its change handler at once, every time,
     // also when the text does not change; a fault in that handler is shown
@@ -210,11 +210,18 @@ protected:
     // A .kv2 file dropped on the window opens as "Ouvrir" would open it.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Unsaved changes are saved, let go, or keep the window open.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // Runs `action` on the model: the file names set here go to it first, and
     // its state is shown afterwards, also when a fault leaves the action.
     void run(const std::function<void()>& action);
+    // Runs one of the model's named handlers, as run does.
+    void call(void (korval::FormModel::*handler)())
+    {
+        run([this, handler] { (m_model.get()->*handler)(); });
+    }
     // Runs `action` as the event loop does: a fault is shown, none leaves.
     void guarded(const std::function<void()>& action);
     // Shows what changed in the model since the last time.
@@ -239,6 +246,8 @@ private:
     bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes,
                    std::string& reason) override;
     void hexWritten(const std::vector<std::string>& dataLines) override;
+    SaveChoice askSaveChanges(const std::string& question) override;
+    bool askOpenAnyway(const std::string& question) override;
 
     std::unique_ptr<Ui::TForm1> ui;
     std::unique_ptr<UserDialogs> m_dialogs;
@@ -258,6 +267,3 @@ private:
     void queueOpen(const QString& path);
     QString m_pathAtFirstShow;
 };
-
-#undef KORVAL_LEVEL_HANDLERS
-#undef KORVAL_PWM_HANDLER

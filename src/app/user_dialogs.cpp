@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 QString qtNameFilter(const QString& descriptionAndPattern)
 {
@@ -52,4 +53,33 @@ bool StandardDialogs::confirmReplace(QWidget* parent, const QString& path)
 void StandardDialogs::showError(QWidget* parent, const QString& message)
 {
     QMessageBox::critical(parent, QCoreApplication::applicationName(), message);
+}
+
+korval::FormView::SaveChoice StandardDialogs::askSaveChanges(QWidget* parent,
+                                                             const QString& question)
+{
+    QMessageBox box(QMessageBox::Question, QCoreApplication::applicationName(), question,
+                    QMessageBox::NoButton, parent);
+    QPushButton* save = box.addButton(QStringLiteral("Enregistrer"), QMessageBox::AcceptRole);
+    QPushButton* discard =
+        box.addButton(QStringLiteral("Ne pas enregistrer"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save) return korval::FormView::SaveChoice::Save;
+    if (box.clickedButton() == discard) return korval::FormView::SaveChoice::Discard;
+    return korval::FormView::SaveChoice::Cancel;
+}
+
+bool StandardDialogs::askOpenAnyway(QWidget* parent, const QString& question)
+{
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), question,
+                    QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(QStringLiteral("Oui"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("Non"), QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
 }

@@ -2,6 +2,8 @@
 // The modal dialogs the window asks the user through. Tests put a scripted
 // stand-in in place of the standard ones.
 
+#include "form/form_model.h"
+
 #include <QString>
 
 class QWidget;
@@ -18,6 +20,22 @@ public:
     virtual bool confirmReplace(QWidget* parent, const QString& path) = 0;
     // The standard critical message box.
     virtual void showError(QWidget* parent, const QString& message) = 0;
+    // « Enregistrer », « Ne pas enregistrer » or « Annuler » before unsaved
+    // changes would be lost; a stand-in that does not ask lets them go.
+    virtual korval::FormView::SaveChoice askSaveChanges(QWidget* parent, const QString& question)
+    {
+        (void)parent;
+        (void)question;
+        return korval::FormView::SaveChoice::Discard;
+    }
+    // « Oui » or « Non » (the default) before a file without the form of a
+    // parameter file is read; a stand-in that does not ask opens it.
+    virtual bool askOpenAnyway(QWidget* parent, const QString& question)
+    {
+        (void)parent;
+        (void)question;
+        return true;
+    }
 };
 
 class StandardDialogs : public UserDialogs
@@ -28,6 +46,8 @@ public:
                          const QString& defaultSuffix) override;
     bool confirmReplace(QWidget* parent, const QString& path) override;
     void showError(QWidget* parent, const QString& message) override;
+    korval::FormView::SaveChoice askSaveChanges(QWidget* parent, const QString& question) override;
+    bool askOpenAnyway(QWidget* parent, const QString& question) override;
 };
 
 // "KORVAL 2 (*.kv2)|*.kv2" (description, bar, pattern) as a Qt name filter.

@@ -179,6 +179,8 @@ std::string folded(const std::string& text)
     return out;
 }
 
+} // namespace
+
 // The axis's period at the tracking rate, in seconds.
 std::optional<MountFault> scanRate(const std::string& text, Ratio& period, std::string& name)
 {
@@ -220,6 +222,8 @@ std::optional<MountFault> scanRate(const std::string& text, Ratio& period, std::
     return std::nullopt;
 }
 
+namespace
+{
 Extended ext(std::uint64_t v)
 {
     return Extended(v);

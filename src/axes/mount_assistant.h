@@ -76,6 +76,10 @@ struct MountOutcome {
 };
 MountOutcome computeMount(const MountTexts& texts);
 
+// The tracking rate's text read as the assistant reads it: the axis's period
+// in seconds, exact, and the rate's name; a refusal names MountInput::Rate.
+std::optional<MountFault> scanRate(const std::string& text, Ratio& period, std::string& name);
+
 // One speed level of AD or De, in the sky. A level's step is worth V1's times
 // the window's X weighting: a flagged step is eight plain ones, so the speed
 // is V1's speed times the level's X ratio. De is taken to have the same gear

@@ -16,7 +16,7 @@ namespace cli
 
 namespace
 {
-constexpr qint64 kMaxReadBytes = 64 * 1024;
+constexpr std::size_t kMaxReadBytes = 64 * 1024;
 
 const char* axisName(Axis axis)
 {
@@ -32,7 +32,8 @@ std::string trackingProblem(const ConfigRecord& record, const DriveParameters& d
     if (!std::isfinite(drive.DureeTour) || drive.DureeTour <= 0)
         return "DureeTour : " + text("%.9g", double(drive.DureeTour)) + " s n'est pas une durée";
     const Extended step = Extended(drive.DureeTour) / Extended(drive.PasParTour);
-    const Extended made = Extended(count) * Extended(record.PeriodeTimer()) * exactRatio(1, 1000000000);
+    const Extended made =
+        Extended(count) * Extended(record.PeriodeTimer()) * exactRatio(1, 1000000000);
     const Extended error = absolute((step - made) / step);
     if (error <= Extended(kAcceptedError)) return {};
     return text("V1AD : %d x PeriodeTimer %u ns = %.6f ms par pas, DureeTour / PasParTour "
@@ -42,7 +43,7 @@ std::string trackingProblem(const ConfigRecord& record, const DriveParameters& d
 }
 } // namespace
 
-int runCheck(const QStringList& arguments)
+int runCheck(const std::vector<std::string>& arguments)
 {
     if (wantsHelp(arguments)) {
         out(std::string(
@@ -59,27 +60,25 @@ int runCheck(const QStringList& arguments)
     }
     const Arguments args(arguments, {}, {});
     if (!args.ok()) return usage("check", args.error());
-    if (args.positional().size() != 1)
-        return usage("check", QStringLiteral("un seul FICHIER.kv2 est attendu"));
-    const QString path = args.positional().first();
-    QByteArray data;
-    QString message;
+    if (args.positional().size() != 1) return usage("check", "un seul FICHIER.kv2 est attendu");
+    const std::string path = args.positional().front();
+    std::vector<unsigned char> data;
+    std::string message;
     if (!readWhole(path, kMaxReadBytes, data, message)) {
         fail("check", message);
         return kFailure;
     }
     std::vector<std::string> problems;
-    if (data.size() != qint64(kParameterFileSize))
+    if (data.size() != kParameterFileSize)
         problems.push_back(text("le fichier a %lld octets au lieu de %zu%s",
                                 static_cast<long long>(data.size()), kParameterFileSize,
-                                data.size() < qint64(kParameterFileSize)
+                                data.size() < kParameterFileSize
                                     ? " ; les suivants sont comptés aux valeurs d'usine"
                                     : ""));
     ConfigRecord record;
     DriveParameters drive;
     loadFactoryDefaults(record, drive);
-    applyParameterFile(reinterpret_cast<const std::uint8_t*>(data.constData()),
-                       std::size_t(data.size()), record, drive);
+    applyParameterFile(data.data(), data.size(), record, drive);
 
     if (record.MarqueDebut() != kMarqueDebut)
         problems.push_back(

@@ -4,13 +4,11 @@
 #include "config/parameter_file.h"
 #include "files/file_store.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-
-#include <clocale>
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 using namespace korval;
 
@@ -19,7 +17,25 @@ namespace cli
 
 namespace
 {
-constexpr qint64 kMaxRestoredBytes = 1024 * 1024;
+constexpr std::size_t kMaxRestoredBytes = 1024 * 1024;
+
+std::filesystem::path systemPath(const std::string& path)
+{
+    return std::filesystem::u8path(path);
+}
+
+// Any kind of entry, following links: a dangling link does not exist.
+bool exists(const std::string& path)
+{
+    std::error_code ignored;
+    return !path.empty() && std::filesystem::exists(systemPath(path), ignored);
+}
+
+bool remove(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::remove(systemPath(path), error) && !error;
+}
 } // namespace
 
 std::string text(const char* format, ...)
@@ -50,122 +66,148 @@ void out(const std::string& text)
     std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
-void out(const QString& text)
+void fail(const char* verb, const std::string& message)
 {
-    out(text.toStdString());
+    const std::string line =
+        std::string("korvalset24-cli") + (*verb ? " " : "") + verb + " : " + message + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
-void fail(const char* verb, const QString& message)
+int usage(const char* verb, const std::string& message)
 {
-    const QByteArray text = (QStringLiteral("korvalset24-cli") + (*verb ? " " : "") +
-                             QString::fromUtf8(verb) + " : " + message + "\n")
-                                .toUtf8();
-    std::fwrite(text.constData(), 1, std::size_t(text.size()), stderr);
-}
-
-int usage(const char* verb, const QString& message)
-{
-    fail(verb,
-         message +
-             QStringLiteral("\n(voir « korvalset24-cli %1 --help »)").arg(QString::fromUtf8(verb)));
+    fail(verb, message + "\n(voir « korvalset24-cli " + verb + " --help »)");
     return kFailure;
 }
 
-Arguments::Arguments(const QStringList& arguments, const QStringList& valueOptions,
-                     const QStringList& flagOptions)
+bool endsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+namespace
+{
+const Option* find(const Options& options, const std::string& argument)
+{
+    for (const Option& option : options)
+        if (argument == option.name || std::find(option.aliases.begin(), option.aliases.end(),
+                                                 argument) != option.aliases.end())
+            return &option;
+    return nullptr;
+}
+} // namespace
+
+Arguments::Arguments(const std::vector<std::string>& arguments, const Options& valueOptions,
+                     const Options& flagOptions)
 {
     bool optionsEnded = false;
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments.at(i);
-        if (optionsEnded || !argument.startsWith('-') || argument == "-") {
-            m_positional << argument;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
+            m_positional.push_back(argument);
         } else if (argument == "--") {
             optionsEnded = true;
-        } else if (valueOptions.contains(argument)) {
-            if (m_values.contains(argument)) {
-                m_error = QStringLiteral("l'option %1 est donnée deux fois").arg(argument);
+        } else if (const Option* option = find(valueOptions, argument)) {
+            if (has(option->name)) {
+                m_error = "l'option " + argument + " est donnée deux fois";
                 return;
             }
             if (i + 1 >= arguments.size()) {
-                m_error = QStringLiteral("l'option %1 attend une valeur").arg(argument);
+                m_error = "l'option " + argument + " attend une valeur";
                 return;
             }
-            m_values.insert(argument, arguments.at(++i));
-        } else if (flagOptions.contains(argument)) {
-            m_values.insert(argument, QString());
+            m_values[option->name] = arguments[++i];
+        } else if (const Option* flag = find(flagOptions, argument)) {
+            m_values[flag->name] = std::string();
         } else {
-            m_error = QStringLiteral("option inconnue « %1 »").arg(argument);
+            m_error = "option inconnue « " + argument + " »";
             return;
         }
     }
 }
 
-bool wantsHelp(const QStringList& arguments)
+std::string Arguments::value(const std::string& option) const
 {
-    return arguments.contains("--help") || arguments.contains("-h");
+    const auto found = m_values.find(option);
+    return found == m_values.end() ? std::string() : found->second;
 }
 
-QString quotedPath(const QString& path)
+bool wantsHelp(const std::vector<std::string>& arguments)
 {
-    return QStringLiteral("« %1 »").arg(QDir::toNativeSeparators(path));
+    for (const std::string& argument : arguments)
+        if (argument == "--help" || argument == "-h" || argument == "--aide") return true;
+    return false;
 }
 
-bool readWhole(const QString& path, qint64 maxBytes, QByteArray& data, QString& message)
+Option outputOption()
 {
-    FileStore files;
-    QString reason;
-    if (!QFileInfo::exists(path)) {
+    return {"-o", {"--sortie"}};
+}
+
+Option jsonOption()
+{
+    return {"--json", {}};
+}
+
+std::string quotedPath(const std::string& path)
+{
+    std::string shown = path;
+#if defined(_WIN32)
+    std::replace(shown.begin(), shown.end(), '/', '\\');
+#endif
+    return "« " + shown + " »";
+}
+
+bool readWhole(const std::string& path, std::size_t maxBytes, std::vector<unsigned char>& data,
+               std::string& message)
+{
+    std::string reason;
+    if (!exists(path)) {
         // The system's own wording would be in English.
-        message =
-            QStringLiteral("impossible de lire %1 : le fichier n'existe pas").arg(quotedPath(path));
+        message = "impossible de lire " + quotedPath(path) + " : le fichier n'existe pas";
         return false;
     }
-    if (!files.read(path, maxBytes + 1, data, reason)) {
-        message = QStringLiteral("impossible de lire %1 : %2").arg(quotedPath(path), reason);
+    if (!FileStore().read(path, maxBytes + 1, data, reason)) {
+        message = "impossible de lire " + quotedPath(path) + " : " + reason;
         return false;
     }
     if (data.size() > maxBytes) {
-        message = QStringLiteral("%1 est trop grand (plus de %2 octets)")
-                      .arg(quotedPath(path))
-                      .arg(maxBytes);
+        message =
+            quotedPath(path) + " est trop grand (plus de " + std::to_string(maxBytes) + " octets)";
         return false;
     }
     return true;
 }
 
-bool readParameterFile(const QString& path, ConfigRecord& record, DriveParameters& drive,
-                       QString& message)
+bool readParameterFile(const std::string& path, ConfigRecord& record, DriveParameters& drive,
+                       std::string& message)
 {
-    QByteArray data;
-    if (!readWhole(path, qint64(kParameterFileSize), data, message)) {
-        if (data.size() > qint64(kParameterFileSize))
-            message = QStringLiteral("%1 n'est pas un fichier de paramètres : plus de %2 octets")
-                          .arg(quotedPath(path))
-                          .arg(kParameterFileSize);
+    std::vector<unsigned char> data;
+    if (!readWhole(path, kParameterFileSize, data, message)) {
+        if (data.size() > kParameterFileSize)
+            message = quotedPath(path) + " n'est pas un fichier de paramètres : plus de " +
+                      std::to_string(kParameterFileSize) + " octets";
         return false;
     }
-    if (data.size() != qint64(kParameterFileSize)) {
+    if (data.size() != kParameterFileSize) {
         // The window would keep the old values past the end; a script must
         // not get a file half of whose values came from elsewhere.
-        message = QStringLiteral("%1 n'est pas un fichier de paramètres : %2 octets au lieu de %3")
-                      .arg(quotedPath(path))
-                      .arg(data.size())
-                      .arg(kParameterFileSize);
+        message = quotedPath(path) +
+                  " n'est pas un fichier de paramètres : " + std::to_string(data.size()) +
+                  " octets au lieu de " + std::to_string(kParameterFileSize);
         return false;
     }
     loadFactoryDefaults(record, drive);
-    applyParameterFile(reinterpret_cast<const std::uint8_t*>(data.constData()),
-                       std::size_t(data.size()), record, drive);
+    applyParameterFile(data.data(), data.size(), record, drive);
     return true;
 }
 
 int readSingleInput(const char* verb, const Arguments& args, ConfigRecord& record,
                     DriveParameters& drive)
 {
-    if (args.positional().size() != 1)
-        return usage(verb, QStringLiteral("un seul FICHIER.kv2 est attendu"));
-    QString message;
-    if (readParameterFile(args.positional().first(), record, drive, message)) return kSuccess;
+    if (args.positional().size() != 1) return usage(verb, "un seul FICHIER.kv2 est attendu");
+    std::string message;
+    if (readParameterFile(args.positional().front(), record, drive, message)) return kSuccess;
     fail(verb, message);
     return kFailure;
 }
@@ -173,55 +215,62 @@ int readSingleInput(const char* verb, const Arguments& args, ConfigRecord& recor
 bool readInputOrDefaults(const char* verb, const Arguments& args, ConfigRecord& record,
                          DriveParameters& drive)
 {
-    if (args.positional().isEmpty()) {
+    if (args.positional().empty()) {
         loadFactoryDefaults(record, drive);
         return true;
     }
-    QString message;
-    if (readParameterFile(args.positional().first(), record, drive, message)) return true;
+    std::string message;
+    if (readParameterFile(args.positional().front(), record, drive, message)) return true;
     fail(verb, message);
     return false;
 }
 
-bool writeFile(const QString& path, const QByteArray& data, QString& message)
+bool writeFile(const std::string& path, const std::vector<unsigned char>& data,
+               std::string& message)
 {
-    FileStore files;
-    QString reason;
-    if (!files.writeAtomically(path, data, reason)) {
-        message = QStringLiteral("impossible d'enregistrer %1 : %2").arg(quotedPath(path), reason);
+    std::string reason;
+    if (!FileStore().writeAtomically(path, data, reason)) {
+        message = "impossible d'enregistrer " + quotedPath(path) + " : " + reason;
         return false;
     }
     return true;
 }
 
-bool saveParameterFile(const QString& path, const ConfigRecord& record,
-                       const DriveParameters& drive, QString& message)
+bool sameExistingFile(const std::string& a, const std::string& b)
 {
-    if (!path.endsWith(QLatin1String(kParameterExtension))) {
-        message = QStringLiteral("%1 : le fichier de paramètres doit finir par « .kv2 » "
-                                 "(le fichier HEX est écrit à côté)")
-                      .arg(quotedPath(path));
+    std::error_code errorA;
+    std::error_code errorB;
+    const std::filesystem::path canonicalA = std::filesystem::canonical(systemPath(a), errorA);
+    const std::filesystem::path canonicalB = std::filesystem::canonical(systemPath(b), errorB);
+    return !errorA && !errorB && canonicalA == canonicalB;
+}
+
+bool saveParameterFile(const std::string& path, const ConfigRecord& record,
+                       const DriveParameters& drive, std::string& message)
+{
+    if (!endsWith(path, kParameterExtension)) {
+        message = quotedPath(path) + " : le fichier de paramètres doit finir par « .kv2 » "
+                                     "(le fichier HEX est écrit à côté)";
         return false;
     }
     // Kept so that a refused .hex does not leave a new .kv2 beside an old .hex.
-    const bool existed = QFileInfo::exists(path);
-    QByteArray previous;
-    QString ignored;
+    const bool existed = exists(path);
+    std::vector<unsigned char> previous;
+    std::string ignored;
     const bool restorable =
         !existed || FileStore().read(path, kMaxRestoredBytes, previous, ignored);
     const ParameterFileBytes bytes = serializeParameterFile(record, drive);
-    if (!writeFile(path, QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size())),
-                   message))
+    if (!writeFile(path, std::vector<unsigned char>(bytes.begin(), bytes.end()), message))
         return false;
-    const QString hexName =
-        QString::fromStdString(replaceExtension(path.toStdString(), kHexExtension));
-    if (writeFile(hexName, QByteArray::fromStdString(exportHexText(record).text), message))
+    const std::string hexName = replaceExtension(path, kHexExtension);
+    const std::string hexText = exportHexText(record).text;
+    if (writeFile(hexName, std::vector<unsigned char>(hexText.begin(), hexText.end()), message))
         return true;
-    QString unused;
+    std::string unused;
     const bool restored = restorable && previous.size() < kMaxRestoredBytes &&
-                          (existed ? writeFile(path, previous, unused) : QFile::remove(path));
-    message += restored ? QStringLiteral(" ; %1 reste comme avant").arg(quotedPath(path))
-                        : QStringLiteral(" ; %1 est pourtant écrit").arg(quotedPath(path));
+                          (existed ? writeFile(path, previous, unused) : remove(path));
+    message += restored ? " ; " + quotedPath(path) + " reste comme avant"
+                        : " ; " + quotedPath(path) + " est pourtant écrit";
     return false;
 }
 

@@ -1,15 +1,14 @@
 #pragma once
 // What every verb of korvalset24-cli shares: exit statuses, messages, the
 // options of a verb, and reading and writing the tool's files through the
-// same FileStore as the window.
+// same FileStore as the window. Text is UTF-8 throughout, paths included.
 
 #include "config/config_record.h"
 
-#include <QMap>
-#include <QString>
-#include <QStringList>
-
+#include <cstddef>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace cli
 {
@@ -20,9 +19,12 @@ enum Exit {
     kFailure = 2, // usage, invalid value, unreadable file, failed write
 };
 
-// printf-style, of any length.
+// printf-style, of any length. MinGW's C++ library uses its own ISO printf
+// (with %zu and %lld), not the system's, so the check follows that one.
 std::string text(const char* format, ...)
-#if defined(__GNUC__)
+#if defined(__MINGW32__)
+    __attribute__((format(gnu_printf, 1, 2)))
+#elif defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;
@@ -30,36 +32,49 @@ std::string text(const char* format, ...)
 std::string padded(const std::string& label, int width);
 
 void out(const std::string& text);
-void out(const QString& text);
 // "korvalset24-cli VERBE : message" on standard error.
-void fail(const char* verb, const QString& message);
+void fail(const char* verb, const std::string& message);
 // A usage error: the message, then where the help is; returns kFailure.
-int usage(const char* verb, const QString& message);
+int usage(const char* verb, const std::string& message);
+
+bool endsWith(const std::string& text, const std::string& end);
+
+// One option of a verb: the name the verb asks for, and the other names
+// that mean the same (the French ones beside the English ones).
+struct Option {
+    std::string name;
+    std::vector<std::string> aliases;
+};
+using Options = std::vector<Option>;
 
 // A verb's arguments: options with a value, flags, and the rest in order.
-// `--` ends the options.
+// `--` ends the options. An alias is stored under the option's own name.
 class Arguments
 {
 public:
-    Arguments(const QStringList& arguments, const QStringList& valueOptions,
-              const QStringList& flagOptions);
-    bool ok() const { return m_error.isEmpty(); }
-    const QString& error() const { return m_error; }
-    bool has(const QString& option) const { return m_values.contains(option); }
-    QString value(const QString& option) const { return m_values.value(option); }
-    const QStringList& positional() const { return m_positional; }
+    Arguments(const std::vector<std::string>& arguments, const Options& valueOptions,
+              const Options& flagOptions);
+    bool ok() const { return m_error.empty(); }
+    const std::string& error() const { return m_error; }
+    bool has(const std::string& option) const { return m_values.count(option) != 0; }
+    std::string value(const std::string& option) const;
+    const std::vector<std::string>& positional() const { return m_positional; }
 
 private:
-    QMap<QString, QString> m_values;
-    QStringList m_positional;
-    QString m_error;
+    std::map<std::string, std::string> m_values;
+    std::vector<std::string> m_positional;
+    std::string m_error;
 };
-bool wantsHelp(const QStringList& arguments);
+bool wantsHelp(const std::vector<std::string>& arguments);
+
+// The options several verbs take, with their French names.
+Option outputOption(); // -o, --sortie
+Option jsonOption();   // --json
 
 // A .kv2 file of exactly 61 bytes into `record` and `drive`; otherwise false
 // with a message naming the file.
-bool readParameterFile(const QString& path, korval::ConfigRecord& record,
-                       korval::DriveParameters& drive, QString& message);
+bool readParameterFile(const std::string& path, korval::ConfigRecord& record,
+                       korval::DriveParameters& drive, std::string& message);
 
 // The one FICHIER.kv2 a verb takes, read as readParameterFile reads it: kSuccess,
 // or kFailure once the usage error or the reading failure is reported.
@@ -71,18 +86,23 @@ bool readInputOrDefaults(const char* verb, const Arguments& args, korval::Config
                          korval::DriveParameters& drive);
 
 // Reads at most `maxBytes`; a longer file is refused.
-bool readWhole(const QString& path, qint64 maxBytes, QByteArray& data, QString& message);
+bool readWhole(const std::string& path, std::size_t maxBytes, std::vector<unsigned char>& data,
+               std::string& message);
 
 // What the window's Save writes: the 61-byte file under `path`, then the HEX
 // image beside it under the same name with ".hex". `path` must end in ".kv2".
 // The first failure stops there and is the message.
-bool saveParameterFile(const QString& path, const korval::ConfigRecord& record,
-                       const korval::DriveParameters& drive, QString& message);
+bool saveParameterFile(const std::string& path, const korval::ConfigRecord& record,
+                       const korval::DriveParameters& drive, std::string& message);
 
 // Any file, replaced in one step.
-bool writeFile(const QString& path, const QByteArray& data, QString& message);
+bool writeFile(const std::string& path, const std::vector<unsigned char>& data,
+               std::string& message);
+
+// True when both paths name one existing file, reached by whatever links.
+bool sameExistingFile(const std::string& a, const std::string& b);
 
 // "« chemin »", with the platform's separators.
-QString quotedPath(const QString& path);
+std::string quotedPath(const std::string& path);
 
 } // namespace cli

@@ -8,25 +8,25 @@ using namespace korval;
 namespace cli
 {
 
-int runDefaults(const QStringList& arguments)
+int runDefaults(const std::vector<std::string>& arguments)
 {
     if (wantsHelp(arguments)) {
         out(std::string("Utilisation : korvalset24-cli defaults -o FICHIER.kv2\n"
                         "Écrit les valeurs d'usine, celles que la fenêtre montre au démarrage,\n"
                         "dans FICHIER.kv2 (61 octets) et FICHIER.hex à côté (214 octets).\n"
-                        "Un fichier existant est remplacé.\n"));
+                        "Un fichier existant est remplacé.\n"
+                        "Nom français : --sortie (-o).\n"));
         return kSuccess;
     }
-    const Arguments args(arguments, {"-o"}, {});
+    const Arguments args(arguments, {outputOption()}, {});
     if (!args.ok()) return usage("defaults", args.error());
-    if (!args.positional().isEmpty())
-        return usage("defaults",
-                     QStringLiteral("argument en trop « %1 »").arg(args.positional().first()));
-    if (!args.has("-o")) return usage("defaults", QStringLiteral("-o FICHIER.kv2 est attendu"));
+    if (!args.positional().empty())
+        return usage("defaults", "argument en trop « " + args.positional().front() + " »");
+    if (!args.has("-o")) return usage("defaults", "-o FICHIER.kv2 est attendu");
     ConfigRecord record;
     DriveParameters drive;
     loadFactoryDefaults(record, drive);
-    QString message;
+    std::string message;
     if (!saveParameterFile(args.value("-o"), record, drive, message)) {
         fail("defaults", message);
         return kFailure;

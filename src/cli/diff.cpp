@@ -10,7 +10,7 @@ using namespace korval;
 namespace cli
 {
 
-int runDiff(const QStringList& arguments)
+int runDiff(const std::vector<std::string>& arguments)
 {
     if (wantsHelp(arguments)) {
         out(std::string("Utilisation : korvalset24-cli diff A.kv2 B.kv2\n"
@@ -23,11 +23,11 @@ int runDiff(const QStringList& arguments)
     const Arguments args(arguments, {}, {});
     if (!args.ok()) return usage("diff", args.error());
     if (args.positional().size() != 2)
-        return usage("diff", QStringLiteral("deux fichiers A.kv2 et B.kv2 sont attendus"));
+        return usage("diff", "deux fichiers A.kv2 et B.kv2 sont attendus");
     ConfigRecord record[2];
     DriveParameters drive[2];
     for (int i = 0; i < 2; ++i) {
-        QString message;
+        std::string message;
         if (!readParameterFile(args.positional().at(i), record[i], drive[i], message)) {
             fail("diff", message);
             return kFailure;

@@ -10,16 +10,17 @@ using namespace korval;
 namespace cli
 {
 
-int runHex(const QStringList& arguments)
+int runHex(const std::vector<std::string>& arguments)
 {
     if (wantsHelp(arguments)) {
         out(std::string("Utilisation : korvalset24-cli hex FICHIER.kv2 [-o SORTIE.hex]\n"
                         "Le texte Intel HEX de la table du fichier, placée en 0x7C00, tel que\n"
                         "« Sauvegarder » l'écrit (six lignes finies par CR LF, 214 octets) :\n"
-                        "sur la sortie standard, ou dans SORTIE.hex.\n"));
+                        "sur la sortie standard, ou dans SORTIE.hex.\n"
+                        "Nom français : --sortie (-o).\n"));
         return kSuccess;
     }
-    const Arguments args(arguments, {"-o"}, {});
+    const Arguments args(arguments, {outputOption()}, {});
     if (!args.ok()) return usage("hex", args.error());
     ConfigRecord record;
     DriveParameters drive;
@@ -29,14 +30,14 @@ int runHex(const QStringList& arguments)
         out(text);
         return kSuccess;
     }
-    if (!args.value("-o").endsWith(QLatin1String(kHexExtension))) {
+    if (!endsWith(args.value("-o"), kHexExtension)) {
         // A slip such as "-o monture.kv2" would put text over the parameter file.
-        fail("hex", QStringLiteral("%1 : le fichier HEX doit finir par « .hex »")
-                        .arg(quotedPath(args.value("-o"))));
+        fail("hex", quotedPath(args.value("-o")) + " : le fichier HEX doit finir par « .hex »");
         return kFailure;
     }
-    QString message;
-    if (!writeFile(args.value("-o"), QByteArray::fromStdString(text), message)) {
+    std::string message;
+    if (!writeFile(args.value("-o"), std::vector<unsigned char>(text.begin(), text.end()),
+                   message)) {
         fail("hex", message);
         return kFailure;
     }

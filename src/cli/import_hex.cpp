@@ -6,8 +6,6 @@
 #include "config/intel_hex_reader.h"
 #include "config/parameter_file.h"
 
-#include <QFileInfo>
-
 using namespace korval;
 
 namespace cli
@@ -16,10 +14,10 @@ namespace cli
 namespace
 {
 // Far more than the text of the controller's whole program memory.
-constexpr qint64 kMaxImageBytes = 16 * 1024 * 1024;
+constexpr std::size_t kMaxImageBytes = 16 * 1024 * 1024;
 } // namespace
 
-int runImportHex(const QStringList& arguments)
+int runImportHex(const std::vector<std::string>& arguments)
 {
     if (wantsHelp(arguments)) {
         out(std::string(
@@ -30,17 +28,18 @@ int runImportHex(const QStringList& arguments)
             "programme du contrôleur, et écrit SORTIE.kv2 et SORTIE.hex.\n"
             "Enregistrements 00, 01, 02 et 04, fins de ligne CR LF ou LF ; chaque somme de\n"
             "contrôle est vérifiée. FrequenceQuartz, PasParTour et DureeTour viennent de\n"
-            "--base, sinon des valeurs d'usine.\n"));
+            "--base, sinon des valeurs d'usine.\n"
+            "Nom français : --sortie (-o).\n"));
         return kSuccess;
     }
-    const Arguments args(arguments, {"-o", "--base"}, {});
+    const Arguments args(arguments, {outputOption(), {"--base", {}}}, {});
     if (!args.ok()) return usage("import-hex", args.error());
     if (args.positional().size() != 1)
-        return usage("import-hex", QStringLiteral("une seule IMAGE.hex est attendue"));
-    if (!args.has("-o")) return usage("import-hex", QStringLiteral("-o SORTIE.kv2 est attendu"));
+        return usage("import-hex", "une seule IMAGE.hex est attendue");
+    if (!args.has("-o")) return usage("import-hex", "-o SORTIE.kv2 est attendu");
     ConfigRecord record;
     DriveParameters drive;
-    QString message;
+    std::string message;
     if (args.has("--base")) {
         if (!readParameterFile(args.value("--base"), record, drive, message)) {
             fail("import-hex", message);
@@ -49,28 +48,25 @@ int runImportHex(const QStringList& arguments)
     } else {
         loadFactoryDefaults(record, drive);
     }
-    const QString image = args.positional().first();
-    QByteArray text;
+    const std::string image = args.positional().front();
+    std::vector<unsigned char> text;
     if (!readWhole(image, kMaxImageBytes, text, message)) {
         fail("import-hex", message);
         return kFailure;
     }
     std::string error;
-    if (!readHexImage(std::string_view(text.constData(), std::size_t(text.size())), record,
-                      error)) {
-        fail("import-hex", quotedPath(image) + " : " + QString::fromStdString(error) +
-                               QStringLiteral(" ; rien n'est écrit"));
+    if (!readHexImage(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()),
+                      record, error)) {
+        fail("import-hex", quotedPath(image) + " : " + error + " ; rien n'est écrit");
         return kFailure;
     }
     // The .hex written beside the output must not replace the image itself:
     // a whole memory dump would give way to the 214 bytes of the table.
-    const QString hexBeside =
-        QString::fromStdString(replaceExtension(args.value("-o").toStdString(), kHexExtension));
-    if (QFileInfo(hexBeside).canonicalFilePath() == QFileInfo(image).canonicalFilePath()) {
-        fail("import-hex",
-             QStringLiteral("%1 : le fichier HEX écrit à côté de %2 remplacerait l'image lue ; "
-                            "choisissez un autre nom de sortie")
-                 .arg(quotedPath(image), quotedPath(args.value("-o"))));
+    const std::string hexBeside = replaceExtension(args.value("-o"), kHexExtension);
+    if (sameExistingFile(hexBeside, image)) {
+        fail("import-hex", quotedPath(image) + " : le fichier HEX écrit à côté de " +
+                               quotedPath(args.value("-o")) +
+                               " remplacerait l'image lue ; choisissez un autre nom de sortie");
         return kFailure;
     }
     if (!saveParameterFile(args.value("-o"), record, drive, message)) {

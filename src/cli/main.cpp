@@ -2,13 +2,13 @@
 // terminal or a script, on the same core as the window.
 
 #include "cli/cli_common.h"
+#include "cli/system_console.h"
 #include "cli/verbs.h"
 #include "korval_version.h"
 
-#include <QString>
-#include <QStringList>
-
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -38,11 +38,13 @@ const char* const kHelp =
     "« Sauvegarder » dans la fenêtre.\n"
     "Code de sortie : 0 réussite, 1 différences (diff) ou problèmes (check),\n"
     "2 erreur d'utilisation, valeur refusée, fichier illisible ou écriture manquée.\n"
-    "« korvalset24-cli VERBE --help » décrit un verbe.\n";
+    "« korvalset24-cli VERBE --help » décrit un verbe.\n"
+    "Noms français des options : --aide (--help), --sortie (-o), --tour (--turn),\n"
+    "--pas (--steps), --appliquer (--apply).\n";
 
 struct Verb {
     const char* name;
-    int (*run)(const QStringList&);
+    int (*run)(const std::vector<std::string>&);
 };
 const Verb kVerbs[] = {
     {"defaults", cli::runDefaults}, {"show", cli::runShow},   {"set", cli::runSet},
@@ -53,16 +55,16 @@ const Verb kVerbs[] = {
 
 int main(int argc, char** argv)
 {
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    if (arguments.isEmpty()) {
-        cli::fail("", QStringLiteral("un verbe est attendu\n") + kHelp);
+    cli::prepareConsole();
+    std::vector<std::string> arguments = cli::commandLineArguments(argc, argv);
+    if (arguments.empty()) {
+        cli::fail("", std::string("un verbe est attendu\n") + kHelp);
         return cli::kFailure;
     }
-    const QString verb = arguments.takeFirst();
-    if (verb == "--help" || verb == "-h") {
-        cli::out(std::string(kHelp));
+    const std::string verb = arguments.front();
+    arguments.erase(arguments.begin());
+    if (verb == "--help" || verb == "-h" || verb == "--aide") {
+        cli::out(kHelp);
         return cli::kSuccess;
     }
     if (verb == "--version") {
@@ -70,16 +72,15 @@ int main(int argc, char** argv)
         return cli::kSuccess;
     }
     for (const Verb& candidate : kVerbs) {
-        if (verb != QLatin1String(candidate.name)) continue;
+        if (verb != candidate.name) continue;
         const int status = candidate.run(arguments);
         // A full disk behind a redirection must not pass for success.
         if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-            cli::fail(candidate.name, QStringLiteral("écriture impossible sur la sortie standard"));
+            cli::fail(candidate.name, "écriture impossible sur la sortie standard");
             return cli::kFailure;
         }
         return status;
     }
-    cli::fail("",
-              QStringLiteral("verbe inconnu « %1 » (voir « korvalset24-cli --help »)").arg(verb));
+    cli::fail("", "verbe inconnu « " + verb + " » (voir « korvalset24-cli --help »)");
     return cli::kFailure;
 }

@@ -4,8 +4,11 @@
 
 #include "axes/mount_assistant.h"
 #include "cli/cli_common.h"
+#include "cli/monture_calibration.h"
 #include "cli/verbs.h"
 #include "config/fp_fault.h"
+
+#include <algorithm>
 
 using namespace korval;
 
@@ -43,7 +46,8 @@ const char* const kHelp =
     "Une entrée refusée (0, négative, lettres, étage vide, vitesse nulle) donne le\n"
     "code 2 et rien n'est écrit.\n"
     "\n"
-    "Exemple : korvalset24-cli monture --dents 144 --pas-moteur 200 --reduction 128\n";
+    "Exemple : korvalset24-cli monture --dents 144 --pas-moteur 200 --reduction 128\n"
+    "Nom français : --sortie (-o).\n";
 
 std::string number(double value)
 {
@@ -98,33 +102,38 @@ std::string json(const MountResult& m, const ConfigRecord& record)
 }
 } // namespace
 
-int runMonture(const QStringList& arguments)
+int runMonture(const std::vector<std::string>& arguments)
 {
     if (wantsHelp(arguments)) {
-        out(std::string(kHelp));
+        out(std::string(kHelp) + kMontureCalibrationHelp);
         return kSuccess;
     }
-    const Arguments args(arguments, {"--dents", "--pas-moteur", "--reduction", "--suivi", "-o"},
-                         {"--demi-pas", "--json"});
+    // The calibration from a drift on the sky: its own options, no gear train.
+    if (std::find(arguments.begin(), arguments.end(), "--derive") != arguments.end())
+        return runMontureCalibration(arguments);
+    const Arguments args(arguments,
+                         {{"--dents", {}},
+                          {"--pas-moteur", {}},
+                          {"--reduction", {}},
+                          {"--suivi", {}},
+                          outputOption()},
+                         {{"--demi-pas", {}}, jsonOption()});
     if (!args.ok()) return usage("monture", args.error());
     for (const char* needed : {"--dents", "--pas-moteur", "--reduction"})
-        if (!args.has(needed))
-            return usage("monture", QStringLiteral("%1 est attendu").arg(QLatin1String(needed)));
-    if (args.positional().size() > 1)
-        return usage("monture", QStringLiteral("un seul FICHIER.kv2 au plus"));
-    if (args.has("-o") && args.positional().isEmpty())
-        return usage("monture", QStringLiteral("-o SORTIE.kv2 part d'un FICHIER.kv2"));
+        if (!args.has(needed)) return usage("monture", std::string(needed) + " est attendu");
+    if (args.positional().size() > 1) return usage("monture", "un seul FICHIER.kv2 au plus");
+    if (args.has("-o") && args.positional().empty())
+        return usage("monture", "-o SORTIE.kv2 part d'un FICHIER.kv2");
 
     MountTexts texts;
-    texts.teeth = args.value("--dents").toStdString();
-    texts.motorSteps = args.value("--pas-moteur").toStdString();
-    texts.reduction = args.value("--reduction").toStdString();
-    if (args.has("--suivi")) texts.rate = args.value("--suivi").toStdString();
+    texts.teeth = args.value("--dents");
+    texts.motorSteps = args.value("--pas-moteur");
+    texts.reduction = args.value("--reduction");
+    if (args.has("--suivi")) texts.rate = args.value("--suivi");
     texts.halfStep = args.has("--demi-pas");
     const MountOutcome outcome = computeMount(texts);
     if (outcome.fault) {
-        fail("monture", QString::fromStdString(mountFaultText(*outcome.fault, true)) +
-                            QStringLiteral(" ; rien n'est écrit"));
+        fail("monture", mountFaultText(*outcome.fault, true) + " ; rien n'est écrit");
         return kFailure;
     }
     const MountResult& mount = *outcome.result;
@@ -137,13 +146,13 @@ int runMonture(const QStringList& arguments)
     try {
         results = args.has("--json") ? json(mount, record) : mountReport(mount, record);
     } catch (const FloatingPointError& fault) {
-        fail("monture", QString::fromUtf8(fault.what()) + QStringLiteral(" ; rien n'est écrit"));
+        fail("monture", std::string(fault.what()) + " ; rien n'est écrit");
         return kFailure;
     }
     if (args.has("-o")) {
         drive.DureeTour = mount.DureeTour;
         drive.PasParTour = mount.PasParTour;
-        QString message;
+        std::string message;
         if (!saveParameterFile(args.value("-o"), record, drive, message)) {
             fail("monture", message);
             return kFailure;

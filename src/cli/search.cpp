@@ -11,6 +11,10 @@
 #include "form/form_model.h"
 #include "timing/period_search.h"
 
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
 using namespace korval;
 
 namespace cli
@@ -37,17 +41,18 @@ const char* const kHelp =
     "                     V1AD et V1De (chacun garde son demi-pas) ; les options sont\n"
     "                     enregistrées ; le reste du fichier est gardé. SORTIE.hex suit.\n"
     "Une division par zéro (--steps 0) ou une opération non valide est signalée comme\n"
-    "dans la fenêtre (code 2).\n";
+    "dans la fenêtre (code 2).\n"
+    "Noms français : --tour (--turn), --pas (--steps), --appliquer (--apply),\n"
+    "--sortie (-o).\n";
 
 bool override(const Arguments& args, const char* option, const char* field, ConfigRecord& record,
               DriveParameters& drive)
 {
     if (!args.has(option)) return true;
     std::string error;
-    if (applyAssignment(std::string(field) + "=" + args.value(option).toStdString(), record, drive,
-                        error))
+    if (applyAssignment(std::string(field) + "=" + args.value(option), record, drive, error))
         return true;
-    fail("search", QString::fromLatin1(option) + " : " + QString::fromStdString(error));
+    fail("search", std::string(option) + " : " + error);
     return false;
 }
 
@@ -62,6 +67,21 @@ std::string json(const std::vector<Candidate>& candidates)
                  i ? "," : "", i + 1, c.period, c.error, c.k, c.n, c.error * 86400.0);
     }
     return t + (candidates.empty() ? "]\n" : "\n]\n");
+}
+
+// A whole decimal number that fits an int, blanks around it allowed.
+bool decimalInteger(const std::string& typed, int& value)
+{
+    const char* start = typed.c_str();
+    char* end = nullptr;
+    errno = 0;
+    const long parsed = std::strtol(start, &end, 10);
+    if (end == start || errno == ERANGE || parsed < INT_MIN || parsed > INT_MAX) return false;
+    while (*end == ' ' || (*end >= '\t' && *end <= '\r'))
+        ++end;
+    if (*end != '\0' || end != start + typed.size()) return false;
+    value = int(parsed);
+    return true;
 }
 
 // The faults a handler of the form model shows.
@@ -97,28 +117,31 @@ bool applyLine(int row, ConfigRecord& record, const DriveParameters& drive, std:
 }
 } // namespace
 
-int runSearch(const QStringList& arguments)
+int runSearch(const std::vector<std::string>& arguments)
 {
     if (wantsHelp(arguments)) {
         out(std::string(kHelp));
         return kSuccess;
     }
-    const Arguments args(arguments, {"--quartz", "--turn", "--steps", "--apply", "-o"}, {"--json"});
+    const Arguments args(arguments,
+                         {{"--quartz", {}},
+                          {"--turn", {"--tour"}},
+                          {"--steps", {"--pas"}},
+                          {"--apply", {"--appliquer"}},
+                          outputOption()},
+                         {jsonOption()});
     if (!args.ok()) return usage("search", args.error());
-    if (args.positional().size() > 1)
-        return usage("search", QStringLiteral("un seul FICHIER.kv2 au plus"));
+    if (args.positional().size() > 1) return usage("search", "un seul FICHIER.kv2 au plus");
     if (args.has("--apply") != args.has("-o"))
-        return usage("search", QStringLiteral("--apply LIGNE et -o SORTIE.kv2 vont ensemble"));
+        return usage("search", "--apply LIGNE et -o SORTIE.kv2 vont ensemble");
     if (args.has("--apply") && args.has("--json"))
-        return usage("search", QStringLiteral("--json et --apply s'excluent"));
+        return usage("search", "--json et --apply s'excluent");
     int wanted = 0;
     if (args.has("--apply")) {
-        bool number = false;
-        wanted = args.value("--apply").toInt(&number);
-        if (!number || wanted < 1 || args.value("--apply").startsWith('+'))
-            return usage("search", QStringLiteral("--apply : « %1 » n'est pas un numéro de ligne "
-                                                  "(1 pour la première)")
-                                       .arg(args.value("--apply")));
+        const std::string typed = args.value("--apply");
+        if (!decimalInteger(typed, wanted) || wanted < 1 || typed.rfind('+', 0) == 0)
+            return usage("search", "--apply : « " + args.value("--apply") +
+                                       " » n'est pas un numéro de ligne (1 pour la première)");
     }
 
     ConfigRecord record;
@@ -136,7 +159,7 @@ int runSearch(const QStringList& arguments)
             prepareSearch(drive.FrequenceQuartz, drive.DureeTour, drive.PasParTour));
         lines = candidateLines(candidates);
     } catch (const FloatingPointError& fault) {
-        fail("search", QString::fromUtf8(fault.what()));
+        fail("search", fault.what());
         return kFailure;
     }
 
@@ -151,23 +174,22 @@ int runSearch(const QStringList& arguments)
     }
 
     if (std::size_t(wanted) > lines.size()) {
-        fail("search", QStringLiteral("--apply : pas de ligne %1, la recherche en donne %2")
-                           .arg(wanted)
-                           .arg(lines.size()));
+        fail("search", "--apply : pas de ligne " + std::to_string(wanted) +
+                           ", la recherche en donne " + std::to_string(lines.size()));
         return kFailure;
     }
     // The line's text is what the window applies, as its list holds nothing else.
     const std::optional<AppliedLine> line = parseCandidateLine(lines[std::size_t(wanted - 1)]);
     if (!line) {
-        fail("search", QStringLiteral("la ligne %1 ne se relit pas").arg(wanted));
+        fail("search", "la ligne " + std::to_string(wanted) + " ne se relit pas");
         return kFailure;
     }
     std::string fault;
     if (!applyLine(wanted - 1, record, drive, fault)) {
-        fail("search", QString::fromStdString(fault) + QStringLiteral(" ; rien n'est écrit"));
+        fail("search", fault + " ; rien n'est écrit");
         return kFailure;
     }
-    QString message;
+    std::string message;
     if (!saveParameterFile(args.value("-o"), record, drive, message)) {
         fail("search", message);
         return kFailure;

@@ -9,7 +9,7 @@ using namespace korval;
 namespace cli
 {
 
-int runSet(const QStringList& arguments)
+int runSet(const std::vector<std::string>& arguments)
 {
     if (wantsHelp(arguments)) {
         out(std::string(
@@ -35,27 +35,28 @@ int runSet(const QStringList& arguments)
             "  la fenêtre (après un PeriodeTimer=... donné avant : avec celui-là) ; refusée\n"
             "  si elle dépasse 255 périodes ou ne peut être convertie.\n"
             "\n"
-            "Exemple : korvalset24-cli set monture.kv2 JeuAD=120 V2AD=17/2 MaintienFoc=3.54ms\n"));
+            "Exemple : korvalset24-cli set monture.kv2 JeuAD=120 V2AD=17/2 MaintienFoc=3.54ms\n"
+            "Nom français : --sortie (-o).\n"));
         return kSuccess;
     }
-    const Arguments args(arguments, {"-o"}, {});
+    const Arguments args(arguments, {outputOption()}, {});
     if (!args.ok()) return usage("set", args.error());
-    QStringList assignments = args.positional();
-    if (assignments.isEmpty()) return usage("set", QStringLiteral("FICHIER.kv2 est attendu"));
-    const QString input = assignments.takeFirst();
-    if (assignments.isEmpty())
-        return usage("set", QStringLiteral("au moins un CHAMP=VALEUR est attendu"));
+    std::vector<std::string> assignments = args.positional();
+    if (assignments.empty()) return usage("set", "FICHIER.kv2 est attendu");
+    const std::string input = assignments.front();
+    assignments.erase(assignments.begin());
+    if (assignments.empty()) return usage("set", "au moins un CHAMP=VALEUR est attendu");
     ConfigRecord record;
     DriveParameters drive;
-    QString message;
+    std::string message;
     if (!readParameterFile(input, record, drive, message)) {
         fail("set", message);
         return kFailure;
     }
-    for (const QString& assignment : assignments) {
+    for (const std::string& assignment : assignments) {
         std::string error;
-        if (!applyAssignment(assignment.toStdString(), record, drive, error)) {
-            fail("set", QString::fromStdString(error) + QStringLiteral(" ; rien n'est écrit"));
+        if (!applyAssignment(assignment, record, drive, error)) {
+            fail("set", error + " ; rien n'est écrit");
             return kFailure;
         }
     }

@@ -9,7 +9,7 @@ using namespace korval;
 namespace cli
 {
 
-int runShow(const QStringList& arguments)
+int runShow(const std::vector<std::string>& arguments)
 {
     if (wantsHelp(arguments)) {
         out(std::string(
@@ -23,7 +23,7 @@ int runShow(const QStringList& arguments)
             "          calculées dans l'objet « Derivees ».\n"));
         return kSuccess;
     }
-    const Arguments args(arguments, {}, {"--json"});
+    const Arguments args(arguments, {}, {jsonOption()});
     if (!args.ok()) return usage("show", args.error());
     ConfigRecord record;
     DriveParameters drive;

@@ -1,19 +1,20 @@
 #pragma once
 // One function per verb: the verb's own arguments in, the exit status out.
 
-#include <QStringList>
+#include <string>
+#include <vector>
 
 namespace cli
 {
 
-int runDefaults(const QStringList& arguments);
-int runShow(const QStringList& arguments);
-int runSet(const QStringList& arguments);
-int runSearch(const QStringList& arguments);
-int runHex(const QStringList& arguments);
-int runImportHex(const QStringList& arguments);
-int runDiff(const QStringList& arguments);
-int runCheck(const QStringList& arguments);
-int runMonture(const QStringList& arguments);
+int runDefaults(const std::vector<std::string>& arguments);
+int runShow(const std::vector<std::string>& arguments);
+int runSet(const std::vector<std::string>& arguments);
+int runSearch(const std::vector<std::string>& arguments);
+int runHex(const std::vector<std::string>& arguments);
+int runImportHex(const std::vector<std::string>& arguments);
+int runDiff(const std::vector<std::string>& arguments);
+int runCheck(const std::vector<std::string>& arguments);
+int runMonture(const std::vector<std::string>& arguments);
 
 } // namespace cli

@@ -196,8 +196,13 @@ std::string formatLong(const char* format, ...)
 {
     std::va_list args;
     va_start(args, format);
-    std::string text = vformat(128, format, args);
+    std::va_list again;
+    va_copy(again, args);
+    // Measured first: a long text must not be cut.
+    const int size = std::vsnprintf(nullptr, 0, format, args);
     va_end(args);
+    std::string text = vformat(std::size_t(size > 0 ? size : 0) + 1, format, again);
+    va_end(again);
     return text;
 }
 

@@ -11,6 +11,7 @@
 #include "timing/period_search.h"
 #include "timing/time_per_step.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -46,6 +47,26 @@ std::string failure(const char* what, const std::string& path, const std::string
 {
     return std::string(what) + " « " + path + " » :\n" + reason + ".";
 }
+
+// The last component of a path, as a question names the file.
+std::string fileNameOf(const std::string& path)
+{
+    const std::size_t cut = path.find_last_of("/\\:");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// "48 213 octets", "1 octet": thousands apart by a space, singular below 2.
+std::string byteCount(std::size_t count)
+{
+    std::string digits = std::to_string(count);
+    for (std::size_t at = digits.size(); at > 3; at -= 3)
+        digits.insert(at - 3, " ");
+    return digits + (count < 2 ? " octet" : " octets");
+}
+
+// Open reads this much at most: enough to tell the size of a photo or a
+// HEX image chosen by mistake.
+constexpr std::size_t kOpenReadLimit = std::size_t(64) << 20;
 
 // Restores a flag however the scope ends.
 class FlagScope
@@ -119,6 +140,7 @@ FormModel::FormModel(FormView* view) : m_view(view)
         state(display).text = " ";
     bindHandlers();
     bindStoredNotes();
+    moveBaseline(std::string());
 }
 
 std::vector<std::string> FormModel::controlNames() const
@@ -201,34 +223,86 @@ void FormModel::guarded(const std::function<void()>& handler)
     }
 }
 
+namespace
+{
+// The handler each control runs, by the window's own names.
+struct HandlerBinding {
+    const char* control;
+    void (FormModel::*handler)();
+};
+
+// A box's text changed, typed or written from code.
+const HandlerBinding kChangeHandlers[] = {
+    {"EditFrequenceQuartz", &FormModel::EditFrequenceQuartzChange},
+    {"EditDureeTour", &FormModel::EditDureeTourChange},
+    {"EditPasParTour", &FormModel::EditPasParTourChange},
+    {"EditTranchePec", &FormModel::EditTranchePecChange},
+    {"EditPasParTranche", &FormModel::EditPasParTrancheChange},
+    {"EditPeriodeTimer", &FormModel::EditPeriodeTimerChange},
+    {"EditV1AD", &FormModel::EditV1ADChange},
+    {"EditV1De", &FormModel::EditV1DeChange},
+    {"EditV1Foc", &FormModel::EditV1FocChange},
+    {"EditV2AD", &FormModel::EditV2ADChange},
+    {"EditV2De", &FormModel::EditV2DeChange},
+    {"EditV2Foc", &FormModel::EditV2FocChange},
+    {"EditV3AD", &FormModel::EditV3ADChange},
+    {"EditV3De", &FormModel::EditV3DeChange},
+    {"EditV3Foc", &FormModel::EditV3FocChange},
+    {"EditV4AD", &FormModel::EditV4ADChange},
+    {"EditV4De", &FormModel::EditV4DeChange},
+    {"EditV4Foc", &FormModel::EditV4FocChange},
+    {"EditV5AD", &FormModel::EditV5ADChange},
+    {"EditV5De", &FormModel::EditV5DeChange},
+    {"EditV5Foc", &FormModel::EditV5FocChange},
+    {"EditV6AD", &FormModel::EditV6ADChange},
+    {"EditV6De", &FormModel::EditV6DeChange},
+    {"EditV6Foc", &FormModel::EditV6FocChange},
+    {"EditV7AD", &FormModel::EditV7ADChange},
+    {"EditV7De", &FormModel::EditV7DeChange},
+    {"EditV7Foc", &FormModel::EditV7FocChange},
+    {"EditJeuAD", &FormModel::EditJeuADChange},
+    {"EditJeuDe", &FormModel::EditJeuDeChange},
+    {"EditMaintienFoc", &FormModel::EditMaintienFocChange},
+    {"EditPwm0", &FormModel::EditPwm0Change},
+    {"EditPwm1", &FormModel::EditPwm1Change},
+    {"EditPwm2", &FormModel::EditPwm2Change},
+    {"EditPwm3", &FormModel::EditPwm3Change},
+    {"EditPwm4", &FormModel::EditPwm4Change},
+    {"EditPwm5", &FormModel::EditPwm5Change},
+    {"EditPwm6", &FormModel::EditPwm6Change},
+    {"EditPwm7", &FormModel::EditPwm7Change},
+    {"EditPwm8", &FormModel::EditPwm8Change},
+};
+
+// A click on a check box or a button; a click into the period box searches.
+const HandlerBinding kClickHandlers[] = {
+    {"CheckBoxAD1", &FormModel::CheckBoxAD1Click},
+    {"CheckBoxAD2", &FormModel::CheckBoxAD2Click},
+    {"CheckBoxAD3", &FormModel::CheckBoxAD3Click},
+    {"CheckBoxAD4", &FormModel::CheckBoxAD4Click},
+    {"CheckBoxAD5", &FormModel::CheckBoxAD5Click},
+    {"CheckBoxAD6", &FormModel::CheckBoxAD6Click},
+    {"CheckBoxAD7", &FormModel::CheckBoxAD7Click},
+    {"CheckBoxDe1", &FormModel::CheckBoxDe1Click},
+    {"CheckBoxDe2", &FormModel::CheckBoxDe2Click},
+    {"CheckBoxDe3", &FormModel::CheckBoxDe3Click},
+    {"CheckBoxDe4", &FormModel::CheckBoxDe4Click},
+    {"CheckBoxDe5", &FormModel::CheckBoxDe5Click},
+    {"CheckBoxDe6", &FormModel::CheckBoxDe6Click},
+    {"CheckBoxDe7", &FormModel::CheckBoxDe7Click},
+    {"ButtonOuvrir", &FormModel::ButtonOuvrirClick},
+    {"ButtonValider", &FormModel::ButtonValiderClick},
+    {"ButtonSauvegarder", &FormModel::ButtonSauvegarderClick},
+    {"EditPeriodeTimer", &FormModel::EditPeriodeClick},
+};
+} // namespace
+
 void FormModel::bindHandlers()
 {
-    m_change["EditFrequenceQuartz"] = [this] { EditFrequenceQuartzChange(); };
-    m_change["EditDureeTour"] = [this] { EditDureeTourChange(); };
-    m_change["EditPasParTour"] = [this] { EditPasParTourChange(); };
-    m_change["EditTranchePec"] = [this] { EditTranchePecChange(); };
-    m_change["EditPasParTranche"] = [this] { EditPasParTrancheChange(); };
-    m_change["EditPeriodeTimer"] = [this] { EditPeriodeTimerChange(); };
-    for (int level = 1; level <= kLevelCount; ++level) {
-        for (Axis axis : {Axis::AD, Axis::De}) {
-            m_change[levelEditName(axis, level)] = [this, axis, level] {
-                levelChange(axis, level);
-            };
-            // A half-step click re-runs its level's change handler.
-            m_click[halfStepName(axis, level)] = [this, axis, level] { levelChange(axis, level); };
-        }
-        m_change[levelEditName(Axis::Foc, level)] = [this, level] { focuserLevelChange(level); };
-    }
-    m_change["EditJeuAD"] = [this] { EditJeuADChange(); };
-    m_change["EditJeuDe"] = [this] { EditJeuDeChange(); };
-    m_change["EditMaintienFoc"] = [this] { EditMaintienFocChange(); };
-    for (int entry = 0; entry < kPwmCount; ++entry)
-        m_change[pwmName(entry)] = [this, entry] { pwmChange(entry); };
-
-    m_click["ButtonOuvrir"] = [this] { ButtonOuvrirClick(); };
-    m_click["ButtonValider"] = [this] { ButtonValiderClick(); };
-    m_click["ButtonSauvegarder"] = [this] { ButtonSauvegarderClick(); };
-    m_click["EditPeriodeTimer"] = [this] { EditPeriodeClick(); };
+    for (const HandlerBinding& binding : kChangeHandlers)
+        m_change[binding.control] = [this, handler = binding.handler] { (this->*handler)(); };
+    for (const HandlerBinding& binding : kClickHandlers)
+        m_click[binding.control] = [this, handler = binding.handler] { (this->*handler)(); };
 }
 
 // --- writing controls -------------------------------------------------------
@@ -299,6 +373,7 @@ void FormModel::FormOnActivate()
     loadFactoryDefaults(m_reference, m_drive);
     ShowRecord();
     copyReferenceToCurrent(m_reference, m_current);
+    moveBaseline(std::string());
 }
 
 void FormModel::ShowRecord()
@@ -579,6 +654,7 @@ void FormModel::refreshStoredNote(const std::string& name)
 void FormModel::ButtonOuvrirClick()
 {
     if (!m_view) return;
+    if (!saveChangesBefore("d'ouvrir un autre fichier")) return;
     const std::string path = m_view->chooseOpenName();
     if (path.empty()) return;
     openParameterFile(path);
@@ -586,23 +662,52 @@ void FormModel::ButtonOuvrirClick()
 
 void FormModel::openParameterFile(const std::string& path)
 {
-    m_openFileName = path; // used as chosen: no extension is forced
     std::vector<unsigned char> content;
     std::string reason;
-    if (!m_view || !m_view->readFile(path, kParameterFileSize, content, reason)) {
+    if (!m_view || !m_view->readFile(path, kOpenReadLimit + 1, content, reason)) {
+        m_openFileName = path; // used as chosen: no extension is forced
         // Nothing is read and nothing is refilled: the user's edits stay.
         showError(failure("Impossible d'ouvrir le fichier de paramètres", path, reason));
         return;
     }
-    openParameterBytes(path, content);
+    const bool cutShort = content.size() > kOpenReadLimit;
+    if (cutShort) content.resize(kOpenReadLimit);
+    openBytes(path, content, cutShort);
 }
 
 void FormModel::openParameterBytes(const std::string& fileName,
                                    const std::vector<unsigned char>& bytes)
 {
+    openBytes(fileName, bytes, false);
+}
+
+void FormModel::openBytes(const std::string& fileName, const std::vector<unsigned char>& bytes,
+                          bool cutShort)
+{
+    // A photo or a HEX image read as parameters would carry garbage into the
+    // controller with the next Save: the user says first.
+    const std::string question = openAnywayQuestion(fileName, bytes, cutShort);
+    if (!question.empty() && m_view && !m_view->askOpenAnyway(question)) return;
     m_openFileName = fileName;
     applyParameterFile(bytes.data(), bytes.size(), m_reference, m_drive);
     ShowRecord();
+    moveBaseline(fileName);
+}
+
+std::string FormModel::openAnywayQuestion(const std::string& fileName,
+                                          const std::vector<unsigned char>& bytes, bool cutShort)
+{
+    const bool sized = !cutShort && bytes.size() == kParameterFileSize;
+    const bool marked = bytes.size() >= kRecordSize && bytes[0] == 0x45 && bytes[1] == 0x23 &&
+                        bytes[kRecordSize - 2] == 0xDE && bytes[kRecordSize - 1] == 0xBC;
+    if (sized && marked) return {};
+    std::string faults;
+    if (!sized)
+        faults = (cutShort ? "plus de " : "") + byteCount(bytes.size()) + " au lieu de " +
+                 std::to_string(kParameterFileSize);
+    if (!marked) faults += std::string(faults.empty() ? "" : ", ") + "marqueurs absents";
+    return fileNameOf(fileName) + " n'a pas la forme d'un fichier de paramètres : " + faults +
+           ". L'ouvrir quand même ?";
 }
 
 FormModel::SaveOutput FormModel::saveOutput(const std::string& chosenName) const
@@ -616,27 +721,85 @@ FormModel::SaveOutput FormModel::saveOutput(const std::string& chosenName) const
     return out;
 }
 
+void FormModel::markSaved(const SaveOutput& saved)
+{
+    m_baseline = saved.kv2;
+    m_baselineName = saved.kv2Name;
+}
+
+void FormModel::moveBaseline(const std::string& fileName)
+{
+    const ParameterFileBytes bytes = serializeParameterFile(m_current, m_drive);
+    m_baseline.assign(bytes.begin(), bytes.end());
+    m_baselineName = fileName;
+}
+
+bool FormModel::hasUnsavedChanges() const
+{
+    const ParameterFileBytes bytes = serializeParameterFile(m_current, m_drive);
+    return !std::equal(bytes.begin(), bytes.end(), m_baseline.begin(), m_baseline.end());
+}
+
+bool FormModel::confirmClose()
+{
+    return saveChangesBefore("de quitter");
+}
+
+bool FormModel::saveChangesBefore(const std::string& what)
+{
+    if (!m_view || !hasUnsavedChanges()) return true;
+    std::string question = "Enregistrer les modifications";
+    if (!m_baselineName.empty()) question += " de " + fileNameOf(m_baselineName);
+    question += " avant " + what + " ?";
+    switch (m_view->askSaveChanges(question)) {
+    case FormView::SaveChoice::Save:
+        return saveWithDialog();
+    case FormView::SaveChoice::Discard:
+        return true;
+    case FormView::SaveChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
 void FormModel::ButtonSauvegarderClick()
 {
-    if (!m_view) return;
+    saveWithDialog();
+}
+
+bool FormModel::saveWithDialog()
+{
+    if (!m_view) return false;
     const std::string chosen = m_view->chooseSaveName();
-    if (chosen.empty()) return;
+    if (chosen.empty()) return false;
     const std::string target = replaceExtension(chosen, kParameterExtension);
     // The dialog asked about the name it returned; a file under the forced
     // name is another one, and is not replaced without asking.
-    if (target != chosen && m_view->fileExists(target) && !m_view->confirmReplace(target)) return;
+    if (target != chosen && m_view->fileExists(target) && !m_view->confirmReplace(target))
+        return false;
     m_saveFileName = target;
 
     const ParameterFileBytes bytes = serializeParameterFile(m_current, m_drive);
+    const std::vector<unsigned char> kv2(bytes.begin(), bytes.end());
     std::string reason;
-    if (!m_view->writeFile(m_saveFileName, std::vector<unsigned char>(bytes.begin(), bytes.end()),
-                           reason))
+    const bool kv2Written = m_view->writeFile(m_saveFileName, kv2, reason);
+    if (!kv2Written)
         showError(
             failure("Impossible d'enregistrer le fichier de paramètres", m_saveFileName, reason));
-    ExportHex(); // whatever became of the parameter file
+    const bool hexWritten = exportHex(); // whatever became of the parameter file
+    // Saved only when the controller's programmer finds both files as they are now.
+    if (!kv2Written || !hexWritten) return false;
+    m_baseline = kv2;
+    m_baselineName = m_saveFileName;
+    return true;
 }
 
 void FormModel::ExportHex()
+{
+    exportHex();
+}
+
+bool FormModel::exportHex()
 {
     const std::string hexName = replaceExtension(m_saveFileName, kHexExtension);
     const IntelHexText hex = exportHexText(m_current);
@@ -645,9 +808,10 @@ void FormModel::ExportHex()
         !m_view->writeFile(hexName, std::vector<unsigned char>(hex.text.begin(), hex.text.end()),
                            reason)) {
         showError(failure("Impossible d'enregistrer le fichier HEX", hexName, reason));
-        return;
+        return false;
     }
     m_view->hexWritten(hex.dataLines);
+    return true;
 }
 
 } // namespace korval

@@ -50,36 +50,22 @@ public:
                            std::string& reason);
     // The HEX file is written: its data records, to echo.
     virtual void hexWritten(const std::vector<std::string>&) {}
-};
 
-// Named handlers of a speed level: the edit box's change and, for AD and De,
-// the half-step box's click, which re-runs the level's change handler.
-#define KORVAL_FORM_LEVEL_HANDLERS(n)                                                              \
-    void EditV##n##ADChange()                                                                      \
-    {                                                                                              \
-        levelChange(Axis::AD, n);                                                                  \
-    }                                                                                              \
-    void EditV##n##DeChange()                                                                      \
-    {                                                                                              \
-        levelChange(Axis::De, n);                                                                  \
-    }                                                                                              \
-    void EditV##n##FocChange()                                                                     \
-    {                                                                                              \
-        focuserLevelChange(n);                                                                     \
-    }                                                                                              \
-    void CheckBoxAD##n##Click()                                                                    \
-    {                                                                                              \
-        EditV##n##ADChange();                                                                      \
-    }                                                                                              \
-    void CheckBoxDe##n##Click()                                                                    \
-    {                                                                                              \
-        EditV##n##DeChange();                                                                      \
+    // Asked before unsaved changes would be lost. A view that does not ask
+    // lets them go, as a window without the question did.
+    enum class SaveChoice { Save, Discard, Cancel };
+    virtual SaveChoice askSaveChanges(const std::string& question)
+    {
+        (void)question;
+        return SaveChoice::Discard;
     }
-#define KORVAL_FORM_PWM_HANDLER(n)                                                                 \
-    void EditPwm##n##Change()                                                                      \
-    {                                                                                              \
-        pwmChange(n);                                                                              \
+    // Asked before a file without the form of a parameter file is read; true opens it.
+    virtual bool askOpenAnyway(const std::string& question)
+    {
+        (void)question;
+        return true;
     }
+};
 
 class FormModel
 {
@@ -140,26 +126,55 @@ public:
     void ChercherValeurTimer();
     void ListBoxValeurTimerDblClick();
 
-    KORVAL_FORM_LEVEL_HANDLERS(1)
-    KORVAL_FORM_LEVEL_HANDLERS(2)
-    KORVAL_FORM_LEVEL_HANDLERS(3)
-    KORVAL_FORM_LEVEL_HANDLERS(4)
-    KORVAL_FORM_LEVEL_HANDLERS(5)
-    KORVAL_FORM_LEVEL_HANDLERS(6)
-    KORVAL_FORM_LEVEL_HANDLERS(7)
+    void EditV1ADChange() { levelChange(Axis::AD, 1); }
+    void EditV1DeChange() { levelChange(Axis::De, 1); }
+    void EditV1FocChange() { focuserLevelChange(1); }
+    void EditV2ADChange() { levelChange(Axis::AD, 2); }
+    void EditV2DeChange() { levelChange(Axis::De, 2); }
+    void EditV2FocChange() { focuserLevelChange(2); }
+    void EditV3ADChange() { levelChange(Axis::AD, 3); }
+    void EditV3DeChange() { levelChange(Axis::De, 3); }
+    void EditV3FocChange() { focuserLevelChange(3); }
+    void EditV4ADChange() { levelChange(Axis::AD, 4); }
+    void EditV4DeChange() { levelChange(Axis::De, 4); }
+    void EditV4FocChange() { focuserLevelChange(4); }
+    void EditV5ADChange() { levelChange(Axis::AD, 5); }
+    void EditV5DeChange() { levelChange(Axis::De, 5); }
+    void EditV5FocChange() { focuserLevelChange(5); }
+    void EditV6ADChange() { levelChange(Axis::AD, 6); }
+    void EditV6DeChange() { levelChange(Axis::De, 6); }
+    void EditV6FocChange() { focuserLevelChange(6); }
+    void EditV7ADChange() { levelChange(Axis::AD, 7); }
+    void EditV7DeChange() { levelChange(Axis::De, 7); }
+    void EditV7FocChange() { focuserLevelChange(7); }
+    // A half-step click re-runs its level's change handler.
+    void CheckBoxAD1Click() { EditV1ADChange(); }
+    void CheckBoxAD2Click() { EditV2ADChange(); }
+    void CheckBoxAD3Click() { EditV3ADChange(); }
+    void CheckBoxAD4Click() { EditV4ADChange(); }
+    void CheckBoxAD5Click() { EditV5ADChange(); }
+    void CheckBoxAD6Click() { EditV6ADChange(); }
+    void CheckBoxAD7Click() { EditV7ADChange(); }
+    void CheckBoxDe1Click() { EditV1DeChange(); }
+    void CheckBoxDe2Click() { EditV2DeChange(); }
+    void CheckBoxDe3Click() { EditV3DeChange(); }
+    void CheckBoxDe4Click() { EditV4DeChange(); }
+    void CheckBoxDe5Click() { EditV5DeChange(); }
+    void CheckBoxDe6Click() { EditV6DeChange(); }
+    void CheckBoxDe7Click() { EditV7DeChange(); }
 
     void EditJeuADChange();
     void EditJeuDeChange();
     void EditMaintienFocChange();
-    KORVAL_FORM_PWM_HANDLER(0)
-    KORVAL_FORM_PWM_HANDLER(1)
-    KORVAL_FORM_PWM_HANDLER(2)
-    KORVAL_FORM_PWM_HANDLER(3)
-    KORVAL_FORM_PWM_HANDLER(4)
-    KORVAL_FORM_PWM_HANDLER(5)
-    KORVAL_FORM_PWM_HANDLER(6)
-    KORVAL_FORM_PWM_HANDLER(7)
-    KORVAL_FORM_PWM_HANDLER(8)
+    void EditPwm0Change() { pwmChange(0); }
+    void EditPwm1Change() { pwmChange(1); }
+    void EditPwm2Change() { pwmChange(2); }
+    void EditPwm3Change() { pwmChange(3); }
+    void EditPwm4Change() { pwmChange(4); }
+    void EditPwm5Change() { pwmChange(5); }
+    void EditPwm6Change() { pwmChange(6); }
+    void EditPwm7Change() { pwmChange(7); }
+    void EditPwm8Change() { pwmChange(8); }
 
     // Writing a box from code runs its change handler at once, every time,
     // also when the text does not change; a fault in that handler is shown
@@ -183,6 +198,22 @@ public:
         std::string hex;                // the Intel HEX text (CR LF)
     };
     SaveOutput saveOutput(const std::string& chosenName) const;
+    // A front end that wrote saveOutput's bytes itself: they are now the saved state.
+    void markSaved(const SaveOutput& saved);
+
+    // --- what would be lost ---
+    // The 61 bytes Save would write differ from those of the factory defaults
+    // after activation, of the file last opened or of the file last saved.
+    bool hasUnsavedChanges() const;
+    // Before the window closes: true at once without changes, else asks to
+    // save them; true once both files are written or the user lets them go.
+    bool confirmClose();
+    // The question asked before `bytes` are read as a parameter file; empty
+    // when they have its form (61 bytes, 45 23 at offset 0, DE BC at 47).
+    // With `cutShort`, the file holds more than `bytes`.
+    static std::string openAnywayQuestion(const std::string& fileName,
+                                          const std::vector<unsigned char>& bytes,
+                                          bool cutShort = false);
 
     // --- records and names ---
     const ConfigRecord& currentRecord() const { return m_current; }
@@ -224,6 +255,14 @@ private:
     void focuserLevelChange(int level);
     void pwmChange(int entry);
     void refreshPerPas();
+    // Asks to save unsaved changes before `what`; false when the user
+    // cancels or the save did not write both files.
+    bool saveChangesBefore(const std::string& what);
+    bool saveWithDialog(); // true when both files were written
+    bool exportHex();
+    void openBytes(const std::string& fileName, const std::vector<unsigned char>& bytes,
+                   bool cutShort);
+    void moveBaseline(const std::string& fileName);
 
     FormView* m_view = nullptr;
     ConfigRecord m_current;
@@ -253,9 +292,9 @@ private:
     std::array<std::array<std::int32_t, kLevelCount + 1>, 2> m_levelTyped{};
     // ShowRecord writes what the fields hold: its texts are never marked.
     bool m_showingRecord = false;
+    // What Save wrote last, or what was there after activation or an Open, and its file.
+    std::vector<unsigned char> m_baseline;
+    std::string m_baselineName;
 };
-
-#undef KORVAL_FORM_LEVEL_HANDLERS
-#undef KORVAL_FORM_PWM_HANDLER
 
 } // namespace korval

@@ -159,9 +159,11 @@ private slots:
             // The next round starts from what this one left: put the expected
             // state in place whatever the kill did.
             if (kv2Now != wanted.kv2 || hexNow != wanted.hex) {
-                QString reason;
-                QVERIFY(FileStore().writeAtomically(kv2, wanted.kv2, reason));
-                QVERIFY(FileStore().writeAtomically(hex, wanted.hex, reason));
+                std::string reason;
+                QVERIFY(FileStore().writeAtomically(
+                    kv2.toStdString(), {wanted.kv2.begin(), wanted.kv2.end()}, reason));
+                QVERIFY(FileStore().writeAtomically(
+                    hex.toStdString(), {wanted.hex.begin(), wanted.hex.end()}, reason));
             }
         }
         qInfo("command lines killed before their .kv2 was replaced: %d, after: %d (a run: %u us)",

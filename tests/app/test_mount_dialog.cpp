@@ -6,8 +6,11 @@
 #include "support/form_fixture.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
 #include <QToolButton>
 
 using namespace korval;
@@ -43,6 +46,27 @@ QString results(MountDialog* dialog)
 QPushButton* button(MountDialog* dialog, const char* name)
 {
     return dialog->findChild<QPushButton*>(QLatin1String(name));
+}
+
+// The calibration tab, filled as a user would: drift, plate scale, time,
+// direction ("est" or "ouest"), declination.
+void calibrate(MountDialog* dialog, const QStringList& inputs)
+{
+    QTest::mouseClick(
+        dialog->findChild<QTabWidget*>("OngletsMonture")->tabBar(), Qt::LeftButton, Qt::NoModifier,
+        dialog->findChild<QTabWidget*>("OngletsMonture")->tabBar()->tabRect(1).center());
+    typeInto(box(dialog, "EditDerive"), inputs.at(0));
+    typeInto(box(dialog, "EditEchelle"), inputs.at(1));
+    typeInto(box(dialog, "EditDureeMesure"), inputs.at(2));
+    QTest::mouseClick(
+        dialog->findChild<QRadioButton*>(inputs.at(3) == "est" ? "RadioEst" : "RadioOuest"),
+        Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    typeInto(box(dialog, "EditDeclinaison"), inputs.at(4));
+}
+
+QString calibration(MountDialog* dialog)
+{
+    return dialog->findChild<QPlainTextEdit*>("TextCalibration")->toPlainText();
 }
 } // namespace
 
@@ -134,6 +158,68 @@ private slots:
         QCOMPARE(form.text("EditPerPas"), perPas);
         QCOMPARE(double(form->drive.DureeTour), 598.3617553710938);
         QCOMPARE(QString::number(form->drive.PasParTour), pasParTour);
+        QCOMPARE(bytesOf(form->currentRecord), bytesOf(before));
+        QVERIFY(form.dialogs->errors.isEmpty());
+        QTRY_VERIFY(!form->findChild<MountDialog*>());
+    }
+
+    // The calibration tab, live, from the window's own values.
+    void calibrationResults_data()
+    {
+        QTest::addColumn<QStringList>("inputs");
+        QTest::addColumn<QString>("shown"); // contained in the results
+        QTest::addColumn<bool>("applicable");
+        const auto row = [](const char* tag, const QStringList& inputs, const char* shown,
+                            bool applicable) {
+            QTest::newRow(tag) << inputs << QString::fromUtf8(shown) << applicable;
+        };
+        row("15.04″ west in a minute", {"15.04", "", "1:00", "ouest", ""},
+            "DureeTour corrigée : T x (1 - e) = 588.382263 s : plus courte", true);
+        row("southern star drifting east", {"10", "", "5:00", "est", "-45"},
+            "la monture avance, elle suit trop vite", true);
+        row("the search's best line", {"15.04", "", "1min", "ouest", ""},
+            "288 lignes, la meilleure (erreur 1.13e-05, dérive 0.975 s/jour) :\n"
+            "  337999   1.13e-05   1246 X  68 --  544X\n\n"
+            "« Appliquer » écrit DureeTour = 588.382263",
+            true);
+        row("no time", {"15.04", "", "", "ouest", ""},
+            "Durée de la mesure : aucune durée : 10:00, 600s ou 10min", false);
+        row("at the pole", {"15.04", "", "1:00", "ouest", "90"},
+            "Déclinaison de l'étoile : « 90 » : il faut une déclinaison entre -90° et 90° exclus",
+            false);
+    }
+    void calibrationResults()
+    {
+        QFETCH(QStringList, inputs);
+        QFETCH(QString, shown);
+        QFETCH(bool, applicable);
+        ShownForm form;
+        MountDialog* dialog = openFromButton(form);
+        calibrate(dialog, inputs);
+        QVERIFY2(calibration(dialog).contains(shown), qPrintable(calibration(dialog)));
+        QCOMPARE(button(dialog, "ButtonAppliquer")->isEnabled(), applicable);
+        // The gear-train tab has nothing typed: its Appliquer is off there.
+        dialog->findChild<QTabWidget*>("OngletsMonture")->setCurrentIndex(0);
+        QVERIFY(!button(dialog, "ButtonAppliquer")->isEnabled());
+        // The sentence under the direction says which way is a lagging mount.
+        QVERIFY(dialog->findChild<QLabel*>("LabelSensDerive")
+                    ->text()
+                    .startsWith(QString::fromUtf8("Vers l'ouest (où filent les étoiles")));
+    }
+
+    // "Appliquer" on the calibration tab types the corrected DureeTour alone.
+    void calibrationAppliesDureeTour()
+    {
+        ShownForm form;
+        const ConfigRecord before = form->currentRecord;
+        MountDialog* dialog = openFromButton(form);
+        calibrate(dialog, {"4", "3.76", "1min", "ouest", ""});
+        QTest::mouseClick(button(dialog, "ButtonAppliquer"), Qt::LeftButton);
+        QCOMPARE(form.text("EditDureeTour"), QStringLiteral("588.382263"));
+        QCOMPARE(double(form->drive.DureeTour), 588.3822631835938);
+        QCOMPARE(form.text("EditPasParTour"), QStringLiteral("25600"));
+        QCOMPARE(form->drive.PasParTour, 25600u);
+        QCOMPARE(form.text("EditPerPas"), QStringLiteral("22.984"));
         QCOMPARE(bytesOf(form->currentRecord), bytesOf(before));
         QVERIFY(form.dialogs->errors.isEmpty());
         QTRY_VERIFY(!form->findChild<MountDialog*>());

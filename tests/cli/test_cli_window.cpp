@@ -1,12 +1,18 @@
 // The companion against the real window, driven headless: the search lines
 // are the list's, --apply is a double-click followed by a Save, and hex is
-// the HEX file the window's Save writes.
+// the HEX file the window's Save writes, and monture --derive prints the
+// figures of the window's calibration tab.
 
+#include "app/mount_dialog.h"
 #include "cli_run.h"
 #include "support/form_fixture.h"
 
+#include <QComboBox>
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -182,6 +188,49 @@ private slots:
         QCOMPARE(run.exit, 0);
         QCOMPARE(run.out, contentOf(dir.filePath("w.hex")));
         QCOMPARE(contentOf(dir.filePath("w.kv2")), file);
+    }
+
+    // The same figures in the dialog's calibration tab as on the command line,
+    // from the same file opened in the window.
+    void calibrationIsTheDialogs_data()
+    {
+        QTest::addColumn<QStringList>(
+            "options"); // --derive --echelle --pendant --vers --declinaison --suivi
+        QTest::newRow("west, δ 0") << QStringList{"15.04", "", "1:00", "ouest", "", "sidéral"};
+        QTest::newRow("pixels, southern, east")
+            << QStringList{"4", "3.76", "90s", "est", "-30", "sidéral"};
+        QTest::newRow("King rate, 10 min")
+            << QStringList{"2,5", "", "10min", "ouest", "45", "King"};
+    }
+    void calibrationIsTheDialogs()
+    {
+        QFETCH(QStringList, options);
+        QTemporaryDir temporary;
+        const QString file = temporary.filePath("b.kv2");
+        put(file, editedDefaults({{15, 0x9C}}, 11520)); // V1AD 28 in half steps
+        QStringList arguments = {"monture", file};
+        const char* const names[] = {"--derive", "--echelle",     "--pendant",
+                                     "--vers",   "--declinaison", "--suivi"};
+        for (int i = 0; i < options.size(); ++i)
+            if (!options.at(i).isEmpty()) arguments << names[i] << options.at(i);
+        const CliRun run = runCli(arguments, temporary.path());
+        QCOMPARE(run.exit, 0);
+
+        ShownForm form;
+        openIn(form, file);
+        MountDialog* dialog = openMountDialog(*form.operator->());
+        dialog->findChild<QTabWidget*>("OngletsMonture")->setCurrentIndex(1);
+        typeInto(dialog->findChild<QLineEdit*>("EditDerive"), options.at(0));
+        typeInto(dialog->findChild<QLineEdit*>("EditEchelle"), options.at(1));
+        typeInto(dialog->findChild<QLineEdit*>("EditDureeMesure"), options.at(2));
+        dialog->findChild<QRadioButton*>(options.at(3) == "est" ? "RadioEst" : "RadioOuest")
+            ->setChecked(true);
+        typeInto(dialog->findChild<QLineEdit*>("EditDeclinaison"), options.at(4));
+        dialog->findChild<QComboBox*>("ComboSuiviCalibration")->setCurrentText(options.at(5));
+        const QString shown = dialog->findChild<QPlainTextEdit*>("TextCalibration")->toPlainText();
+        QVERIFY2(shown.startsWith(QString::fromUtf8(run.out)), qPrintable(shown));
+        QVERIFY2(shown.contains("T = 28 (V1AD)"), qPrintable(shown));
+        dialog->close();
     }
 };
 

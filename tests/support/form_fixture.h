@@ -25,6 +25,11 @@ public:
     QStringList errors;         // every critical message shown
     QStringList filters;        // the filter each file dialog was given
     int replaceQuestions = 0;
+    // The close and open questions: each takes the first answer; none lets
+    // the changes go and opens the file, as a window that did not ask.
+    QList<korval::FormView::SaveChoice> saveChoices;
+    QList<bool> openAnywayAnswers;
+    QStringList questions; // every one asked, in its order
 
     QString openFileName(QWidget*, const QString& filter) override
     {
@@ -42,6 +47,17 @@ public:
         return !replaceAnswers.isEmpty() && replaceAnswers.takeFirst();
     }
     void showError(QWidget*, const QString& message) override { errors << message; }
+    korval::FormView::SaveChoice askSaveChanges(QWidget*, const QString& question) override
+    {
+        questions << question;
+        return saveChoices.isEmpty() ? korval::FormView::SaveChoice::Discard
+                                     : saveChoices.takeFirst();
+    }
+    bool askOpenAnyway(QWidget*, const QString& question) override
+    {
+        questions << question;
+        return openAnywayAnswers.isEmpty() || openAnywayAnswers.takeFirst();
+    }
 };
 
 // A shown window, activated on the factory defaults, with its fake dialogs.

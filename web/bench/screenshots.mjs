@@ -1,6 +1,8 @@
 // Pictures of the page for the README: docs/web-desktop.png (list open, a
-// mark shown), docs/web-phone.png and docs/web-monture.png (the mount
-// assistant open), in Debian's chromium, headless.
+// mark shown), docs/web-phone.png (the same, V3 to V6 unfolded, the whole
+// page), docs/web-monture.png (the mount assistant open) and
+// docs/web-calibration.png (its calibration tab), in Debian's chromium,
+// headless.
 // usage: node bench/screenshots.mjs   (from web/, after the site is built)
 import { chromium } from '@playwright/test';
 import { spawn } from 'node:child_process';
@@ -23,7 +25,7 @@ try {
     await page.locator('body[data-pret="1"]').waitFor();
     await page.locator('#EditPwm3').fill('300');
     if (full) await page.locator('#VitessesCachees summary').click();
-    else await page.locator('#EditPeriodeTimer').click();
+    await page.locator('#EditPeriodeTimer').click();
     await page.screenshot({ path: `${docs}${name}.png`, fullPage: full });
     await page.close();
   }
@@ -34,6 +36,10 @@ try {
   for (const [id, text] of [['EditDents', '144'], ['EditPasMoteur', '200'], ['EditReduction', '128']])
     await page.locator(`#${id}`).fill(text);
   await page.screenshot({ path: `${docs}web-monture.png` });
+  await page.locator('#OngletCalibration').click();
+  for (const [id, text] of [['EditDerive', '15.04'], ['EditDureeMesure', '1:00']])
+    await page.locator(`#${id}`).fill(text);
+  await page.screenshot({ path: `${docs}web-calibration.png` });
   await page.close();
 } finally {
   await browser.close();

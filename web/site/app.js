@@ -3,6 +3,7 @@
 // stores, which handlers run, the faults, the candidate list and the bytes of
 // a save all come from the model, compiled from the window's own code.
 import createKorval from './korval.js';
+import { bindCalibration } from './calibration.js';
 
 const $ = (id) => document.getElementById(id);
 const period = $('EditPeriodeTimer');
@@ -28,38 +29,96 @@ function optionId(index) { return `ligne-${index}`; }
 const escapes = { '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' };
 const escape = (text) => text.replace(/[&<>"]/g, (c) => escapes[c]);
 
-// The lines in sight at once, the rest right after: a search can give
-// thousands of lines, and the list shows before they are all in.
-const firstLines = 60;
+// A search can give thousands of lines: the list lays out only the lines in
+// sight and a few around them, in a spacer of the whole list's height that
+// keeps the scroll bar true, and lays them out again as it scrolls. The
+// selected line is always in the page, for aria-activedescendant.
+const spacer = list.querySelector('.hauteur');
+const rendered = list.querySelector('.lignes');
+const spareLines = 8;   // laid out above and below the lines in sight
+let rowHeight = 17;     // px, measured once the first line is laid out
+let rowMeasured = false;
 let lineCount = 0;
-let pending = null; // the lines still to append: { lines, drifts, next }
+let rows = null;        // the built list: { lines, drifts, first, end }
 
-function appendLines(upTo) {
-  const { lines, drifts, next } = pending;
-  const end = Math.min(lines.length, upTo);
-  const html = [];
-  for (let i = next; i < end; ++i) {
-    html.push(`<div role="option" id="${optionId(i)}" aria-selected="false" data-index="${i}">`
-      + `<span class="texte">${escape(lines[i])}</span><span class="derive">${escape(drifts[i])}</span></div>`);
+function lineHtml(index, selected) {
+  return `<div role="option" id="${optionId(index)}" aria-selected="${selected}" aria-posinset="${index + 1}" `
+    + `aria-setsize="${lineCount}" data-index="${index}"><span class="texte">${escape(rows.lines[index])}</span>`
+    + `<span class="derive">${escape(rows.drifts[index] || '')}</span></div>`;
+}
+
+// Lays out the lines in sight, then the selected one on its own when it is
+// out of sight; a selection that only moves among laid-out lines changes one
+// attribute, so that the line under a double-click stays the same element.
+function appendLines(selected) {
+  const top = list.scrollTop;
+  const first = Math.max(0, Math.floor(top / rowHeight) - spareLines);
+  const end = Math.min(lineCount, Math.ceil((top + list.clientHeight) / rowHeight) + spareLines);
+  if (first !== rows.first || end !== rows.end) {
+    const html = [];
+    for (let i = first; i < end; ++i) html.push(lineHtml(i, i === selected));
+    rendered.innerHTML = html.join('');
+    rendered.style.transform = `translateY(${first * rowHeight}px)`;
+    rows.first = first;
+    rows.end = end;
   }
-  list.insertAdjacentHTML('beforeend', html.join(''));
-  pending.next = end;
-  if (end >= lines.length) {
-    pending = null;
-    list.dataset.complet = '1';
+  const apart = selected >= 0 && (selected < first || selected >= end);
+  let alone = spacer.querySelector('.hors');
+  if (alone && (!apart || Number(alone.dataset.index) !== selected)) {
+    alone.remove();
+    alone = null;
   }
+  for (const option of rendered.querySelectorAll('[aria-selected="true"]'))
+    if (Number(option.dataset.index) !== selected) option.setAttribute('aria-selected', 'false');
+  if (apart && !alone) {
+    spacer.insertAdjacentHTML('beforeend', lineHtml(selected, true));
+    alone = spacer.lastElementChild;
+    alone.classList.add('hors');
+    alone.style.top = `${selected * rowHeight}px`;
+  } else if (!apart && selected >= 0) {
+    $(optionId(selected)).setAttribute('aria-selected', 'true');
+  }
+}
+
+function measureRows() {
+  const option = rendered.firstElementChild;
+  const height = option ? option.getBoundingClientRect().height : 0;
+  if (!height) return;
+  rowMeasured = true;
+  if (Math.abs(height - rowHeight) < 0.01) return;
+  rowHeight = height;
+  spacer.style.height = `${lineCount * rowHeight}px`;
+  rows.first = rows.end = -1;
+  appendLines(form.listSelected());
 }
 
 function buildList() {
   const text = form.listText();
   const lines = text === '' ? [] : text.split('\n');
+  const drifts = form.listHelpText().split('\n');
   lineCount = lines.length;
-  list.replaceChildren();
-  list.dataset.complet = '0';
-  pending = { lines, drifts: form.listHelpText().split('\n'), next: 0 };
-  appendLines(firstLines);
-  if (pending) setTimeout(() => pending && appendLines(Infinity));
+  rows = { lines, drifts, first: -1, end: -1 };
+  // Every line's drift starts in the same column: the widest text sets it (monospaced).
+  let textWidth = 0;
+  let driftWidth = 0;
+  for (let i = 0; i < lineCount; ++i) {
+    textWidth = Math.max(textWidth, lines[i].length);
+    driftWidth = Math.max(driftWidth, (drifts[i] || '').length);
+  }
+  list.style.setProperty('--texte', `${textWidth}ch`);
+  list.style.setProperty('--derive', `${driftWidth}ch`);
+  spacer.style.height = `${lineCount * rowHeight}px`;
+  spacer.querySelector('.hors')?.remove();
+  rendered.replaceChildren();
+  list.scrollTop = 0;
   listBuilt = true;
+}
+
+// Brings a line into sight by its place, whether or not it is laid out.
+function scrollToLine(index) {
+  const top = index * rowHeight;
+  if (top < list.scrollTop) list.scrollTop = top;
+  else if (top + rowHeight > list.scrollTop + list.clientHeight) list.scrollTop = top + rowHeight - list.clientHeight;
 }
 
 function showList() {
@@ -68,15 +127,14 @@ function showList() {
   list.hidden = !visible;
   period.setAttribute('aria-expanded', String(visible));
   const selected = visible ? form.listSelected() : -1;
-  const previous = list.querySelector('[aria-selected="true"]');
-  if (previous && previous.id !== optionId(selected)) previous.setAttribute('aria-selected', 'false');
-  if (pending && selected >= pending.next) appendLines(Infinity);
-  if (selected >= 0 && list.children[selected]) {
-    const option = list.children[selected];
-    option.setAttribute('aria-selected', 'true');
-    list.setAttribute('aria-activedescendant', option.id);
-    period.setAttribute('aria-activedescendant', option.id);
-    if (visible) option.scrollIntoView({ block: 'nearest' });
+  if (visible) {
+    if (selected >= 0) scrollToLine(selected);
+    appendLines(selected);
+    if (!rowMeasured) measureRows();
+  }
+  if (selected >= 0) {
+    list.setAttribute('aria-activedescendant', optionId(selected));
+    period.setAttribute('aria-activedescendant', optionId(selected));
   } else {
     list.removeAttribute('aria-activedescendant');
     period.removeAttribute('aria-activedescendant');
@@ -165,7 +223,7 @@ function moveSelection(event) {
   const count = lineCount;
   if (!count) return false;
   const current = form.listSelected();
-  const page = Math.max(1, Math.floor(list.clientHeight / (list.children[0].offsetHeight || 16)) - 1);
+  const page = Math.max(1, Math.floor(list.clientHeight / rowHeight) - 1);
   const target = {
     ArrowDown: current + 1, ArrowUp: current - 1, Home: 0, End: count - 1,
     PageDown: current + page, PageUp: current - page,
@@ -175,11 +233,26 @@ function moveSelection(event) {
   return true;
 }
 
+// A photo or a HEX image chosen by mistake opens only on « Oui »; « Non »,
+// Échap and Entrée on the first focus leave everything as it was.
+function askOpenAnyway(question) {
+  const dialog = $('QuestionOuvrir');
+  $('TexteQuestionOuvrir').textContent = question;
+  dialog.returnValue = 'non';
+  dialog.showModal();
+  $('NePasOuvrir').focus();
+  return new Promise((resolve) => {
+    dialog.addEventListener('close', () => resolve(dialog.returnValue === 'oui'), { once: true });
+  });
+}
+
 async function openFile(file) {
   const bytes = new Uint8Array(await file.arrayBuffer());
+  const question = form.openQuestion(file.name, bytes);
+  if (question && !(await askOpenAnyway(question))) return;
   lastName = file.name.replace(/\.[^.]*$/, '');
   listBuilt = false;
-  act(() => form.open(file.name, bytes));
+  act(() => form.open(file.name, bytes, question !== ''));
 }
 
 function download(name, bytes) {
@@ -245,6 +318,7 @@ function bind() {
       closeList();
     }
   });
+  list.addEventListener('scroll', () => { if (!list.hidden && rows) appendLines(form.listSelected()); });
   list.addEventListener('click', (event) => {
     const option = event.target.closest('[role="option"]');
     if (option) act(() => form.selectLine(Number(option.dataset.index)));
@@ -290,7 +364,16 @@ function bind() {
   for (const id of [...mountInputs, 'CheckBoxDemiPas']) $(id).addEventListener('input', showMount);
   $('ButtonAppliquer').addEventListener('click', applyMount);
   $('ButtonFermer').addEventListener('click', () => $('DialogueMonture').close());
+  bindCalibration(form, act);
   $('FermerErreur').addEventListener('click', () => $('MessageErreur').close());
+  $('OuvrirQuandMeme').addEventListener('click', () => $('QuestionOuvrir').close('oui'));
+  $('NePasOuvrir').addEventListener('click', () => $('QuestionOuvrir').close('non'));
+  // The browser's own leave-page prompt, only when a change would be lost.
+  window.addEventListener('beforeunload', (event) => {
+    if (!form.hasUnsavedChanges()) return;
+    event.preventDefault();
+    event.returnValue = true; // older browsers ask only on a value
+  });
   $('MessageErreur').addEventListener('close', () => $('TexteErreur').replaceChildren());
 }
 

@@ -2,6 +2,7 @@
 // controls and forwards typing, clicks and files; everything else happens here,
 // in the same model as the window's.
 
+#include "axes/drift_calibration.h"
 #include "axes/mount_assistant.h"
 #include "config/fp_fault.h"
 #include "config/number_text.h"
@@ -23,6 +24,9 @@ class CollectingView : public korval::FormView
 {
 public:
     void showError(const std::string& message) override { m_messages.push_back(message); }
+    // The page asked its own question before it handed the file over.
+    bool askOpenAnyway(const std::string&) override { return m_openAnyway; }
+    bool m_openAnyway = false;
     std::vector<std::string> take()
     {
         std::vector<std::string> out;
@@ -107,14 +111,27 @@ public:
     void doubleClickLine(int index) { m_model.userDoubleClickedLine(index); }
     void hideList() { m_model.hideList(); }
 
-    void open(const std::string& fileName, const val& bytes)
+    // The question to ask before `bytes` are opened; empty when they have
+    // the form of a parameter file.
+    std::string openQuestion(const std::string& fileName, const val& bytes) const
     {
+        return korval::FormModel::openAnywayQuestion(
+            fileName, emscripten::convertJSArrayToNumberVector<unsigned char>(bytes));
+    }
+    // `anyway`: the user answered « Oui » to openQuestion.
+    void open(const std::string& fileName, const val& bytes, bool anyway)
+    {
+        m_view.m_openAnyway = anyway;
         m_model.openParameterBytes(fileName,
                                    emscripten::convertJSArrayToNumberVector<unsigned char>(bytes));
+        m_view.m_openAnyway = false;
     }
-    val save(const std::string& chosenName) const
+    bool hasUnsavedChanges() const { return m_model.hasUnsavedChanges(); }
+    // The page hands both files to the browser's downloads: they count as saved.
+    val save(const std::string& chosenName)
     {
         const korval::FormModel::SaveOutput output = m_model.saveOutput(chosenName);
+        m_model.markSaved(output);
         val out = val::object();
         out.set("kv2Name", output.kv2Name);
         out.set("kv2", toBytes(output.kv2));
@@ -125,8 +142,8 @@ public:
 
     // The mount assistant on the typed texts: { report, dureeTour, pasParTour }
     // with the texts the boxes would show, or { fault, input } for a refused one.
-    val mount(const std::string& teeth, const std::string& motorSteps,
-              const std::string& reduction, bool halfStep, const std::string& rate) const
+    val mount(const std::string& teeth, const std::string& motorSteps, const std::string& reduction,
+              bool halfStep, const std::string& rate) const
     {
         korval::MountTexts texts;
         texts.teeth = teeth;
@@ -155,6 +172,37 @@ public:
         return out;
     }
 
+    // --- The calibration from a drift on the sky ---
+    // On the typed texts and the form's own values: { report, note, dureeTour }
+    // with the text the DureeTour box would show, or { fault, input } for a
+    // refused one (input: drift 0, scale 1, time 2, declination 3, rate 4,
+    // the form's values 5).
+    val calibrate(const std::string& drift, const std::string& plateScale,
+                  const std::string& duration, bool east, const std::string& declination,
+                  const std::string& rate) const
+    {
+        korval::CalibrationTexts texts;
+        texts.drift = drift;
+        texts.plateScale = plateScale;
+        texts.duration = duration;
+        texts.direction = east ? korval::DriftDirection::East : korval::DriftDirection::West;
+        texts.declination = declination;
+        texts.rate = rate;
+        const korval::CalibrationOutcome outcome = korval::computeCalibration(
+            texts, korval::calibrationSettings(m_model.currentRecord(), m_model.driveParameters()));
+        val out = val::object();
+        if (outcome.fault) {
+            out.set("fault", korval::calibrationFaultText(*outcome.fault, false));
+            out.set("input", int(outcome.fault->input));
+            return out;
+        }
+        out.set("report", korval::calibrationReport(*outcome.result));
+        out.set("note", korval::calibrationApplyNote(*outcome.result));
+        out.set("dureeTour", korval::calibrationBoxText(*outcome.result));
+        return out;
+    }
+    std::string driftDirectionHelp() const { return korval::driftDirectionHelp(); }
+
     // The messages of the faults since the last call, in their order.
     val errors() { return toArray(m_view.take()); }
 
@@ -182,8 +230,12 @@ EMSCRIPTEN_BINDINGS(korval_web)
         .function("selectLine", &WebForm::selectLine)
         .function("doubleClickLine", &WebForm::doubleClickLine)
         .function("hideList", &WebForm::hideList)
+        .function("openQuestion", &WebForm::openQuestion)
         .function("open", &WebForm::open)
+        .function("hasUnsavedChanges", &WebForm::hasUnsavedChanges)
         .function("save", &WebForm::save)
         .function("errors", &WebForm::errors)
-        .function("mount", &WebForm::mount);
+        .function("mount", &WebForm::mount)
+        .function("calibrate", &WebForm::calibrate)
+        .function("driftDirectionHelp", &WebForm::driftDirectionHelp);
 }

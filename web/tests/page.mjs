@@ -64,6 +64,16 @@ export async function save(page, name) {
   return files;
 }
 
+// Opens a file through « Ouvrir », answering « Oui » when the page asks
+// whether to open a file without the form of a parameter file.
+export async function open(page, path) {
+  await page.locator('#ChoixFichier').setInputFiles(path);
+  const bytes = readFileSync(path);
+  const formed = bytes.length === 61 && bytes[0] === 0x45 && bytes[1] === 0x23
+    && bytes[47] === 0xDE && bytes[48] === 0xBC;
+  if (!formed) await page.locator('#OuvrirQuandMeme').click();
+}
+
 export async function replay(page, actions) {
   const errors = [];
   let saved = {};
@@ -72,10 +82,10 @@ export async function replay(page, actions) {
     const rest = action.split(' ').slice(2).join(' ');
     if (verb === 'type') await (await reach(page, name)).fill(rest);
     else if (verb === 'click') await (await reach(page, name)).click();
-    else if (verb === 'select') await page.locator(`#ligne-${name}`).click();
-    else if (verb === 'dblclick') await page.locator(`#ligne-${name}`).dblclick();
+    else if (verb === 'select') await (await lineInSight(page, Number(name))).click();
+    else if (verb === 'dblclick') await (await lineInSight(page, Number(name))).dblclick();
     else if (verb === 'hide') await page.locator('#ListBoxValeurTimer').press('Escape');
-    else if (verb === 'open') await page.locator('#ChoixFichier').setInputFiles(here(`files/${name}`));
+    else if (verb === 'open') await open(page, here(`files/${name}`));
     else if (verb === 'save') saved = await save(page, name);
     await takeErrors(page, errors);
   }
@@ -101,7 +111,41 @@ export function pageState(page, names) {
   }, names);
 }
 
+// The list lays out only the lines in sight: a line is scrolled to, as a user
+// would, before it is clicked.
+export async function lineInSight(page, index) {
+  await page.locator('#ListBoxValeurTimer').evaluate((list, n) => {
+    const height = list.querySelector('[role="option"]').getBoundingClientRect().height;
+    if (n * height < list.scrollTop || (n + 1) * height > list.scrollTop + list.clientHeight) list.scrollTop = n * height;
+  }, index);
+  return page.locator(`#ligne-${index}`);
+}
+
+// Every line of the list as the page shows it, read while scrolling it from top
+// to bottom; each laid-out line must sit at its own place and tell it
+// (aria-posinset, aria-setsize), or the list read has holes or wrong lines.
 export async function listLines(page) {
-  await expect(page.locator('#ListBoxValeurTimer[data-complet="1"]')).toHaveCount(1);
-  return page.locator('#ListBoxValeurTimer .texte').allTextContents();
+  const { lines, sizes, misplaced } = await page.locator('#ListBoxValeurTimer').evaluate(async (list) => {
+    const out = [];
+    const sizes = new Set();
+    const misplaced = [];
+    list.scrollTop = 0;
+    for (;;) {
+      await new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve)));
+      const top = list.querySelector('.hauteur').getBoundingClientRect().top;
+      for (const option of list.querySelectorAll('[role="option"]')) {
+        const index = Number(option.getAttribute('aria-posinset')) - 1;
+        const box = option.getBoundingClientRect();
+        if (option.id !== `ligne-${index}` || Math.abs(box.top - top - index * box.height) > 0.5) misplaced.push(option.id);
+        sizes.add(option.getAttribute('aria-setsize'));
+        out[index] = option.querySelector('.texte').textContent;
+      }
+      if (list.scrollTop + list.clientHeight >= list.scrollHeight - 1) break;
+      list.scrollTop += list.clientHeight;
+    }
+    return { lines: Array.from(out, (line) => line ?? null), sizes: [...sizes], misplaced };
+  });
+  expect(misplaced).toEqual([]);
+  expect(sizes).toEqual(lines.length ? [String(lines.length)] : []);
+  return lines;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing on Debian 12, builds, and then either starts the
 # program (run) or runs every test headless (test): the suites, the Debian
-# package's checks, the same for arm64 under qemu, the web page in a headless
+# package's checks, the same for arm64 under qemu, the Qt-free parts for
+# Windows under Wine, the web page in a headless
 # browser, the fuzz targets, and the suites again under AddressSanitizer and
 # UndefinedBehaviorSanitizer.
 # `web` builds the web page and serves it on http://127.0.0.1:8024/;
@@ -19,6 +20,12 @@ packages=(cmake g++ make qt6-base-dev qt6-translations-l10n libbenchmark-dev)
 # the emulator that runs the arm64 programs and suites.
 [ "$mode" = test ] && packages+=(g++-aarch64-linux-gnu qemu-user qt6-base-dev:arm64
     libbenchmark-dev:arm64 libmpfr-dev:arm64)
+# The Windows stage: the MinGW-w64 cross compiler (posix threads) and Wine,
+# which runs the Windows programs and suites; Wine's own fonts, and a display
+# (Xvfb), a pointer (xdotool) and a camera (ImageMagick) for the window's real
+# start.
+[ "$mode" = test ] && packages+=(g++-mingw-w64-x86-64-posix wine64 fonts-wine xvfb xdotool
+    imagemagick)
 
 # The web page: emscripten builds it, Python serves it, Debian's chromium runs
 # its tests (driven from npm's Playwright, which downloads no browser).
@@ -83,6 +90,9 @@ test)
     # The same for 64-bit ARM: cross-build, every suite under qemu-aarch64,
     # the same bytes as here, the arm64 package.
     bash tools/ci/arm64.sh build
+    # The same for 64-bit Windows: cross-build, the Qt-free suites under Wine,
+    # the same bytes as here.
+    bash tools/ci/windows.sh build
     # The web page in headless Chromium, against the native model.
     bash tools/ci/web.sh test build
     # Fuzzing: each target runs 30 s on a copy of its starting corpus; a crash,

@@ -192,29 +192,10 @@ void MountDialog::recompute()
     texts.reduction = m_reduction->text().toStdString();
     texts.halfStep = m_halfStep->isChecked();
     texts.rate = m_rate->currentText().toStdString();
-    const MountOutcome outcome = computeMount(texts);
-    m_dureeTour.clear();
-    m_pasParTour.clear();
-    std::string report;
-    try {
-        if (outcome.result) report = mountReport(*outcome.result, m_form.currentRecord);
-    } catch (const FloatingPointError& fault) { // runs on every keystroke: never let it escape
-        report = fault.what();
-    }
-    if (outcome.fault) {
-        m_results->setPlainText(QString::fromStdString(mountFaultText(*outcome.fault, false)));
-    } else {
-        const MountResult& mount = *outcome.result;
-        // The texts ShowRecord would show for these values.
-        m_dureeTour = QString::fromStdString(formatFloatForBox(mount.DureeTour));
-        m_pasParTour = QString::fromStdString(
-            formatText("%ld", long(static_cast<std::int32_t>(mount.PasParTour))));
-        m_results->setPlainText(
-            QString::fromStdString(report) +
-            QStringLiteral("\n« Appliquer » écrit DureeTour = %1 et PasParTour = %2 ; cliquez "
-                           "ensuite dans « Période IT (ns) » pour chercher la période.")
-                .arg(m_dureeTour, m_pasParTour));
-    }
+    const MountPanel panel = mountPanel(texts, m_form.currentRecord);
+    m_dureeTour = QString::fromStdString(panel.dureeTour);
+    m_pasParTour = QString::fromStdString(panel.pasParTour);
+    m_results->setPlainText(QString::fromStdString(panel.results));
     showApplicable();
 }
 

@@ -428,4 +428,27 @@ std::string mountReport(const MountResult& m, const ConfigRecord& record)
     return t;
 }
 
+MountPanel mountPanel(const MountTexts& texts, const ConfigRecord& record)
+{
+    const MountOutcome outcome = computeMount(texts);
+    MountPanel panel;
+    if (outcome.fault) {
+        panel.results = mountFaultText(*outcome.fault, false);
+        return panel;
+    }
+    std::string report;
+    try {
+        report = mountReport(*outcome.result, record);
+    } catch (const FloatingPointError& fault) { // runs on every keystroke: never let it escape
+        report = fault.what();
+    }
+    const MountResult& mount = *outcome.result;
+    panel.dureeTour = formatFloatForBox(mount.DureeTour);
+    panel.pasParTour = formatText("%ld", long(static_cast<std::int32_t>(mount.PasParTour)));
+    panel.results = report + "\n« Appliquer » écrit DureeTour = " + panel.dureeTour +
+                    " et PasParTour = " + panel.pasParTour +
+                    " ; cliquez ensuite dans « Période IT (ns) » pour chercher la période.";
+    return panel;
+}
+
 } // namespace korval

@@ -115,4 +115,14 @@ std::string durationText(double seconds);
 // "128", "60/17": a ratio as the user reads it back.
 std::string fractionText(const Ratio& ratio);
 
+// What the assistant's dialog shows for the typed texts: the results (or the
+// refused input's message) and the two texts "Appliquer" writes, as
+// ShowRecord would show them; both empty while an input is refused.
+struct MountPanel {
+    std::string results;
+    std::string dureeTour;
+    std::string pasParTour;
+};
+MountPanel mountPanel(const MountTexts& texts, const ConfigRecord& record);
+
 } // namespace korval

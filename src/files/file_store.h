@@ -30,7 +30,7 @@ public:
     // device name, is never written. The new bytes reach the disk before they
     // take the old file's place, so the target holds its old bytes or its new
     // ones whenever the process is killed; the replaced file's permissions (on
-    // Windows its attributes and access rights) carry over. The temporary file
+    // Windows its hidden, system and archive marks) carry over. The temporary file
     // is ".<name>.<pid>-<random>.tmp" beside the target; one left by a killed
     // process is removed by a later save of the same target once that process
     // no longer exists.

@@ -1,7 +1,7 @@
 // The file layer on Windows: UTF-8 paths become UTF-16 here and nowhere else;
 // a save writes a file beside its target through the cache to the disk, then
-// puts it in the target's place with ReplaceFileW, which keeps the replaced
-// file's attributes and access rights.
+// renames it over the target in one step (MoveFileExW): a process killed at
+// any moment leaves the target with its old bytes or its new ones.
 
 #include "files/file_reasons.h"
 #include "files/file_store.h"
@@ -248,27 +248,6 @@ bool writeAll(HANDLE file, const std::vector<unsigned char>& data, std::string& 
     return true;
 }
 
-// Whether the replaced file stayed because another program holds it.
-std::string whyNotReplaced(const std::wstring& target, DWORD error)
-{
-    if (error != ERROR_UNABLE_TO_REMOVE_REPLACED && error != ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
-        error != ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
-        return systemReason(error);
-    Handle probe(::CreateFileW(target.c_str(), DELETE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (probe.valid()) return reasonText(Fault::HeldOpen);
-    return systemReason(::GetLastError());
-}
-
-// ReplaceFileW needs a volume that can rename over an open name; on one that
-// cannot (some network shares, FAT under some emulators) the plain replace
-// by move still puts the synced file in place in one step.
-bool replaceUnsupported(DWORD error)
-{
-    return error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED ||
-           error == ERROR_CALL_NOT_IMPLEMENTED || error == ERROR_INVALID_PARAMETER;
-}
 } // namespace
 
 bool FileStore::read(const std::string& path, std::size_t maxBytes,
@@ -356,8 +335,7 @@ bool FileStore::writeAtomically(const std::string& path, const std::vector<unsig
     if (exists) {
         // The access a replace needs, and no reading or writing: tells a disk
         // file from anything else, and a file another program holds without
-        // sharing it, before anything is written (Wine's ReplaceFileW leaves
-        // a file of its own behind when it fails on such a target).
+        // sharing it, before anything is written.
         Handle probe(::CreateFileW(target.c_str(), DELETE | FILE_READ_ATTRIBUTES,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -414,8 +392,8 @@ bool FileStore::writeAtomically(const std::string& path, const std::vector<unsig
         reason = systemReason(::GetLastError());
         ok = false;
     }
-    // The marks the user set on the old file stay (ReplaceFileW keeps them
-    // on some systems, the move never does).
+    // The marks the user set on the old file stay (the move does not keep
+    // them).
     const DWORD kept =
         exists ? attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)
@@ -424,25 +402,13 @@ bool FileStore::writeAtomically(const std::string& path, const std::vector<unsig
         reason = systemReason(::GetLastError());
         ok = false;
     }
-    if (ok && exists &&
-        !::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
-                        REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
-                        nullptr)) {
+    // One rename over the target, which the file system does in one step.
+    // Not ReplaceFileW: it moves the old file aside before it moves the new
+    // one in, and a process killed between the two leaves no target at all.
+    if (ok && !::MoveFileExW(temporary.c_str(), target.c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         error = ::GetLastError();
-        // A target that went away meanwhile, or a volume without the call:
-        // the move below replaces it.
-        if (error != ERROR_FILE_NOT_FOUND && !replaceUnsupported(error)) {
-            reason = whyNotReplaced(target, error);
-            ok = false;
-        } else if (!::MoveFileExW(temporary.c_str(), target.c_str(),
-                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            reason = systemReason(::GetLastError());
-            ok = false;
-        }
-    } else if (ok && !exists &&
-               !::MoveFileExW(temporary.c_str(), target.c_str(),
-                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        reason = systemReason(::GetLastError());
+        reason = systemReason(error);
         ok = false;
     }
     if (!ok) {

@@ -7,6 +7,7 @@
 //   type NAME TEXT | click NAME | select N | dblclick N | hide | open FILE | save NAME
 
 #include "form/form_model.h"
+#include "support/session_script.h"
 
 #include <cstdio>
 #include <fstream>
@@ -15,6 +16,11 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 namespace
 {
@@ -52,10 +58,7 @@ std::string strings(const std::vector<std::string>& texts)
     return out + "]";
 }
 
-struct Session {
-    std::string name;
-    std::vector<std::string> actions;
-};
+using korval_test::Session;
 
 void run(const Session& session, const std::string& filesDir, bool first)
 {
@@ -63,14 +66,12 @@ void run(const Session& session, const std::string& filesDir, bool first)
     korval::FormModel model(&messages);
     model.FormOnActivate();
     korval::FormModel::SaveOutput saved;
-    for (const std::string& action : session.actions) {
-        std::istringstream in(action);
-        std::string verb, name;
-        in >> verb >> name;
+    for (const std::string& line : session.actions) {
+        const korval_test::SessionAction action = korval_test::parseAction(line);
+        const std::string& verb = action.verb;
+        const std::string& name = action.name;
         if (verb == "type") {
-            std::string text;
-            std::getline(in, text);
-            model.userTyped(name, text.empty() ? text : text.substr(1));
+            model.userTyped(name, action.text);
         } else if (verb == "click") {
             model.userClicked(name);
         } else if (verb == "select") {
@@ -118,19 +119,16 @@ void run(const Session& session, const std::string& filesDir, bool first)
 
 int main(int argc, char** argv)
 {
+#ifdef _WIN32
+    // The same bytes as on every other system: no line feed becomes CR LF.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     if (argc != 3) {
         std::cerr << "usage: form_sessions SESSIONS.txt FILES_DIR\n";
         return 2;
     }
     std::ifstream in(argv[1]);
-    std::vector<Session> sessions;
-    for (std::string line; std::getline(in, line);) {
-        if (line.empty() || line[0] == '#') continue;
-        if (line[0] == '=')
-            sessions.push_back({line.substr(line.find_first_not_of("= ")), {}});
-        else if (!sessions.empty())
-            sessions.back().actions.push_back(line);
-    }
+    const std::vector<Session> sessions = korval_test::readSessions(in);
     if (sessions.empty()) {
         std::cerr << "form_sessions: " << argv[1] << " holds no session\n";
         return 2;

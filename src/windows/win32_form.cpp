@@ -1,0 +1,923 @@
+#include "windows/win32_form.h"
+
+#include "windows/accessible_names.h"
+#include "windows/mount_window.h"
+#include "windows/text_utf.h"
+
+#include <commctrl.h>
+#include <initguid.h>
+#include <oleacc.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <utility>
+
+namespace korval
+{
+
+const wchar_t* const kFormClass = L"KorvalTForm1";
+
+namespace
+{
+constexpr int kFirstControlId = 100;
+constexpr int kMountButtonId = 90;
+constexpr UINT kOpenQueued = WM_APP + 1; // the file of the command line or of a drop
+constexpr int kLayoutDpi = 96;
+constexpr int kFontPoints = 8;
+constexpr COLORREF kGrey = RGB(128, 128, 128);
+constexpr COLORREF kYellow = RGB(255, 255, 0);
+constexpr COLORREF kLime = RGB(0, 255, 0);
+constexpr COLORREF kMarkRed = RGB(220, 0, 0);
+
+// The place of the mount assistant's button, beside "Ouvrir".
+constexpr ControlGeometry kMountButtonPlace{32, 8, 75, 25};
+
+std::wstring windowText(HWND window)
+{
+    std::wstring text(std::size_t(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(std::size_t(GetWindowTextW(window, text.data(), int(text.size()))));
+    return text;
+}
+
+bool intersects(const ControlGeometry& a, const ControlGeometry& b)
+{
+    return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height &&
+           b.y < a.y + a.height;
+}
+
+const wchar_t* className(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::Label:
+        return L"STATIC";
+    case ControlKind::Edit:
+        return L"EDIT";
+    case ControlKind::List:
+        return L"LISTBOX";
+    default:
+        return L"BUTTON";
+    }
+}
+
+// F4 and Alt+Down open a list from its box, as in a combo box.
+bool opensCandidateList(UINT message, WPARAM key)
+{
+    return (message == WM_KEYDOWN && key == VK_F4) || (message == WM_SYSKEYDOWN && key == VK_DOWN);
+}
+
+// Screen readers ask the control itself; Windows answers from these.
+void setAccessibleText(IAccPropServices* services, HWND control, const MSAAPROPID& property,
+                       const std::wstring& text)
+{
+    if (!services || text.empty()) return;
+    services->SetHwndPropStr(control, OBJID_CLIENT, CHILDID_SELF, property, text.c_str());
+}
+} // namespace
+
+Win32Form::Win32Form(std::unique_ptr<Win32Dialogs> dialogs)
+    : m_model(std::make_unique<FormModel>(this)),
+      m_dialogs(dialogs ? std::move(dialogs) : std::make_unique<StandardWin32Dialogs>())
+{
+    for (const auto& [name, text] : accessibleNames())
+        m_names[name] = widen(text);
+}
+
+Win32Form::~Win32Form()
+{
+    m_mount.reset();
+    if (m_window) {
+        SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
+        DestroyWindow(m_window);
+    }
+    if (m_access) m_access->Release();
+    for (HGDIOBJ object : {HGDIOBJ(m_font), HGDIOBJ(m_boldFont), HGDIOBJ(m_listFont),
+                           HGDIOBJ(m_grey), HGDIOBJ(m_lime)})
+        if (object) DeleteObject(object);
+}
+
+bool Win32Form::create(HINSTANCE instance)
+{
+    INITCOMMONCONTROLSEX common{sizeof common, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&common);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &Win32Form::windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = HBRUSH(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kFormClass;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    if (!windowClass.hIcon) windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    RegisterClassExW(&windowClass); // fails harmlessly when a second window registers it again
+
+    m_grey = CreateSolidBrush(kGrey);
+    m_lime = CreateSolidBrush(kLime);
+    m_window = CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES, kFormClass, formTitle(),
+                               WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 205, 128, 796, 317, nullptr,
+                               nullptr, instance, this);
+    if (!m_window) return false;
+    createControls(instance);
+    createToolTips();
+    describeForScreenReaders();
+    applyDpi(GetDpiForWindow(m_window));
+    showModel();
+    return true;
+}
+
+void Win32Form::createControls(HINSTANCE instance)
+{
+    const std::vector<ControlInfo>& table = formControls();
+    const std::vector<std::string> names = m_model->controlNames();
+    std::unordered_map<std::string, HWND> groups;
+    std::vector<const ControlInfo*> topLevelGroups;
+    // One loop in the table's order: creation order, hence tab order.
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const ControlInfo& info = table[i];
+        Control control{names.at(i), info.kind};
+        control.parent = *info.parent ? groups.at(info.parent) : m_window;
+        control.resultDisplay = info.kind == ControlKind::Edit && !info.enabled;
+        DWORD style = WS_CHILD;
+        DWORD extended = 0;
+        switch (info.kind) {
+        case ControlKind::Label:
+            style |= SS_LEFT | SS_NOPREFIX;
+            break;
+        case ControlKind::GroupBox:
+            style |= BS_GROUPBOX;
+            extended |= WS_EX_CONTROLPARENT;
+            break;
+        case ControlKind::Edit:
+            style |= ES_AUTOHSCROLL | (control.resultDisplay ? ES_READONLY : WS_TABSTOP);
+            extended |= WS_EX_CLIENTEDGE;
+            break;
+        case ControlKind::CheckBox:
+            style |= BS_CHECKBOX | WS_TABSTOP;
+            break; // the model toggles
+        case ControlKind::Button:
+            style |= BS_PUSHBUTTON | WS_TABSTOP;
+            break;
+        case ControlKind::List:
+            style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | WS_VSCROLL | WS_HSCROLL |
+                     WS_BORDER | WS_TABSTOP;
+            break;
+        }
+        // A control over an earlier group box is drawn over it; the others
+        // keep out of what lies above them (the candidate list, when shown).
+        bool overGroup = false;
+        if (!*info.parent)
+            for (const ControlInfo* group : topLevelGroups)
+                overGroup = overGroup || intersects(group->geometry, info.geometry);
+        if (!overGroup || info.kind == ControlKind::Label) style |= WS_CLIPSIBLINGS;
+        if (info.kind == ControlKind::GroupBox) style |= WS_CLIPCHILDREN;
+        control.hwnd = CreateWindowExW(
+            extended, className(info.kind),
+            info.kind == ControlKind::Edit ? L"" : widen(info.text).c_str(), style, 0, 0, 0, 0,
+            control.parent, HMENU(INT_PTR(kFirstControlId + int(i))), instance, nullptr);
+        SetWindowSubclass(control.hwnd, &Win32Form::controlProc, i, DWORD_PTR(this));
+        if (info.kind == ControlKind::GroupBox) {
+            groups[info.name] = control.hwnd;
+            if (!*info.parent) topLevelGroups.push_back(&info);
+        }
+        m_byName[control.name] = m_controls.size();
+        m_controls.push_back(control);
+    }
+    // A label under a later group box stays hidden by it.
+    for (const ControlInfo* group : topLevelGroups)
+        for (std::size_t i = 0; i < table.size(); ++i)
+            if (table[i].kind == ControlKind::Label && !*table[i].parent && &table[i] < group &&
+                intersects(group->geometry, table[i].geometry))
+                SetWindowPos(m_controls[i].hwnd, HWND_BOTTOM, 0, 0, 0, 0,
+                             SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+    m_mountButton =
+        CreateWindowExW(0, L"BUTTON", L"&Monture…",
+                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | WS_CLIPSIBLINGS, 0, 0,
+                        0, 0, m_window, HMENU(INT_PTR(kMountButtonId)), instance, nullptr);
+}
+
+void Win32Form::createToolTips()
+{
+    m_toolTip =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr, nullptr, nullptr);
+    SendMessageW(m_toolTip, TTM_SETMAXTIPWIDTH, 0, 420); // help texts wrap
+    SendMessageW(m_toolTip, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
+    const auto add = [this](HWND control) {
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = m_window; // TTN_GETDISPINFO comes here
+        tool.uId = UINT_PTR(control);
+        tool.lpszText = LPSTR_TEXTCALLBACKW;
+        SendMessageW(m_toolTip, TTM_ADDTOOLW, 0, LPARAM(&tool));
+    };
+    for (const Control& control : m_controls)
+        if (control.kind != ControlKind::Label && control.kind != ControlKind::GroupBox)
+            add(control.hwnd);
+    add(m_mountButton);
+}
+
+void Win32Form::describeForScreenReaders()
+{
+    CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
+                     reinterpret_cast<void**>(&m_access));
+    IAccPropServices* services = m_access;
+    for (const Control& control : m_controls) {
+        m_descriptions[control.name] = widen(m_model->baseHelp(control.name));
+        setAccessibleText(services, control.hwnd, PROPID_ACC_NAME, accessibleName(control.name));
+        setAccessibleText(services, control.hwnd, PROPID_ACC_DESCRIPTION,
+                          m_descriptions[control.name]);
+    }
+    setAccessibleText(services, m_mountButton, PROPID_ACC_NAME, L"Monture…");
+}
+
+int Win32Form::scaled(int layoutPixels) const
+{
+    return int(std::lround(layoutPixels * m_scale));
+}
+
+double Win32Form::layoutScale(HDC dc) const
+{
+    // Captions were measured for the layout's own font: where this one draws
+    // wider, every place and size grows by what three captions in four need.
+    const double dpiScale = double(m_dpi) / kLayoutDpi;
+    std::vector<double> growth;
+    HGDIOBJ old = SelectObject(dc, m_font);
+    for (const ControlInfo& info : formControls()) {
+        if (info.kind != ControlKind::Label || info.geometry.width <= 0) continue;
+        const std::wstring text = widen(info.text);
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
+        growth.push_back(double(extent.cx) / (info.geometry.width * dpiScale));
+    }
+    SelectObject(dc, old);
+    double scale = 1.0;
+    if (!growth.empty()) {
+        const auto upperQuartile = growth.begin() + std::ptrdiff_t(growth.size() * 3 / 4);
+        std::nth_element(growth.begin(), upperQuartile, growth.end());
+        scale = std::clamp(*upperQuartile, 1.0, 3.0);
+    }
+    return dpiScale * scale;
+}
+
+void Win32Form::applyDpi(UINT dpi)
+{
+    m_dpi = dpi ? dpi : kLayoutDpi;
+    for (HFONT font : {m_font, m_boldFont, m_listFont})
+        if (font) DeleteObject(font);
+    const int height = -MulDiv(kFontPoints, int(m_dpi), 72);
+    const auto font = [height](int weight, const wchar_t* face) {
+        return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                           DEFAULT_PITCH | FF_DONTCARE, face);
+    };
+    m_font = font(FW_NORMAL, L"MS Shell Dlg 2");
+    m_boldFont = font(FW_BOLD, L"MS Shell Dlg 2");
+    m_listFont = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                             FIXED_PITCH | FF_MODERN, L"Courier New");
+
+    const std::vector<ControlInfo>& table = formControls();
+    HDC dc = GetDC(m_window);
+    m_scale = layoutScale(dc);
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const ControlInfo& info = table[i];
+        const Control& control = m_controls[i];
+        const bool bold = info.kind == ControlKind::Label &&
+                          std::string(info.parent) == "GroupBox1" &&
+                          info.geometry.y == 8; // the column heads AD, De, Foc
+        HFONT own = info.kind == ControlKind::List ? m_listFont : bold ? m_boldFont : m_font;
+        SendMessageW(control.hwnd, WM_SETFONT, WPARAM(own), FALSE);
+        if (info.kind == ControlKind::Edit) // room for "  1.00" in the narrow result displays
+            SendMessageW(control.hwnd, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                         MAKELPARAM(scaled(1), scaled(1)));
+        int width = scaled(info.geometry.width);
+        if (info.kind == ControlKind::Label) {
+            // Labels are sized to their text, which this font may draw wider.
+            const std::wstring text = widen(info.text);
+            HGDIOBJ old = SelectObject(dc, own);
+            SIZE extent{};
+            GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
+            SelectObject(dc, old);
+            width = std::max(width, int(extent.cx) + 1);
+        }
+        SetWindowPos(control.hwnd, nullptr, scaled(info.geometry.x), scaled(info.geometry.y), width,
+                     scaled(info.geometry.height), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ReleaseDC(m_window, dc);
+    SendMessageW(m_mountButton, WM_SETFONT, WPARAM(m_font), FALSE);
+    SetWindowPos(m_mountButton, nullptr, scaled(kMountButtonPlace.x), scaled(kMountButtonPlace.y),
+                 scaled(kMountButtonPlace.width), scaled(kMountButtonPlace.height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(m_toolTip, WM_SETFONT, WPARAM(m_font), FALSE);
+    m_listShown = ~std::uint64_t(0); // the list's extent follows the font
+    m_listFontFitted = false;
+
+    const SIZE frame = frameSize();
+    SetWindowPos(m_window, nullptr, 0, 0, frame.cx, frame.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(m_window, nullptr, TRUE);
+}
+
+SIZE Win32Form::frameSize() const
+{
+    // The frame as the window has it now (caption, borders), around the layout.
+    RECT outer;
+    RECT client;
+    GetWindowRect(m_window, &outer);
+    GetClientRect(m_window, &client);
+    return {scaled(kFormWidth) + (outer.right - outer.left) - client.right,
+            scaled(kFormHeight) + (outer.bottom - outer.top) - client.bottom};
+}
+
+void Win32Form::show(int showCommand)
+{
+    ShowWindow(m_window, showCommand);
+    UpdateWindow(m_window);
+    // The defaults are loaded once, when the window first appears: message
+    // boxes and file dialogs that close later must not wipe the user's work.
+    if (m_activated) return;
+    m_activated = true;
+    run([this] { m_model->guarded([this] { m_model->FormOnActivate(); }); });
+    if (!m_startFile.empty()) PostMessageW(m_window, kOpenQueued, 0, 0);
+}
+
+bool Win32Form::translateDialogMessage(MSG& message)
+{
+    if (m_mount && m_mount->translateDialogMessage(message)) return true;
+    return m_window && IsDialogMessageW(m_window, &message);
+}
+
+HWND Win32Form::control(const std::string& name) const
+{
+    const auto found = m_byName.find(name);
+    return found == m_byName.end() ? nullptr : m_controls[found->second].hwnd;
+}
+
+HWND Win32Form::mountDialog() const
+{
+    return m_mount ? m_mount->window() : nullptr;
+}
+
+const std::wstring& Win32Form::accessibleName(const std::string& name) const
+{
+    static const std::wstring none;
+    const auto found = m_names.find(name);
+    return found == m_names.end() ? none : found->second;
+}
+
+std::wstring Win32Form::accessibleDescription(const std::string& name) const
+{
+    const auto found = m_descriptions.find(name);
+    return found == m_descriptions.end() ? std::wstring() : found->second;
+}
+
+bool Win32Form::marked(const std::string& name) const
+{
+    const auto found = m_byName.find(name);
+    return found != m_byName.end() && m_controls[found->second].marked;
+}
+
+std::wstring Win32Form::toolTipText(HWND control) const
+{
+    if (control == m_mountButton)
+        return L"Assistant de monture : DureeTour et PasParTour depuis les dents de la roue, les "
+               L"pas du moteur et la réduction (Alt+M).";
+    for (const Control& own : m_controls) {
+        if (own.hwnd != control) continue;
+        if (own.kind == ControlKind::List) {
+            const int line = int(SendMessageW(control, LB_GETCURSEL, 0, 0));
+            const std::string drift = line >= 0 ? m_model->listLineHelp(line) : std::string();
+            return widen(m_model->helpText(own.name) + (drift.empty() ? "" : "\n" + drift));
+        }
+        return widen(m_model->helpText(own.name));
+    }
+    return {};
+}
+
+// --- the model's state on screen ----------------------------------------------------
+
+void Win32Form::run(const std::function<void()>& action)
+{
+    ++m_depth;
+    try {
+        action();
+    } catch (...) {
+        if (--m_depth == 0) showModel();
+        throw;
+    }
+    if (--m_depth == 0) showModel();
+}
+
+void Win32Form::showModel()
+{
+    m_painting = true;
+    bool helpChanged = false;
+    for (std::size_t i = 0; i < m_controls.size(); ++i) {
+        Control& control = m_controls[i];
+        const std::uint64_t revision = m_model->controlRevision(i);
+        if (revision == control.shownRevision) continue;
+        control.shownRevision = revision;
+        const ControlState& state = m_model->controlAt(i);
+        if (control.kind == ControlKind::Edit) {
+            const std::wstring text = widen(state.text);
+            // Setting the same text would move the cursor of a box being typed in.
+            if (windowText(control.hwnd) != text) {
+                SetWindowTextW(control.hwnd, text.c_str());
+                // A result wider than its display keeps its digits, not its blanks.
+                if (control.resultDisplay) {
+                    SendMessageW(control.hwnd, EM_SETSEL, text.size(), text.size());
+                    SendMessageW(control.hwnd, EM_SCROLLCARET, 0, 0);
+                }
+            }
+            const bool marked = !m_model->storedNote(control.name).empty();
+            if (marked != control.marked) {
+                control.marked = marked;
+                SetWindowPos(control.hwnd, nullptr, 0, 0, 0, 0,
+                             SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
+                                 SWP_FRAMECHANGED);
+                RedrawWindow(control.hwnd, nullptr, nullptr,
+                             RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
+            }
+            // A mark's note follows the help, for screen readers too.
+            std::wstring description = widen(m_model->helpText(control.name));
+            if (description != m_descriptions[control.name]) {
+                m_descriptions[control.name] = std::move(description);
+                setAccessibleText(m_access, control.hwnd, PROPID_ACC_DESCRIPTION,
+                                  m_descriptions[control.name]);
+                helpChanged = true;
+            }
+        } else if (control.kind == ControlKind::CheckBox) {
+            const WPARAM check = state.checked ? BST_CHECKED : BST_UNCHECKED;
+            if (SendMessageW(control.hwnd, BM_GETCHECK, 0, 0) != LRESULT(check))
+                SendMessageW(control.hwnd, BM_SETCHECK, check, 0);
+        } else if (control.kind != ControlKind::List) {
+            const std::wstring text = widen(state.text);
+            if (windowText(control.hwnd) != text) SetWindowTextW(control.hwnd, text.c_str());
+        }
+        if (control.kind != ControlKind::List) {
+            if (bool(IsWindowVisible(control.hwnd) ||
+                     (GetWindowLongPtrW(control.hwnd, GWL_STYLE) & WS_VISIBLE)) != state.visible)
+                ShowWindow(control.hwnd, state.visible ? SW_SHOWNA : SW_HIDE);
+            if (!control.resultDisplay && bool(IsWindowEnabled(control.hwnd)) != state.enabled)
+                EnableWindow(control.hwnd, state.enabled);
+        }
+    }
+    showList();
+    // A tip on screen asks for its text again.
+    if (helpChanged) SendMessageW(m_toolTip, TTM_UPDATE, 0, 0);
+    m_painting = false;
+}
+
+void Win32Form::showList()
+{
+    HWND list = control("ListBoxValeurTimer");
+    if (m_model->listRevision() != m_listShown) {
+        m_listShown = m_model->listRevision();
+        SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+        SendMessageW(list, LB_RESETCONTENT, 0, 0);
+        const std::vector<std::string>& lines = m_model->listLines();
+        SendMessageW(list, LB_INITSTORAGE, lines.size(), lines.size() * 48 * sizeof(wchar_t));
+        int widest = 0;
+        HDC dc = GetDC(list);
+        HGDIOBJ old = SelectObject(dc, m_listFont);
+        for (const std::string& line : lines) {
+            const std::wstring text = widen(line);
+            SendMessageW(list, LB_ADDSTRING, 0, LPARAM(text.c_str()));
+            SIZE extent{};
+            GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
+            widest = std::max(widest, int(extent.cx));
+        }
+        SelectObject(dc, old);
+        ReleaseDC(list, dc);
+        fitListFont(widest);
+        SendMessageW(list, LB_SETHORIZONTALEXTENT, WPARAM(widest + scaled(4)), 0);
+        SendMessageW(list, LB_SETCURSEL, WPARAM(m_model->listSelected()), 0);
+        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list, nullptr, TRUE);
+    }
+    if (int(SendMessageW(list, LB_GETCURSEL, 0, 0)) != m_model->listSelected())
+        SendMessageW(list, LB_SETCURSEL, WPARAM(m_model->listSelected()), 0);
+    const bool shown = GetWindowLongPtrW(list, GWL_STYLE) & WS_VISIBLE;
+    if (m_model->listVisible() && !shown) {
+        // Over the parameter area: on top of every sibling.
+        SetWindowPos(list, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    } else if (!m_model->listVisible() && shown) {
+        const bool hadFocus = GetFocus() == list;
+        ShowWindow(list, SW_HIDE);
+        // keyboard users stay where they were
+        if (hadFocus) SetFocus(control("EditPeriodeTimer"));
+    }
+}
+
+void Win32Form::fitListFont(int& widest)
+{
+    // The lines are columns of a fixed-pitch font: where they are wider than
+    // the list, the same font is drawn smaller, once for each DPI.
+    HWND list = control("ListBoxValeurTimer");
+    RECT area;
+    GetClientRect(list, &area);
+    // The vertical scroll bar comes with the lines, after this measure.
+    const int room = area.right - scaled(4) - GetSystemMetricsForDpi(SM_CXVSCROLL, m_dpi);
+    if (m_listFontFitted || widest <= room || widest <= 0) return;
+    m_listFontFitted = true;
+    // A fixed-pitch font grows as wide as it grows high.
+    LOGFONTW description{};
+    GetObjectW(m_listFont, sizeof description, &description);
+    description.lfHeight = -LONG(std::abs(description.lfHeight) * room / widest); // rounded down
+    HFONT smaller = CreateFontIndirectW(&description);
+    if (!smaller) return;
+    DeleteObject(m_listFont);
+    m_listFont = smaller;
+    SendMessageW(list, WM_SETFONT, WPARAM(m_listFont), FALSE);
+    widest = room;
+}
+
+void Win32Form::writeText(const std::string& name, const std::string& text)
+{
+    run([&] { m_model->writeText(name, text); });
+}
+
+void Win32Form::searchFromKeyboard()
+{
+    run([this] { m_model->userClicked("EditPeriodeTimer"); });
+    if (!m_model->listVisible()) return; // the search stopped on a fault, shown already
+    HWND list = control("ListBoxValeurTimer");
+    SetFocus(list);
+    if (!m_model->listLines().empty()) {
+        run([this] { m_model->userSelectedLine(0); });
+    }
+}
+
+void Win32Form::hideCandidateList()
+{
+    run([this] { m_model->hideList(); });
+}
+
+void Win32Form::doubleClickLine()
+{
+    // The list's own selection is the line; a fault is shown.
+    const int line = int(SendMessageW(control("ListBoxValeurTimer"), LB_GETCURSEL, 0, 0));
+    run([this, line] { m_model->userDoubleClickedLine(line); });
+}
+
+void Win32Form::openMountDialog()
+{
+    if (!m_mount) m_mount = std::make_unique<MountWindow>(*this);
+    m_mount->open();
+}
+
+// --- messages -------------------------------------------------------------------------
+
+LRESULT CALLBACK Win32Form::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* self =
+            static_cast<Win32Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->m_window = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, LONG_PTR(self));
+        EnableNonClientDpiScaling(window);
+    }
+    auto* self = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(window, message, wParam, lParam);
+    // A C++ exception must not cross the system's code: what escapes a
+    // handler is shown, and the window carries on.
+    try {
+        return self->handle(message, wParam, lParam);
+    } catch (const std::exception& caught) {
+        self->reportCaught(caught.what());
+    } catch (...) {
+        self->reportCaught(nullptr);
+    }
+    return 0;
+}
+
+void Win32Form::reportCaught(const char* what)
+{
+    m_depth = 0;
+    m_painting = false;
+    const std::string message = std::string("Erreur interne : ") +
+                                (what ? what : "exception inconnue") +
+                                ". L'action est abandonnée ; le programme continue.";
+    try {
+        showModel();
+        m_dialogs->showError(m_window, widen(message));
+    } catch (...) { // nothing more can be shown
+    }
+}
+
+LRESULT Win32Form::handle(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_COMMAND:
+        command(LOWORD(wParam), HIWORD(wParam), HWND(lParam));
+        return 0;
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (header->hwndFrom == m_toolTip && header->code == TTN_GETDISPINFOW) {
+            auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+            m_toolTipBuffer = toolTipText(HWND(header->idFrom));
+            info->lpszText = m_toolTipBuffer.data();
+            return 0;
+        }
+        break;
+    }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        return colour(HDC(wParam), HWND(lParam));
+    case WM_DROPFILES:
+        openDropped(HDROP(wParam));
+        return 0;
+    case kOpenQueued: {
+        const std::wstring path = std::exchange(m_startFile, std::wstring());
+        if (!path.empty())
+            run([this, &path] {
+                m_model->guarded([&] { m_model->openParameterFile(narrow(path)); });
+            });
+        return 0;
+    }
+    case WM_DPICHANGED: {
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        // The place Windows suggests, the size of the layout at the new DPI.
+        applyDpi(HIWORD(wParam));
+        SetWindowPos(m_window, nullptr, suggested->left, suggested->top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    case WM_GETMINMAXINFO: {
+        // The whole layout, even where it is larger than the screen.
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        const SIZE frame = frameSize();
+        limits->ptMaxTrackSize.x = std::max(limits->ptMaxTrackSize.x, frame.cx);
+        limits->ptMaxTrackSize.y = std::max(limits->ptMaxTrackSize.y, frame.cy);
+        return 0;
+    }
+    case WM_CLOSE: {
+        // Unsaved changes are saved or let go first; a fault keeps the window.
+        bool closing = false;
+        run([this, &closing] {
+            m_model->guarded([this, &closing] { closing = m_model->confirmClose(); });
+        });
+        if (closing) DestroyWindow(m_window);
+        return 0;
+    }
+    case WM_DESTROY:
+        m_mount.reset();
+        if (m_quitOnDestroy) PostQuitMessage(0);
+        return 0;
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
+        m_window = nullptr;
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(m_window, message, wParam, lParam);
+}
+
+void Win32Form::command(int id, int code, HWND from)
+{
+    if (id == kMountButtonId && code == BN_CLICKED) {
+        openMountDialog();
+        return;
+    }
+    if (id == IDCANCEL) { // Esc where no control takes it
+        if (m_model->listVisible()) hideCandidateList();
+        return;
+    }
+    if (id == IDOK) { // Enter: on a line, the double-click
+        if (GetFocus() == control("ListBoxValeurTimer") && m_model->listVisible())
+            doubleClickLine();
+        return;
+    }
+    const std::size_t index = std::size_t(id - kFirstControlId);
+    if (id < kFirstControlId || index >= m_controls.size() || m_controls[index].hwnd != from)
+        return;
+    const Control& control = m_controls[index];
+    switch (control.kind) {
+    case ControlKind::Edit:
+        // The model sees the user's typing, not the view's own writes.
+        if (code == EN_CHANGE && !m_painting && !control.resultDisplay) {
+            const std::string text = narrow(windowText(from));
+            run([this, &control, &text] { m_model->userTyped(control.name, text); });
+        }
+        break;
+    case ControlKind::CheckBox:
+    case ControlKind::Button:
+        if (code == BN_CLICKED) run([this, &control] { m_model->userClicked(control.name); });
+        break;
+    case ControlKind::List:
+        if (code == LBN_SELCHANGE && !m_painting) {
+            const int line = int(SendMessageW(from, LB_GETCURSEL, 0, 0));
+            run([this, line] { m_model->userSelectedLine(line); });
+        } else if (code == LBN_DBLCLK) {
+            doubleClickLine();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+LRESULT Win32Form::colour(HDC dc, HWND from)
+{
+    for (const Control& control : m_controls) {
+        if (control.hwnd != from || control.kind != ControlKind::Edit) continue;
+        if (control.name == "EditPeriodeTimer") {
+            SetBkColor(dc, kLime);
+            return LRESULT(m_lime);
+        }
+        // Every result display, and the V1 AD box drawn like one.
+        if (control.resultDisplay || control.name == "EditV1AD") {
+            SetTextColor(dc, kYellow);
+            SetBkColor(dc, kGrey);
+            return LRESULT(m_grey);
+        }
+        return DefWindowProcW(m_window, WM_CTLCOLOREDIT, WPARAM(dc), LPARAM(from));
+    }
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return LRESULT(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+LRESULT CALLBACK Win32Form::controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR id, DWORD_PTR self)
+{
+    auto* form = reinterpret_cast<Win32Form*>(self);
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, &Win32Form::controlProc, id);
+        return DefSubclassProc(hwnd, message, wParam, lParam);
+    }
+    try {
+        return form->handleControl(form->m_controls.at(id), message, wParam, lParam);
+    } catch (const std::exception& caught) {
+        form->reportCaught(caught.what());
+    } catch (...) {
+        form->reportCaught(nullptr);
+    }
+    return 0;
+}
+
+LRESULT Win32Form::handleControl(Control& control, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    HWND hwnd = control.hwnd;
+    switch (control.kind) {
+    case ControlKind::GroupBox:
+        // The group's own controls report to the window.
+        if (message == WM_COMMAND || message == WM_NOTIFY || message == WM_CTLCOLOREDIT ||
+            message == WM_CTLCOLORSTATIC || message == WM_CTLCOLORBTN)
+            return SendMessageW(m_window, message, wParam, lParam);
+        if (message == WM_ERASEBKGND) { // opaque: what it covers stays hidden
+            RECT area;
+            GetClientRect(hwnd, &area);
+            FillRect(HDC(wParam), &area, GetSysColorBrush(COLOR_BTNFACE));
+            return 1;
+        }
+        break;
+    case ControlKind::Edit:
+        if (control.name == "EditPeriodeTimer") {
+            if (message == WM_LBUTTONDOWN) {
+                const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+                run([this] { m_model->userClicked("EditPeriodeTimer"); });
+                return result;
+            }
+            if (opensCandidateList(message, wParam)) {
+                searchFromKeyboard();
+                return 0;
+            }
+            if (message == WM_KEYDOWN && wParam == VK_ESCAPE && m_model->listVisible()) {
+                hideCandidateList();
+                return 0;
+            }
+        }
+        if ((message == WM_PAINT || message == WM_NCPAINT) && control.marked) {
+            const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+            // A thin red frame over the box's own border.
+            HDC dc = GetWindowDC(hwnd);
+            RECT frame;
+            GetWindowRect(hwnd, &frame);
+            OffsetRect(&frame, -frame.left, -frame.top);
+            HBRUSH red = CreateSolidBrush(kMarkRed);
+            const int width = std::max(1, scaled(2) / 1);
+            for (int ring = 0; ring < width; ++ring) {
+                FrameRect(dc, &frame, red);
+                InflateRect(&frame, -1, -1);
+            }
+            DeleteObject(red);
+            ReleaseDC(hwnd, dc);
+            return result;
+        }
+        break;
+    case ControlKind::List:
+        if (message == WM_GETDLGCODE && lParam) {
+            const auto* key = reinterpret_cast<const MSG*>(lParam);
+            if (key->message == WM_KEYDOWN &&
+                (key->wParam == VK_RETURN || key->wParam == VK_ESCAPE))
+                return DLGC_WANTMESSAGE;
+        }
+        if (message == WM_KEYDOWN && wParam == VK_RETURN) {
+            doubleClickLine();
+            return 0;
+        }
+        if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
+            hideCandidateList();
+            return 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+void Win32Form::openDropped(HDROP drop)
+{
+    std::wstring path;
+    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 1) {
+        path.assign(std::size_t(DragQueryFileW(drop, 0, nullptr, 0)) + 1, L'\0');
+        path.resize(DragQueryFileW(drop, 0, path.data(), UINT(path.size())));
+    }
+    DragFinish(drop);
+    const std::wstring extension = L".kv2";
+    if (path.size() <= extension.size() ||
+        CompareStringOrdinal(path.c_str() + path.size() - extension.size(), -1, extension.c_str(),
+                             -1, TRUE) != CSTR_EQUAL)
+        return;
+    // Not inside the drop itself: a message box there would hold up the
+    // program the file came from.
+    m_startFile = path;
+    PostMessageW(m_window, kOpenQueued, 0, 0);
+}
+
+// --- FormView --------------------------------------------------------------------------
+
+void Win32Form::showError(const std::string& message)
+{
+    const bool painting = m_painting;
+    showModel(); // the boxes as the fault left them, behind the message
+    m_painting = painting;
+    m_dialogs->showError(m_window, widen(message));
+}
+
+std::string Win32Form::chooseOpenName()
+{
+    return narrow(m_dialogs->openFileName(m_window));
+}
+
+std::string Win32Form::chooseSaveName()
+{
+    return narrow(m_dialogs->saveFileName(m_window));
+}
+
+bool Win32Form::fileExists(const std::string& path)
+{
+    return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool Win32Form::confirmReplace(const std::string& path)
+{
+    return m_dialogs->confirmReplace(m_window, widen(path));
+}
+
+bool Win32Form::readFile(const std::string& path, std::size_t maxBytes,
+                         std::vector<unsigned char>& data, std::string& reason)
+{
+    return m_files.read(path, maxBytes, data, reason);
+}
+
+bool Win32Form::writeFile(const std::string& path, const std::vector<unsigned char>& data,
+                          std::string& reason)
+{
+    return m_files.writeAtomically(path, data, reason);
+}
+
+void Win32Form::hexWritten(const std::vector<std::string>& dataLines)
+{
+    // Only where there is an output: a redirection, a pipe or a console.
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (output == nullptr || output == INVALID_HANDLE_VALUE ||
+        GetFileType(output) == FILE_TYPE_UNKNOWN)
+        return;
+    for (const std::string& line : dataLines) {
+        const std::string text = line + "\r\n";
+        DWORD written = 0;
+        if (!WriteFile(output, text.data(), DWORD(text.size()), &written, nullptr))
+            return; // closed
+    }
+}
+
+FormView::SaveChoice Win32Form::askSaveChanges(const std::string& question)
+{
+    return m_dialogs->askSaveChanges(m_window, widen(question));
+}
+
+bool Win32Form::askOpenAnyway(const std::string& question)
+{
+    return m_dialogs->askOpenAnyway(m_window, widen(question));
+}
+
+} // namespace korval

@@ -1,0 +1,739 @@
+// Drives the Win32 window in-process, as the system delivers a user's actions
+// (WM_SETTEXT on a box, BM_CLICK, a click in the period box, LB_SETCURSEL and
+// LBN_DBLCLK, keys, WM_DROPFILES), reads every control back and compares it
+// with a FormModel driven through the same actions.
+//
+// usage: test_win32_window SESSIONS.txt FILES_DIR
+
+#include "axes/mount_assistant.h"
+#include "config/intel_hex.h"
+#include "form/form_model.h"
+#include "support/session_script.h"
+#include "windows/mount_window.h"
+#include "windows/text_utf.h"
+#include "windows/win32_form.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+using namespace korval;
+
+namespace
+{
+
+int g_failures = 0;
+
+void check(bool ok, const std::string& what)
+{
+    if (ok) return;
+    if (++g_failures <= 4000) std::printf("FAIL: %s\n", what.c_str());
+}
+
+// Wine maps the drive Z: to the Unix root: the paths CMake gives work there.
+std::string windowsPath(const std::string& path)
+{
+    return !path.empty() && path[0] == '/' ? "Z:" + path : path;
+}
+
+std::vector<unsigned char> fileBytes(const std::string& path)
+{
+    std::ifstream file(widen(path).c_str(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+void pumpMessages()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+// Answers the window's questions as the script says; records its messages.
+class ScriptedDialogs : public Win32Dialogs
+{
+public:
+    std::wstring openFileName(HWND) override
+    {
+        // Not a std::exception: the model's own guard lets it through.
+        if (throwOnOpen) throw 42;
+        return next(openNames);
+    }
+    std::wstring saveFileName(HWND) override { return next(saveNames); }
+    bool confirmReplace(HWND, const std::wstring& path) override
+    {
+        replaceAsked.push_back(narrow(path));
+        return replaceAnswer;
+    }
+    void showError(HWND, const std::wstring& message) override
+    {
+        errors.push_back(narrow(message));
+    }
+    FormView::SaveChoice askSaveChanges(HWND, const std::wstring& question) override
+    {
+        questions.push_back(narrow(question));
+        return saveChoice;
+    }
+    bool askOpenAnyway(HWND, const std::wstring& question) override
+    {
+        questions.push_back(narrow(question));
+        return true;
+    }
+
+    std::deque<std::wstring> openNames;
+    std::deque<std::wstring> saveNames;
+    bool replaceAnswer = false;
+    bool throwOnOpen = false;
+    FormView::SaveChoice saveChoice = FormView::SaveChoice::Discard;
+    std::vector<std::string> replaceAsked;
+    std::vector<std::string> errors;
+    std::vector<std::string> questions;
+
+private:
+    static std::wstring next(std::deque<std::wstring>& names)
+    {
+        if (names.empty()) return {};
+        std::wstring name = names.front();
+        names.pop_front();
+        return name;
+    }
+};
+
+// The model's side: messages kept, files read with the standard library.
+class ModelSide : public FormView
+{
+public:
+    void showError(const std::string& message) override { errors.push_back(message); }
+    SaveChoice askSaveChanges(const std::string& question) override
+    {
+        questions.push_back(question);
+        return saveChoice;
+    }
+    std::string chooseOpenName() override { return std::exchange(openName, std::string()); }
+    bool askOpenAnyway(const std::string& question) override
+    {
+        questions.push_back(question);
+        return true;
+    }
+    bool readFile(const std::string& path, std::size_t maxBytes, std::vector<unsigned char>& data,
+                  std::string&) override
+    {
+        data = fileBytes(path);
+        if (data.size() > maxBytes) data.resize(maxBytes);
+        return true;
+    }
+    std::vector<std::string> errors;
+    std::vector<std::string> questions;
+    SaveChoice saveChoice = SaveChoice::Discard; // as the window's scripted answer
+    std::string openName;
+};
+
+struct Pair {
+    ScriptedDialogs* dialogs = nullptr;
+    std::unique_ptr<Win32Form> form;
+    ModelSide side;
+    FormModel model{&side};
+
+    explicit Pair(const std::wstring& startFile = {})
+    {
+        auto scripted = std::make_unique<ScriptedDialogs>();
+        dialogs = scripted.get();
+        form = std::make_unique<Win32Form>(std::move(scripted));
+        if (!startFile.empty()) form->openAtStart(startFile);
+        if (!form->create(GetModuleHandleW(nullptr))) throw std::runtime_error("no window");
+        form->show(SW_SHOWNOACTIVATE);
+        pumpMessages();
+        model.FormOnActivate();
+    }
+    HWND control(const std::string& name) const { return form->control(name); }
+};
+
+std::string textOf(HWND window)
+{
+    std::wstring text(std::size_t(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(std::size_t(GetWindowTextW(window, text.data(), int(text.size()))));
+    return narrow(text);
+}
+
+bool styled(HWND window, LONG_PTR style)
+{
+    return (GetWindowLongPtrW(window, GWL_STYLE) & style) != 0;
+}
+
+// Every control, mark, tooltip, list line and message of the window against the model.
+void compareAll(const Pair& pair, const std::string& where)
+{
+    const FormModel& model = pair.model;
+    const std::vector<ControlInfo>& table = formControls();
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const std::string name = table[i].name;
+        const ControlState& state = model.control(name);
+        HWND hwnd = pair.control(name);
+        const std::string at = where + ": " + name;
+        if (!hwnd) {
+            check(false, at + " has no window");
+            continue;
+        }
+        if (table[i].kind == ControlKind::CheckBox)
+            check((SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED) == state.checked,
+                  at + " check");
+        else if (table[i].kind != ControlKind::List)
+            check(textOf(hwnd) == state.text,
+                  at + " text \"" + textOf(hwnd) + "\" instead of \"" + state.text + "\"");
+        if (table[i].kind == ControlKind::List) continue;
+        check(styled(hwnd, WS_VISIBLE) == state.visible, at + " visibility");
+        const bool enabled = IsWindowEnabled(hwnd) &&
+                             !(table[i].kind == ControlKind::Edit && styled(hwnd, ES_READONLY));
+        check(enabled == state.enabled, at + " enabled state");
+        check(pair.form->marked(name) == !model.storedNote(name).empty(), at + " mark");
+        check(pair.form->toolTipText(hwnd) == widen(model.helpText(name)), at + " tooltip");
+        check(pair.form->accessibleDescription(name) == widen(table[i].kind == ControlKind::Edit
+                                                                  ? model.helpText(name)
+                                                                  : model.baseHelp(name)),
+              at + " accessible description");
+    }
+    HWND list = pair.control("ListBoxValeurTimer");
+    const std::vector<std::string>& lines = model.listLines();
+    const int count = int(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    check(count == int(lines.size()), where + ": " + std::to_string(count) +
+                                          " list lines instead of " + std::to_string(lines.size()));
+    for (int line = 0; line < count && line < int(lines.size()); ++line) {
+        std::wstring text(std::size_t(SendMessageW(list, LB_GETTEXTLEN, WPARAM(line), 0)) + 1,
+                          L'\0');
+        text.resize(std::size_t(SendMessageW(list, LB_GETTEXT, WPARAM(line), LPARAM(text.data()))));
+        if (narrow(text) != lines[std::size_t(line)]) {
+            check(false,
+                  where + ": list line " + std::to_string(line) + " \"" + narrow(text) + "\"");
+            break;
+        }
+    }
+    check(bool(IsWindowVisible(list)) == model.listVisible(), where + ": list visibility");
+    check(int(SendMessageW(list, LB_GETCURSEL, 0, 0)) == model.listSelected(),
+          where + ": list selection");
+    check(pair.dialogs->questions == pair.side.questions, where + ": questions asked");
+    check(pair.dialogs->errors == pair.side.errors,
+          where + ": messages " + std::to_string(pair.dialogs->errors.size()) + " instead of " +
+              std::to_string(pair.side.errors.size()) +
+              (pair.dialogs->errors.empty() ? "" : " (" + pair.dialogs->errors.back() + ")"));
+}
+
+void sendCommand(const Pair& pair, HWND from, int code)
+{
+    SendMessageW(pair.form->window(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(from), code),
+                 LPARAM(from));
+}
+
+void clickInside(HWND window)
+{
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+    SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+}
+
+// One action of a session, through the window and through the model.
+void replay(Pair& pair, const korval_test::SessionAction& action, const std::string& filesDir,
+            const std::string& saveDir, const std::string& where)
+{
+    FormModel& model = pair.model;
+    HWND list = pair.control("ListBoxValeurTimer");
+    if (action.verb == "type") {
+        SendMessageW(pair.control(action.name), WM_SETTEXT, 0, LPARAM(widen(action.text).c_str()));
+        model.userTyped(action.name, action.text);
+    } else if (action.verb == "click") {
+        if (action.name == "EditPeriodeTimer")
+            clickInside(pair.control(action.name));
+        else
+            SendMessageW(pair.control(action.name), BM_CLICK, 0, 0);
+        model.userClicked(action.name);
+    } else if (action.verb == "select") {
+        SendMessageW(list, LB_SETCURSEL, WPARAM(std::stoi(action.name)), 0);
+        sendCommand(pair, list, LBN_SELCHANGE);
+        model.userSelectedLine(std::stoi(action.name));
+    } else if (action.verb == "dblclick") {
+        SendMessageW(list, LB_SETCURSEL, WPARAM(std::stoi(action.name)), 0);
+        sendCommand(pair, list, LBN_DBLCLK);
+        model.userDoubleClickedLine(std::stoi(action.name));
+    } else if (action.verb == "hide") {
+        SendMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0);
+        model.hideList();
+    } else if (action.verb == "open") {
+        const std::string path = filesDir + "\\" + action.name;
+        pair.dialogs->openNames.push_back(widen(path));
+        SendMessageW(pair.control("ButtonOuvrir"), BM_CLICK, 0, 0);
+        pair.side.openName = path;
+        model.ButtonOuvrirClick();
+    } else if (action.verb == "save") {
+        const std::string chosen = saveDir + "\\" + action.name;
+        pair.dialogs->saveNames.push_back(widen(chosen));
+        SendMessageW(pair.control("ButtonSauvegarder"), BM_CLICK, 0, 0);
+        const FormModel::SaveOutput expected = model.saveOutput(chosen);
+        check(fileBytes(expected.kv2Name) == expected.kv2,
+              where + ": bytes of " + expected.kv2Name);
+        const std::vector<unsigned char> hex = fileBytes(expected.hexName);
+        check(std::string(hex.begin(), hex.end()) == expected.hex,
+              where + ": bytes of " + expected.hexName);
+    } else {
+        check(false, where + ": unknown action " + action.verb);
+    }
+    pumpMessages();
+}
+
+std::string makeSaveDir()
+{
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    // A new folder each run: a file left by an earlier run would be asked
+    // about before it is replaced, and the save checked against old bytes.
+    const std::wstring dir = std::wstring(base) + L"korval-win32-" +
+                             std::to_wstring(GetCurrentProcessId()) + L"-" +
+                             std::to_wstring(GetTickCount64());
+    check(CreateDirectoryW(dir.c_str(), nullptr), "a new folder for the saves");
+    return narrow(dir);
+}
+
+void removeSaveDir(const std::string& dir)
+{
+    const std::wstring folder = widen(dir);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+void testSessions(const std::string& sessionsPath, const std::string& filesDir,
+                  const std::string& saveDir)
+{
+    std::ifstream in(widen(sessionsPath).c_str());
+    const std::vector<korval_test::Session> sessions = korval_test::readSessions(in);
+    check(sessions.size() >= 7, "sessions read: " + std::to_string(sessions.size()));
+    // The longest list each session must have shown, line for line.
+    const struct {
+        const char* session;
+        std::size_t lines;
+    } longest[] = {{"application de la troisième ligne", 293}, {"liste de 1512 lignes", 1512}};
+    std::vector<std::string> seen;
+    for (const korval_test::Session& session : sessions) {
+        Pair pair;
+        compareAll(pair, session.name + " (start)");
+        std::size_t most = 0;
+        for (std::size_t i = 0; i < session.actions.size(); ++i) {
+            const std::string where =
+                session.name + " #" + std::to_string(i + 1) + " " + session.actions[i];
+            replay(pair, korval_test::parseAction(session.actions[i]), filesDir, saveDir, where);
+            compareAll(pair, where);
+            most = std::max(most, pair.model.listLines().size());
+        }
+        for (const auto& expected : longest)
+            if (session.name == expected.session) {
+                check(most == expected.lines,
+                      session.name + ": " + std::to_string(most) + " lines");
+                seen.push_back(session.name);
+            }
+    }
+    check(seen.size() == std::size(longest), "the sessions of the two long lists ran");
+}
+
+// Opens through the dialog of files that are short, long or no files at all.
+void testOpens(const std::string& filesDir, const std::string& saveDir)
+{
+    const struct {
+        std::string path;
+        bool opens;
+    } cases[] = {
+        {filesDir + "\\court.kv2", true},   {filesDir + "\\long.kv2", true},
+        {filesDir + "\\monture.kv2", true}, {saveDir, false}, // a folder
+        {saveDir + "\\absent.kv2", false},  {"", true},       // cancelled: nothing happens
+    };
+    for (const auto& open : cases) {
+        Pair pair;
+        SendMessageW(pair.control("EditJeuAD"), WM_SETTEXT, 0, LPARAM(L"77"));
+        pair.model.userTyped("EditJeuAD", "77");
+        pair.dialogs->openNames.push_back(widen(open.path));
+        SendMessageW(pair.control("ButtonOuvrir"), BM_CLICK, 0, 0);
+        const std::string where = "open \"" + open.path + "\"";
+        if (open.opens) {
+            pair.side.openName = open.path;
+            pair.model.ButtonOuvrirClick();
+            compareAll(pair, where);
+        } else {
+            // Nothing read, nothing changed; the message names the file.
+            check(pair.dialogs->errors.size() == 1 &&
+                      pair.dialogs->errors[0].find(open.path) != std::string::npos,
+                  where + ": one message naming the file");
+            pair.side.errors = pair.dialogs->errors;
+            pair.side.questions = pair.dialogs->questions; // asked before the read failed
+            compareAll(pair, where);
+        }
+    }
+}
+
+// The keys of the period box and of the list.
+void testKeys()
+{
+    const struct {
+        const char* name;
+        UINT message;
+        WPARAM key;
+    } openers[] = {{"F4", WM_KEYDOWN, VK_F4}, {"Alt+Down", WM_SYSKEYDOWN, VK_DOWN}};
+    for (const auto& opener : openers) {
+        Pair pair;
+        HWND period = pair.control("EditPeriodeTimer");
+        HWND list = pair.control("ListBoxValeurTimer");
+        SetFocus(period);
+        SendMessageW(period, opener.message, opener.key, 0);
+        pair.model.userClicked("EditPeriodeTimer");
+        pair.model.userSelectedLine(0);
+        compareAll(pair, std::string(opener.name) + " opens the list");
+        check(GetFocus() == list, std::string(opener.name) + ": the list has the focus");
+        SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0); // the list's own key: the next line
+        pair.model.userSelectedLine(1);
+        SendMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+        pair.model.userDoubleClickedLine(1);
+        compareAll(pair, std::string(opener.name) + ", Down, Enter applies line 2");
+        SendMessageW(period, opener.message, opener.key, 0);
+        pair.model.userClicked("EditPeriodeTimer");
+        pair.model.userSelectedLine(0);
+        SendMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0);
+        pair.model.hideList();
+        compareAll(pair, std::string(opener.name) + ", Esc closes the list");
+        check(GetFocus() == period, std::string(opener.name) + ": Esc gives the focus back");
+    }
+}
+
+HGLOBAL dropOf(const std::wstring& path)
+{
+    const std::size_t bytes = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GHND, bytes);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), path.c_str(),
+                path.size() * sizeof(wchar_t)); // the list ends with two NULs, zeroed by GHND
+    GlobalUnlock(memory);
+    return memory;
+}
+
+void testDropsAndArgument(const std::string& filesDir)
+{
+    const struct {
+        std::string file;
+        bool opens;
+    } drops[] = {{"monture.kv2", true}, {"long.kv2", true}, {"..\\sessions.txt", false}};
+    for (const auto& drop : drops) {
+        Pair pair;
+        const std::string path = filesDir + "\\" + drop.file;
+        SendMessageW(pair.form->window(), WM_DROPFILES, WPARAM(dropOf(widen(path))), 0);
+        pumpMessages();
+        if (drop.opens) pair.model.openParameterFile(path);
+        compareAll(pair, "drop of " + drop.file);
+    }
+    // The file named on the command line opens once the defaults are shown.
+    const std::string path = filesDir + "\\monture.kv2";
+    Pair pair(widen(path));
+    pair.model.openParameterFile(path);
+    compareAll(pair, "file argument");
+    check(pair.model.controlAt(pair.model.controlIndex("EditPeriodeTimer")).text !=
+              formControls()[pair.model.controlIndex("EditPeriodeTimer")].text,
+          "file argument: the defaults ran first");
+}
+
+void testReplaceAndFaults(const std::string& saveDir)
+{
+    // A file under the forced .kv2 name is replaced only when the user agrees.
+    const std::string chosen = saveDir + "\\question";
+    for (const bool answer : {false, true}) {
+        Pair pair;
+        {
+            std::ofstream old(widen(chosen + ".kv2").c_str(), std::ios::binary);
+            old << "ancien";
+        }
+        pair.dialogs->replaceAnswer = answer;
+        pair.dialogs->saveNames.push_back(widen(chosen));
+        SendMessageW(pair.control("ButtonSauvegarder"), BM_CLICK, 0, 0);
+        check(pair.dialogs->replaceAsked == std::vector<std::string>{chosen + ".kv2"},
+              "the replace question names the .kv2");
+        const std::vector<unsigned char> now = fileBytes(chosen + ".kv2");
+        check(answer ? now == pair.model.saveOutput(chosen).kv2
+                     : std::string(now.begin(), now.end()) == "ancien",
+              std::string("replace answered ") + (answer ? "yes" : "no"));
+    }
+    // What escapes a handler is shown, and the window goes on.
+    Pair pair;
+    pair.dialogs->throwOnOpen = true;
+    SendMessageW(pair.control("ButtonOuvrir"), BM_CLICK, 0, 0);
+    check(pair.dialogs->errors.size() == 1 &&
+              pair.dialogs->errors[0].find("exception inconnue") != std::string::npos,
+          "an exception in a handler is shown");
+    pair.side.errors = pair.dialogs->errors;
+    SendMessageW(pair.control("EditPwm3"), WM_SETTEXT, 0, LPARAM(L"300"));
+    pair.model.userTyped("EditPwm3", "300");
+    compareAll(pair, "after an exception");
+    // A fault of the arithmetic: its message, then the window goes on.
+    SendMessageW(pair.control("EditPasParTour"), WM_SETTEXT, 0, LPARAM(L"0"));
+    pair.model.userTyped("EditPasParTour", "0");
+    clickInside(pair.control("EditPeriodeTimer"));
+    pair.model.userClicked("EditPeriodeTimer");
+    check(pair.side.errors.size() == 2, "the fault has its message");
+    compareAll(pair, "after a fault");
+}
+
+// Closing asks about unsaved changes: saved, let go, or the window stays.
+void testClose(const std::string& saveDir)
+{
+    using Choice = FormView::SaveChoice;
+    const struct {
+        const char* name;
+        bool edited;
+        Choice choice;
+        const char* saveName; // what the save dialog returns
+        bool closes;
+    } cases[] = {
+        {"no change", false, Choice::Cancel, "", true},
+        {"cancelled", true, Choice::Cancel, "", false},
+        {"let go", true, Choice::Discard, "", true},
+        {"saved", true, Choice::Save, "ferme", true},
+        {"save dialog cancelled", true, Choice::Save, "", false},
+    };
+    for (const auto& close : cases) {
+        Pair pair;
+        if (close.edited) {
+            SendMessageW(pair.control("EditJeuAD"), WM_SETTEXT, 0, LPARAM(L"321"));
+            pair.model.userTyped("EditJeuAD", "321");
+        }
+        pair.dialogs->saveChoice = close.choice;
+        const std::string chosen = *close.saveName ? saveDir + "\\" + close.saveName : "";
+        pair.dialogs->saveNames.push_back(widen(chosen));
+        HWND window = pair.form->window();
+        SendMessageW(window, WM_CLOSE, 0, 0);
+        pair.side.saveChoice = FormView::SaveChoice::Cancel;
+        pair.model.confirmClose(); // the model's own question, answered "Annuler"
+        const std::string where = std::string("close, ") + close.name;
+        check(pair.dialogs->questions == pair.side.questions, where + ": the question");
+        check(bool(IsWindow(window)) != close.closes, where + ": window closed or kept");
+        if (*close.saveName)
+            check(fileBytes(chosen + ".kv2") == pair.model.saveOutput(chosen).kv2,
+                  where + ": the file saved first");
+    }
+}
+
+// The HEX data lines go to the output when there is one; without, the save
+// goes on quietly.
+void testHexEcho(const std::string& saveDir)
+{
+    const std::wstring echo = widen(saveDir + "\\echo.txt");
+    for (const bool withOutput : {true, false}) {
+        Pair pair;
+        HANDLE saved = GetStdHandle(STD_OUTPUT_HANDLE);
+        HANDLE output = withOutput ? CreateFileW(echo.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                                 nullptr, CREATE_ALWAYS, 0, nullptr)
+                                   : nullptr;
+        SetStdHandle(STD_OUTPUT_HANDLE, output);
+        const std::string chosen = saveDir + "\\echo" + (withOutput ? "1" : "0");
+        pair.dialogs->saveNames.push_back(widen(chosen));
+        SendMessageW(pair.control("ButtonSauvegarder"), BM_CLICK, 0, 0);
+        SetStdHandle(STD_OUTPUT_HANDLE, saved);
+        if (output) CloseHandle(output);
+        const std::string where = withOutput ? "echo to a file" : "no output";
+        check(pair.dialogs->errors.empty(), where + ": no message");
+        const std::string hex = pair.model.saveOutput(chosen).hex;
+        const std::vector<unsigned char> written = fileBytes(chosen + ".hex");
+        check(std::string(written.begin(), written.end()) == hex, where + ": the HEX file");
+        if (!withOutput) continue;
+        // The data records the core lists, in order, one a line.
+        std::string dataLines;
+        for (const std::string& line : exportHexText(pair.model.currentRecord()).dataLines)
+            dataLines += line + "\r\n";
+        const std::vector<unsigned char> echoed = fileBytes(narrow(echo));
+        check(!dataLines.empty() && std::string(echoed.begin(), echoed.end()) == dataLines,
+              where + ": the data lines");
+    }
+}
+
+void testMountDialog()
+{
+    Pair pair;
+    SendMessageW(pair.form->mountButton(), BM_CLICK, 0, 0);
+    HWND dialog = pair.form->mountDialog();
+    check(dialog && IsWindowVisible(dialog), "Monture… opens its dialog");
+    check(!IsWindowEnabled(pair.form->window()), "the window waits for the dialog");
+    if (!dialog) return;
+    const auto child = [dialog](int id) { return GetDlgItem(dialog, id); };
+    const struct {
+        const wchar_t* teeth;
+        const wchar_t* motor;
+        const wchar_t* reduction;
+        bool halfStep;
+    } inputs[] = {{L"144", L"200", L"50 x 3", true},
+                  {L"0", L"200", L"3", false},
+                  {L"359", L"200", L"60/17", false}};
+    MountPanel last;
+    for (const auto& input : inputs) {
+        SendMessageW(child(10), WM_SETTEXT, 0, LPARAM(input.teeth));
+        SendMessageW(child(11), WM_SETTEXT, 0, LPARAM(input.motor));
+        SendMessageW(child(12), WM_SETTEXT, 0, LPARAM(input.reduction));
+        if ((SendMessageW(child(13), BM_GETCHECK, 0, 0) == BST_CHECKED) != input.halfStep)
+            SendMessageW(child(13), BM_CLICK, 0, 0);
+        MountTexts texts;
+        texts.teeth = narrow(input.teeth);
+        texts.motorSteps = narrow(input.motor);
+        texts.reduction = narrow(input.reduction);
+        texts.halfStep = input.halfStep;
+        texts.rate = "sidéral";
+        last = mountPanel(texts, pair.model.currentRecord());
+        std::string shown = textOf(child(15));
+        for (std::size_t at; (at = shown.find("\r\n")) != std::string::npos;)
+            shown.erase(at, 1);
+        check(shown == last.results, "mount results for " + texts.teeth);
+        check(bool(IsWindowEnabled(child(IDOK))) == !last.dureeTour.empty(),
+              "Appliquer enabled only with results, " + texts.teeth);
+    }
+    SendMessageW(child(IDOK), BM_CLICK, 0, 0);
+    pumpMessages();
+    pair.model.writeText("EditDureeTour", last.dureeTour);
+    pair.model.writeText("EditPasParTour", last.pasParTour);
+    check(!pair.form->mountDialog(), "Appliquer closes the dialog");
+    check(IsWindowEnabled(pair.form->window()), "the window takes input again");
+    compareAll(pair, "Appliquer");
+}
+
+// Places, sizes, parents, tab order and font at the window's DPI.
+void checkLayout(const Pair& pair, const std::string& where)
+{
+    const double scale = pair.form->scale();
+    check(scale >= pair.form->dpi() / 96.0 - 1e-9, where + ": scale below the DPI's");
+    LOGFONTW font{};
+    GetObjectW(HFONT(SendMessageW(pair.control("EditPwm1"), WM_GETFONT, 0, 0)), sizeof font, &font);
+    check(font.lfHeight == -MulDiv(8, int(pair.form->dpi()), 72) &&
+              std::wstring(font.lfFaceName) == L"MS Shell Dlg 2",
+          where + ": 8-point MS Shell Dlg 2");
+    const auto scaled = [scale](int v) { return int(std::lround(v * scale)); };
+    RECT client;
+    GetClientRect(pair.form->window(), &client);
+    check(client.right == scaled(kFormWidth) && client.bottom == scaled(kFormHeight),
+          where + ": client size " + std::to_string(client.right) + "x" +
+              std::to_string(client.bottom) + " for " + std::to_string(scaled(kFormWidth)));
+    for (const ControlInfo& info : formControls()) {
+        HWND hwnd = pair.control(info.name);
+        RECT place;
+        GetWindowRect(hwnd, &place);
+        MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&place), 2);
+        const bool wider = info.kind == ControlKind::Label; // sized to its text
+        check(place.left == scaled(info.geometry.x) && place.top == scaled(info.geometry.y) &&
+                  place.bottom - place.top == scaled(info.geometry.height) &&
+                  (wider ? place.right - place.left >= scaled(info.geometry.width)
+                         : place.right - place.left == scaled(info.geometry.width)),
+              where + ": place of " + info.name);
+        HWND parent = *info.parent ? pair.control(info.parent) : pair.form->window();
+        check(GetParent(hwnd) == parent, std::string("parent of ") + info.name);
+    }
+}
+
+// Tab from the first control: every shown, enabled box, check box and button
+// of the table in its order, then « Monture… », then round again.
+void testTabOrder()
+{
+    Pair pair;
+    std::vector<HWND> expected;
+    for (const ControlInfo& info : formControls()) {
+        const ControlState& state = pair.model.control(info.name);
+        const bool takesFocus = info.kind == ControlKind::Edit ||
+                                info.kind == ControlKind::CheckBox ||
+                                info.kind == ControlKind::Button;
+        if (takesFocus && state.visible && info.enabled)
+            expected.push_back(pair.control(info.name));
+    }
+    expected.push_back(pair.form->mountButton());
+    HWND window = pair.form->window();
+    std::vector<HWND> walked;
+    HWND at = GetNextDlgTabItem(window, nullptr, FALSE);
+    for (std::size_t step = 0; at && step <= expected.size(); ++step) {
+        walked.push_back(at);
+        at = GetNextDlgTabItem(window, at, FALSE);
+    }
+    expected.push_back(expected.front()); // round again
+    check(walked == expected, "tab order: " + std::to_string(walked.size()) + " stops walked");
+}
+
+void testLayoutAndNames()
+{
+    Pair pair;
+    check(textOf(pair.form->window()) == kFormTitle, "title");
+    checkLayout(pair, "at start");
+    for (const UINT dpi : {144u, 192u, 96u, 120u}) {
+        RECT suggested{10, 10, 10 + MulDiv(800, int(dpi), 96), 10 + MulDiv(330, int(dpi), 96)};
+        SendMessageW(pair.form->window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), LPARAM(&suggested));
+        check(pair.form->dpi() == dpi, "DPI " + std::to_string(dpi) + " followed");
+        checkLayout(pair, "at " + std::to_string(dpi) + " DPI");
+    }
+    const struct {
+        const char* control;
+        const wchar_t* name;
+    } names[] = {
+        {"EditFrequenceQuartz", L"Fréquence du Quartz (Hz)"},
+        {"EditV2AD", L"V2 (Guide) AD"},
+        {"CheckBoxDe7", L"V7 De demi-pas"},
+        {"EditV3AD", L"V3 AD"},
+        {"EditV3De", L"Accélération (Temps en secondes entières)"},
+        {"EditXAD1", L"X V1 AD"},
+        {"EditMsFoc7", L"ms V7 Foc"},
+        {"EditJeuDe", L"Rattrapage de jeu De"},
+        {"EditMaintienFoc", L"Durée maintien (en ms)"},
+        {"EditPwm0", L"PWM0"},
+        {"ListBoxValeurTimer", L"Périodes IT proposées"},
+    };
+    for (const auto& expected : names)
+        check(pair.form->accessibleName(expected.control) == expected.name,
+              std::string("accessible name of ") + expected.control);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: test_win32_window SESSIONS.txt FILES_DIR\n");
+        return 2;
+    }
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const std::string sessions = windowsPath(argv[1]);
+    std::string filesDir = windowsPath(argv[2]);
+    for (char& c : filesDir)
+        if (c == '/') c = '\\';
+    const std::string saveDir = makeSaveDir();
+    try {
+        testLayoutAndNames();
+        testTabOrder();
+        testSessions(sessions, filesDir, saveDir);
+        testOpens(filesDir, saveDir);
+        testKeys();
+        testDropsAndArgument(filesDir);
+        testReplaceAndFaults(saveDir);
+        testMountDialog();
+        testHexEcho(saveDir);
+        testClose(saveDir);
+    } catch (const std::exception& caught) {
+        check(false, std::string("exception: ") + caught.what());
+    }
+    removeSaveDir(saveDir);
+    CoUninitialize();
+    std::printf("%d failure(s)\n", g_failures);
+    return g_failures == 0 ? 0 : 1;
+}

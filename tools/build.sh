@@ -26,6 +26,9 @@ packages=(cmake g++ make qt6-base-dev qt6-translations-l10n libbenchmark-dev)
 # start.
 [ "$mode" = test ] && packages+=(g++-mingw-w64-x86-64-posix wine64 fonts-wine xvfb xdotool
     imagemagick)
+# Its packages: the icon (rsvg-convert draws it, icotool makes the .ico) and
+# the installer (makensis).
+[ "$mode" = test ] && packages+=(librsvg2-bin icoutils nsis)
 
 # The web page: emscripten builds it, Python serves it, Debian's chromium runs
 # its tests (driven from npm's Playwright, which downloads no browser).

@@ -16,6 +16,8 @@ started=$(date +%s)
 
 cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake
 cmake --build "$dir" -j "$jobs"
+# The portable zip and the installer, beside the .deb packages.
+cmake --build "$dir" --target windows-zip windows-installer -j "$jobs"
 
 # One Wine server for the whole stage, its prefix inside the build folder:
 # each program then starts in a fraction of a second instead of seconds.
@@ -72,4 +74,5 @@ if [ -f "$dir/src/cli/korvalset24-cli.exe" ]; then
 else
     echo "pas de korvalset24-cli.exe dans $dir : la ligne de commande n'est pas comparée"
 fi
+ls -l "$dir"/korvalset24-*-win64.zip "$dir"/korvalset24-*-setup.exe
 echo "étape Windows : $(($(date +%s) - started)) s"

@@ -208,18 +208,9 @@ void MountDialog::recomputeCalibration()
     texts.direction = m_west->isChecked() ? DriftDirection::West : DriftDirection::East;
     texts.declination = m_declination->text().toStdString();
     texts.rate = m_calibrationRate->currentText().toStdString();
-    // From what the window holds now: the values a Save would write.
-    const CalibrationOutcome outcome =
-        computeCalibration(texts, calibrationSettings(m_form.currentRecord, m_form.drive));
-    m_correctedDureeTour.clear();
-    if (outcome.fault) {
-        m_calibrationResults->setPlainText(
-            QString::fromStdString(calibrationFaultText(*outcome.fault, false)));
-    } else {
-        m_correctedDureeTour = QString::fromStdString(calibrationBoxText(*outcome.result));
-        m_calibrationResults->setPlainText(QString::fromStdString(
-            calibrationReport(*outcome.result) + "\n" + calibrationApplyNote(*outcome.result)));
-    }
+    const CalibrationPanel panel = calibrationPanel(texts, m_form.currentRecord, m_form.drive);
+    m_correctedDureeTour = QString::fromStdString(panel.dureeTour);
+    m_calibrationResults->setPlainText(QString::fromStdString(panel.results));
     showApplicable();
 }
 

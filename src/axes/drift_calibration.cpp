@@ -376,4 +376,14 @@ std::string calibrationApplyNote(const CalibrationResult& result)
            " ;\ncliquez ensuite dans « Période IT (ns) » pour chercher la période.";
 }
 
+CalibrationPanel calibrationPanel(const CalibrationTexts& texts, const ConfigRecord& record,
+                                  const DriveParameters& drive)
+{
+    const CalibrationOutcome outcome =
+        computeCalibration(texts, calibrationSettings(record, drive));
+    if (outcome.fault) return {calibrationFaultText(*outcome.fault, false), std::string()};
+    return {calibrationReport(*outcome.result) + "\n" + calibrationApplyNote(*outcome.result),
+            calibrationBoxText(*outcome.result)};
+}
+
 } // namespace korval

@@ -124,4 +124,14 @@ std::string calibrationReport(const CalibrationResult& result);
 std::string calibrationBoxText(const CalibrationResult& result);
 std::string calibrationApplyNote(const CalibrationResult& result);
 
+// What a dialog's calibration page shows, from the window's current values
+// (those a Save would write): the report and the apply note, or the refusal;
+// and the DureeTour text "Appliquer" types, empty while an input is refused.
+struct CalibrationPanel {
+    std::string results;
+    std::string dureeTour;
+};
+CalibrationPanel calibrationPanel(const CalibrationTexts& texts, const ConfigRecord& record,
+                                  const DriveParameters& drive);
+
 } // namespace korval

@@ -6,7 +6,9 @@
 #include "windows/win32_form.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
+#include <algorithm>
 #include <exception>
 #include <iterator>
 #include <utility>
@@ -106,14 +108,22 @@ void MountWindow::open()
 
     const UINT dpi = m_form.dpi();
     const auto s = [dpi](int v) { return MulDiv(v, int(dpi), 96); };
-    RECT frame{0, 0, s(720), s(640)};
+    RECT frame{0, 0, s(720), s(600)};
     AdjustWindowRectExForDpi(&frame, WS_CAPTION | WS_SYSMENU, FALSE, WS_EX_DLGMODALFRAME, dpi);
     RECT owner;
     GetWindowRect(m_form.window(), &owner);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    // Over the window, but whole on its screen: « Appliquer » must stay in reach.
+    MONITORINFO screen{};
+    screen.cbSize = sizeof screen;
+    GetMonitorInfoW(MonitorFromWindow(m_form.window(), MONITOR_DEFAULTTONEAREST), &screen);
+    const RECT& work = screen.rcWork;
+    const int x = std::max(LONG(work.left), std::min(owner.left + s(40), work.right - width));
+    const int y = std::max(LONG(work.top), std::min(owner.top + s(40), work.bottom - height));
     m_window = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kMountClass, L"Monture",
-                               WS_POPUP | WS_CAPTION | WS_SYSMENU, owner.left + s(40),
-                               owner.top + s(40), frame.right - frame.left,
-                               frame.bottom - frame.top, m_form.window(), nullptr, instance, this);
+                               WS_POPUP | WS_CAPTION | WS_SYSMENU, x, y, width, height,
+                               m_form.window(), nullptr, instance, this);
     if (!m_window) return;
     HFONT font = HFONT(SendMessageW(m_form.control("ButtonOuvrir"), WM_GETFONT, 0, 0));
     if (m_fixedFont) DeleteObject(m_fixedFont);
@@ -131,7 +141,10 @@ void MountWindow::open()
     };
     // The tab control goes first, for the page controls to be drawn over it
     // it is put at the bottom of the order once they exist.
-    m_tabs = make(WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS, 0, 8, 8, 704, 584, kTabs);
+    m_tabs = make(WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS, 0, 8, 8, 704, 544, kTabs);
+    // Drawn plainly, its page takes the dialog's colour, that of the labels and
+    // buttons standing on it (the dialog's children, not the tab's).
+    SetWindowTheme(m_tabs, L" ", L" ");
     TCITEMW item{};
     item.mask = TCIF_TEXT;
     wchar_t gearTrain[] = L"Train d'engrenages";
@@ -181,7 +194,7 @@ void MountWindow::open()
                           WS_TABSTOP | BS_AUTOCHECKBOX, 0, 182, 128, 300, 20, kHalfStep));
     label(withMnemonic(mountInputCaption(MountInput::Rate), 0), 156); // &Vitesse de suivi
     m_rate = rateCombo(156, kRate);
-    m_results = resultsBox(188, 392, kResults);
+    m_results = resultsBox(188, 352, kResults);
 
     page = &m_pages[1];
     label(withMnemonic(calibrationInputCaption(CalibrationInput::Drift), 0), 44); // &Dérive
@@ -203,11 +216,11 @@ void MountWindow::open()
     SendMessageW(m_declination, EM_SETCUEBANNER, TRUE, LPARAM(L"0"));
     label(withMnemonic(calibrationInputCaption(CalibrationInput::Rate), 2), 238); // Vi&tesse
     m_calibrationRate = rateCombo(238, kCalibrationRate);
-    m_calibrationResults = resultsBox(270, 310, kCalibrationResults);
+    m_calibrationResults = resultsBox(270, 270, kCalibrationResults);
 
     m_apply =
-        make(L"BUTTON", L"&Appliquer", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 540, 604, 80, 25, kApply);
-    make(L"BUTTON", L"&Fermer", WS_TABSTOP | BS_PUSHBUTTON, 0, 628, 604, 80, 25, kClose);
+        make(L"BUTTON", L"&Appliquer", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 540, 564, 80, 25, kApply);
+    make(L"BUTTON", L"&Fermer", WS_TABSTOP | BS_PUSHBUTTON, 0, 628, 564, 80, 25, kClose);
     SetWindowPos(m_tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     recompute();
     recomputeCalibration();
@@ -351,6 +364,15 @@ LRESULT MountWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        // Labels and buttons in the dialog's own colour, as in the window;
+        // the read-only results keep the system's.
+        if (HWND(lParam) != m_results && HWND(lParam) != m_calibrationResults) {
+            SetBkColor(HDC(wParam), GetSysColor(COLOR_BTNFACE));
+            return LRESULT(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        break;
     case WM_NOTIFY: {
         const auto* notice = reinterpret_cast<const NMHDR*>(lParam);
         if (notice->hwndFrom == m_tabs && notice->code == TCN_SELCHANGE)

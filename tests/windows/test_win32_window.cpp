@@ -708,6 +708,15 @@ void testCalibrationPage()
         check(bool(IsWindowEnabled(child(IDOK))) == outcome.result.has_value(),
               where + ": Appliquer enabled only with a result");
     }
+    // With a result: Tab walks the page's inputs in their order (of the two
+    // directions, the one chosen, « vers l'ouest »), the buttons, the tabs.
+    const std::vector<HWND> order = {child(21), child(22), child(23),   child(25),       child(26),
+                                     child(27), child(28), child(IDOK), child(IDCANCEL), tabs};
+    std::vector<HWND> walked;
+    for (HWND at = order.front(); walked.size() < order.size();
+         at = GetNextDlgTabItem(dialog, at, FALSE))
+        walked.push_back(at);
+    check(walked == order, "tab order of the calibration page");
     check(!box.empty() && box != textOf(pair.control("EditDureeTour")),
           "the calibration corrects DureeTour");
     SendMessageW(child(IDOK), BM_CLICK, 0, 0);

@@ -364,6 +364,14 @@ LRESULT MountWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     }
+    case WM_NEXTDLGCTL: {
+        // A multi-line box passes Tab on with this, as in a dialog: without it
+        // the focus would stay caught in the results.
+        HWND next =
+            lParam ? HWND(wParam) : GetNextDlgTabItem(m_window, GetFocus(), wParam ? TRUE : FALSE);
+        if (next) SetFocus(next);
+        return 0;
+    }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
         // Labels and buttons in the dialog's own colour, as in the window;

@@ -717,6 +717,22 @@ void testCalibrationPage()
          at = GetNextDlgTabItem(dialog, at, FALSE))
         walked.push_back(at);
     check(walked == order, "tab order of the calibration page");
+    // Tab and Shift+Tab leave the multi-line results as any other box.
+    for (const bool back : {false, true}) {
+        SetFocus(child(28));
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = back ? 0x80 : 0;
+        SetKeyboardState(keys);
+        MSG tab{child(28), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+        if (!pair.form->translateDialogMessage(tab)) DispatchMessageW(&tab);
+        keys[VK_SHIFT] = 0;
+        SetKeyboardState(keys);
+        // The combo box hands the focus on to its own edit box.
+        HWND expected = child(back ? 27 : IDOK);
+        check(GetFocus() == expected || IsChild(expected, GetFocus()),
+              std::string("Tab out of the results, ") + (back ? "back" : "forward"));
+    }
     check(!box.empty() && box != textOf(pair.control("EditDureeTour")),
           "the calibration corrects DureeTour");
     SendMessageW(child(IDOK), BM_CLICK, 0, 0);

@@ -133,6 +133,25 @@ std::string calibrationFaultText(const CalibrationFault& fault, bool commandLine
            " : " + fault.reason;
 }
 
+const char* calibrationInputHelp(CalibrationInput input)
+{
+    switch (input) {
+    case CalibrationInput::Drift:
+        return "Dérive de l'étoile en ascension droite pendant le suivi, en ″ ; en pixels quand "
+               "l'échelle est donnée.";
+    case CalibrationInput::PlateScale:
+        return "Échelle de la caméra en ″ par pixel ; vide : la dérive est en secondes d'arc.";
+    case CalibrationInput::Duration:
+        return "Durée de la mesure : 10:00, 600s ou 10min.";
+    case CalibrationInput::Declination:
+        return "Déclinaison de l'étoile en degrés, négative au sud de l'équateur ; vide : 0.";
+    case CalibrationInput::Rate: // the rate list has its own
+    case CalibrationInput::Settings:
+        break;
+    }
+    return "";
+}
+
 const char* driftDirectionHelp()
 {
     // West is where the stars run when the drive stops, whichever the hemisphere.

@@ -32,6 +32,9 @@ enum class DriftDirection { West, East };
 enum class CalibrationInput { Drift, PlateScale, Duration, Declination, Rate, Settings };
 const char* calibrationInputCaption(CalibrationInput input); // "Dérive mesurée" ...
 const char* calibrationInputOption(CalibrationInput input);  // "--derive" ...
+// The help a dialog gives each box in its tooltip: "Durée de la mesure : 10:00, ...";
+// empty for the rate and the settings.
+const char* calibrationInputHelp(CalibrationInput input);
 
 struct CalibrationFault {
     CalibrationInput input;

@@ -216,6 +216,24 @@ void MountWindow::open()
     SendMessageW(m_declination, EM_SETCUEBANNER, TRUE, LPARAM(L"0"));
     label(withMnemonic(calibrationInputCaption(CalibrationInput::Rate), 2), 238); // Vi&tesse
     m_calibrationRate = rateCombo(238, kCalibrationRate);
+    m_toolTips = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
+                                 m_window, nullptr, instance, nullptr);
+    SendMessageW(m_toolTips, TTM_SETMAXTIPWIDTH, 0, s(400));
+    const std::pair<HWND, CalibrationInput> helped[] = {
+        {m_drift, CalibrationInput::Drift},
+        {m_plateScale, CalibrationInput::PlateScale},
+        {m_duration, CalibrationInput::Duration},
+        {m_declination, CalibrationInput::Declination}};
+    for (const auto& [control, input] : helped) {
+        std::wstring help = widen(calibrationInputHelp(input));
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = m_window;
+        tool.uId = UINT_PTR(control);
+        tool.lpszText = help.data();
+        SendMessageW(m_toolTips, TTM_ADDTOOLW, 0, LPARAM(&tool));
+    }
     m_calibrationResults = resultsBox(270, 270, kCalibrationResults);
 
     m_apply =
@@ -236,6 +254,7 @@ void MountWindow::close()
     if (!m_window) return;
     EnableWindow(m_form.window(), TRUE);
     HWND window = std::exchange(m_window, nullptr);
+    m_toolTips = nullptr;
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     DestroyWindow(window);
     if (IsWindow(m_form.window())) SetActiveWindow(m_form.window());

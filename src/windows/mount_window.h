@@ -69,6 +69,7 @@ private:
     HWND m_results = nullptr;
     HWND m_apply = nullptr;
     HWND m_tabs = nullptr;
+    HWND m_toolTips = nullptr; // owned by the dialog, gone with it
     HWND m_drift = nullptr;
     HWND m_plateScale = nullptr;
     HWND m_duration = nullptr;

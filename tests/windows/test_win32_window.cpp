@@ -16,6 +16,7 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <cmath>
@@ -664,6 +665,25 @@ void testCalibrationPage()
     NMHDR notice{tabs, UINT_PTR(20), UINT(TCN_SELCHANGE)};
     SendMessageW(dialog, WM_NOTIFY, 20, LPARAM(&notice));
     onPage(1, "a click on its tab");
+    HWND tips = nullptr;
+    while ((tips = FindWindowExW(nullptr, tips, TOOLTIPS_CLASSW, nullptr)) &&
+           GetWindow(tips, GW_OWNER) != dialog) {
+    }
+    const std::pair<int, CalibrationInput> helped[] = {{21, CalibrationInput::Drift},
+                                                       {22, CalibrationInput::PlateScale},
+                                                       {23, CalibrationInput::Duration},
+                                                       {26, CalibrationInput::Declination}};
+    for (const auto& [id, input] : helped) {
+        wchar_t text[512] = L"";
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = dialog;
+        tool.uId = UINT_PTR(child(id));
+        tool.lpszText = text;
+        SendMessageW(tips, TTM_GETTEXTW, WPARAM(std::size(text)), LPARAM(&tool));
+        check(*calibrationInputHelp(input) && narrow(text) == calibrationInputHelp(input),
+              "the help of " + std::string(calibrationInputCaption(input)) + ": " + narrow(text));
+    }
 
     const struct {
         const char* drift;

@@ -133,17 +133,13 @@ QWidget* MountDialog::gearTrainTab()
 QWidget* MountDialog::calibrationTab()
 {
     auto* tab = new QWidget(this);
-    m_drift = inputBox(tab, "EditDerive",
-                       QStringLiteral("Dérive de l'étoile en ascension droite pendant le suivi, "
-                                      "en ″ ; en pixels quand l'échelle est donnée."));
-    m_plateScale = inputBox(tab, "EditEchelle",
-                            QStringLiteral("Échelle de la caméra en ″ par pixel ; vide : la dérive "
-                                           "est en secondes d'arc."));
-    m_duration = inputBox(tab, "EditDureeMesure",
-                          QStringLiteral("Durée de la mesure : 10:00, 600s ou 10min."));
-    m_declination = inputBox(tab, "EditDeclinaison",
-                             QStringLiteral("Déclinaison de l'étoile en degrés, négative au sud "
-                                            "de l'équateur ; vide : 0."));
+    const auto help = [](CalibrationInput input) {
+        return QString::fromUtf8(calibrationInputHelp(input));
+    };
+    m_drift = inputBox(tab, "EditDerive", help(CalibrationInput::Drift));
+    m_plateScale = inputBox(tab, "EditEchelle", help(CalibrationInput::PlateScale));
+    m_duration = inputBox(tab, "EditDureeMesure", help(CalibrationInput::Duration));
+    m_declination = inputBox(tab, "EditDeclinaison", help(CalibrationInput::Declination));
     m_declination->setPlaceholderText(QStringLiteral("0"));
     m_west = new QRadioButton(QStringLiteral("vers l'ouest"), tab);
     m_west->setObjectName(QStringLiteral("RadioOuest"));
@@ -208,18 +204,9 @@ void MountDialog::recomputeCalibration()
     texts.direction = m_west->isChecked() ? DriftDirection::West : DriftDirection::East;
     texts.declination = m_declination->text().toStdString();
     texts.rate = m_calibrationRate->currentText().toStdString();
-    // From what the window holds now: the values a Save would write.
-    const CalibrationOutcome outcome =
-        computeCalibration(texts, calibrationSettings(m_form.currentRecord, m_form.drive));
-    m_correctedDureeTour.clear();
-    if (outcome.fault) {
-        m_calibrationResults->setPlainText(
-            QString::fromStdString(calibrationFaultText(*outcome.fault, false)));
-    } else {
-        m_correctedDureeTour = QString::fromStdString(calibrationBoxText(*outcome.result));
-        m_calibrationResults->setPlainText(QString::fromStdString(
-            calibrationReport(*outcome.result) + "\n" + calibrationApplyNote(*outcome.result)));
-    }
+    const CalibrationPanel panel = calibrationPanel(texts, m_form.currentRecord, m_form.drive);
+    m_correctedDureeTour = QString::fromStdString(panel.dureeTour);
+    m_calibrationResults->setPlainText(QString::fromStdString(panel.results));
     showApplicable();
 }
 

@@ -133,6 +133,25 @@ std::string calibrationFaultText(const CalibrationFault& fault, bool commandLine
            " : " + fault.reason;
 }
 
+const char* calibrationInputHelp(CalibrationInput input)
+{
+    switch (input) {
+    case CalibrationInput::Drift:
+        return "Dérive de l'étoile en ascension droite pendant le suivi, en ″ ; en pixels quand "
+               "l'échelle est donnée.";
+    case CalibrationInput::PlateScale:
+        return "Échelle de la caméra en ″ par pixel ; vide : la dérive est en secondes d'arc.";
+    case CalibrationInput::Duration:
+        return "Durée de la mesure : 10:00, 600s ou 10min.";
+    case CalibrationInput::Declination:
+        return "Déclinaison de l'étoile en degrés, négative au sud de l'équateur ; vide : 0.";
+    case CalibrationInput::Rate: // the rate list has its own
+    case CalibrationInput::Settings:
+        break;
+    }
+    return "";
+}
+
 const char* driftDirectionHelp()
 {
     // West is where the stars run when the drive stops, whichever the hemisphere.
@@ -374,6 +393,16 @@ std::string calibrationApplyNote(const CalibrationResult& result)
 {
     return "« Appliquer » écrit DureeTour = " + calibrationBoxText(result) +
            " ;\ncliquez ensuite dans « Période IT (ns) » pour chercher la période.";
+}
+
+CalibrationPanel calibrationPanel(const CalibrationTexts& texts, const ConfigRecord& record,
+                                  const DriveParameters& drive)
+{
+    const CalibrationOutcome outcome =
+        computeCalibration(texts, calibrationSettings(record, drive));
+    if (outcome.fault) return {calibrationFaultText(*outcome.fault, false), std::string()};
+    return {calibrationReport(*outcome.result) + "\n" + calibrationApplyNote(*outcome.result),
+            calibrationBoxText(*outcome.result)};
 }
 
 } // namespace korval

@@ -32,6 +32,9 @@ enum class DriftDirection { West, East };
 enum class CalibrationInput { Drift, PlateScale, Duration, Declination, Rate, Settings };
 const char* calibrationInputCaption(CalibrationInput input); // "Dérive mesurée" ...
 const char* calibrationInputOption(CalibrationInput input);  // "--derive" ...
+// The help a dialog gives each box in its tooltip: "Durée de la mesure : 10:00, ...";
+// empty for the rate and the settings.
+const char* calibrationInputHelp(CalibrationInput input);
 
 struct CalibrationFault {
     CalibrationInput input;
@@ -123,5 +126,15 @@ std::string calibrationReport(const CalibrationResult& result);
 // window and the page show under the report about it.
 std::string calibrationBoxText(const CalibrationResult& result);
 std::string calibrationApplyNote(const CalibrationResult& result);
+
+// What a dialog's calibration page shows, from the window's current values
+// (those a Save would write): the report and the apply note, or the refusal;
+// and the DureeTour text "Appliquer" types, empty while an input is refused.
+struct CalibrationPanel {
+    std::string results;
+    std::string dureeTour;
+};
+CalibrationPanel calibrationPanel(const CalibrationTexts& texts, const ConfigRecord& record,
+                                  const DriveParameters& drive);
 
 } // namespace korval

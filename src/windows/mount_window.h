@@ -2,11 +2,14 @@
 // The mount assistant's dialog: the gear train and the tracking rate in, the
 // worm-turn time, the steps per turn and the speeds in the sky out, live.
 // "Appliquer" writes DureeTour and PasParTour into the window's boxes, as
-// typing would; the window stays disabled while the dialog is open.
+// typing would; the window stays disabled while the dialog is open. Its
+// « Calibration » page corrects the window's DureeTour from a drift timed on
+// the sky; there "Appliquer" writes the corrected DureeTour alone.
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace korval
 {
@@ -26,6 +29,9 @@ public:
     void close();
     void apply();
     bool translateDialogMessage(MSG& message);
+    // 0 the gear train, 1 the calibration; as a click on its tab would.
+    void showPage(int page);
+    int page() const { return m_page; }
 
     HWND window() const { return m_window; }
     HWND teeth() const { return m_teeth; }
@@ -35,11 +41,23 @@ public:
     HWND rate() const { return m_rate; }
     HWND results() const { return m_results; }
     HWND applyButton() const { return m_apply; }
+    HWND tabs() const { return m_tabs; }
+    HWND drift() const { return m_drift; }
+    HWND plateScale() const { return m_plateScale; }
+    HWND duration() const { return m_duration; }
+    HWND east() const { return m_east; }
+    HWND west() const { return m_west; }
+    HWND directionHelp() const { return m_directionHelp; }
+    HWND declination() const { return m_declination; }
+    HWND calibrationRate() const { return m_calibrationRate; }
+    HWND calibrationResults() const { return m_calibrationResults; }
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void recompute(bool fromList = false);
+    void recomputeCalibration(bool fromList = false);
+    void showApplicable();
 
     Win32Form& m_form;
     HWND m_window = nullptr;
@@ -50,9 +68,23 @@ private:
     HWND m_rate = nullptr;
     HWND m_results = nullptr;
     HWND m_apply = nullptr;
+    HWND m_tabs = nullptr;
+    HWND m_toolTips = nullptr; // owned by the dialog, gone with it
+    HWND m_drift = nullptr;
+    HWND m_plateScale = nullptr;
+    HWND m_duration = nullptr;
+    HWND m_east = nullptr;
+    HWND m_west = nullptr;
+    HWND m_directionHelp = nullptr;
+    HWND m_declination = nullptr;
+    HWND m_calibrationRate = nullptr;
+    HWND m_calibrationResults = nullptr;
+    std::vector<HWND> m_pages[2]; // each page's controls, shown with its tab
+    int m_page = 0;
     HFONT m_fixedFont = nullptr;
     std::string m_dureeTour;  // the texts "Appliquer" writes; empty while an
     std::string m_pasParTour; // input is refused
+    std::string m_correctedDureeTour;
 };
 
 } // namespace korval

@@ -5,6 +5,7 @@
 //
 // usage: test_win32_window SESSIONS.txt FILES_DIR
 
+#include "axes/drift_calibration.h"
 #include "axes/mount_assistant.h"
 #include "config/intel_hex.h"
 #include "form/form_model.h"
@@ -15,6 +16,7 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <cmath>
@@ -614,6 +616,157 @@ void testMountDialog()
     compareAll(pair, "Appliquer");
 }
 
+// The report text of the calibration page, with Windows' CR LF undone.
+std::string shownText(HWND box)
+{
+    std::string shown = textOf(box);
+    for (std::size_t at; (at = shown.find("\r\n")) != std::string::npos;)
+        shown.erase(at, 1);
+    return shown;
+}
+
+// Ctrl+Tab (with Shift: back) as the message loop hands it to the dialog.
+void pressCtrlTab(Pair& pair, HWND focus, bool shift)
+{
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    MSG message{focus, WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    check(pair.form->translateDialogMessage(message), "Ctrl+Tab taken by the dialog");
+    keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+}
+
+// The « Calibration » page: its text is the core's for the same inputs, and
+// « Appliquer » there types the corrected DureeTour alone, the search following it.
+void testCalibrationPage()
+{
+    Pair pair;
+    SendMessageW(pair.form->mountButton(), BM_CLICK, 0, 0);
+    HWND dialog = pair.form->mountDialog();
+    check(dialog != nullptr, "Monture… opens its dialog");
+    if (!dialog) return;
+    const auto child = [dialog](int id) { return GetDlgItem(dialog, id); };
+    HWND tabs = child(20);
+    const auto onPage = [&](int page, const std::string& where) {
+        check(int(SendMessageW(tabs, TCM_GETCURSEL, 0, 0)) == page &&
+                  bool(IsWindowVisible(child(21))) == (page == 1) &&
+                  bool(IsWindowVisible(child(10))) == (page == 0),
+              where + ": page " + std::to_string(page) + " shown alone");
+    };
+    onPage(0, "at opening");
+    pressCtrlTab(pair, child(10), false);
+    onPage(1, "Ctrl+Tab");
+    pressCtrlTab(pair, child(21), true);
+    onPage(0, "Ctrl+Shift+Tab");
+    SendMessageW(tabs, TCM_SETCURSEL, 1, 0);
+    NMHDR notice{tabs, UINT_PTR(20), UINT(TCN_SELCHANGE)};
+    SendMessageW(dialog, WM_NOTIFY, 20, LPARAM(&notice));
+    onPage(1, "a click on its tab");
+    HWND tips = nullptr;
+    while ((tips = FindWindowExW(nullptr, tips, TOOLTIPS_CLASSW, nullptr)) &&
+           GetWindow(tips, GW_OWNER) != dialog) {
+    }
+    const std::pair<int, CalibrationInput> helped[] = {{21, CalibrationInput::Drift},
+                                                       {22, CalibrationInput::PlateScale},
+                                                       {23, CalibrationInput::Duration},
+                                                       {26, CalibrationInput::Declination}};
+    for (const auto& [id, input] : helped) {
+        wchar_t text[512] = L"";
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = dialog;
+        tool.uId = UINT_PTR(child(id));
+        tool.lpszText = text;
+        SendMessageW(tips, TTM_GETTEXTW, WPARAM(std::size(text)), LPARAM(&tool));
+        check(*calibrationInputHelp(input) && narrow(text) == calibrationInputHelp(input),
+              "the help of " + std::string(calibrationInputCaption(input)) + ": " + narrow(text));
+    }
+
+    const struct {
+        const char* drift;
+        const char* plateScale;
+        const char* duration;
+        bool east;
+        const char* declination;
+        const char* rate;
+    } inputs[] = {
+        {"7.52", "", "1:00", false, "60", "sidéral"},
+        {"15.04", "", "0:00", false, "", "sidéral"},    // no time: refused
+        {"7.52", "2", "60s", true, "-30", "King"},      // pixels, eastward, south
+        {"15,04", "", "10min", false, "90", "sidéral"}, // the pole: refused
+        {"quinze", "", "1:00", false, "", "sidéral"},   // letters: refused
+        {"15.04", "", "1:00", false, "", "sidéral"},    // the one applied
+    };
+    std::string box;
+    for (const auto& input : inputs) {
+        const std::string where = std::string("calibration ") + input.drift + " in " +
+                                  input.duration + " at " + input.declination;
+        SendMessageW(child(21), WM_SETTEXT, 0, LPARAM(widen(input.drift).c_str()));
+        SendMessageW(child(22), WM_SETTEXT, 0, LPARAM(widen(input.plateScale).c_str()));
+        SendMessageW(child(23), WM_SETTEXT, 0, LPARAM(widen(input.duration).c_str()));
+        SendMessageW(child(input.east ? 24 : 25), BM_CLICK, 0, 0);
+        SendMessageW(child(26), WM_SETTEXT, 0, LPARAM(widen(input.declination).c_str()));
+        SendMessageW(child(27), WM_SETTEXT, 0, LPARAM(widen(input.rate).c_str()));
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(27, CBN_EDITCHANGE), LPARAM(child(27)));
+        CalibrationTexts texts;
+        texts.drift = input.drift;
+        texts.plateScale = input.plateScale;
+        texts.duration = input.duration;
+        texts.direction = input.east ? DriftDirection::East : DriftDirection::West;
+        texts.declination = input.declination;
+        texts.rate = input.rate;
+        const CalibrationOutcome outcome = computeCalibration(
+            texts, calibrationSettings(pair.model.currentRecord(), pair.model.driveParameters()));
+        const std::string expected = outcome.fault ? calibrationFaultText(*outcome.fault, false)
+                                                   : calibrationReport(*outcome.result) + "\n" +
+                                                         calibrationApplyNote(*outcome.result);
+        box = outcome.result ? calibrationBoxText(*outcome.result) : std::string();
+        check(shownText(child(28)) == expected, where + ": \"" + shownText(child(28)) + "\"");
+        check(bool(IsWindowEnabled(child(IDOK))) == outcome.result.has_value(),
+              where + ": Appliquer enabled only with a result");
+    }
+    // With a result: Tab walks the page's inputs in their order (of the two
+    // directions, the one chosen, « vers l'ouest »), the buttons, the tabs.
+    const std::vector<HWND> order = {child(21), child(22), child(23),   child(25),       child(26),
+                                     child(27), child(28), child(IDOK), child(IDCANCEL), tabs};
+    std::vector<HWND> walked;
+    for (HWND at = order.front(); walked.size() < order.size();
+         at = GetNextDlgTabItem(dialog, at, FALSE))
+        walked.push_back(at);
+    check(walked == order, "tab order of the calibration page");
+    // Tab and Shift+Tab leave the multi-line results as any other box.
+    for (const bool back : {false, true}) {
+        SetFocus(child(28));
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = back ? 0x80 : 0;
+        SetKeyboardState(keys);
+        MSG tab{child(28), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+        if (!pair.form->translateDialogMessage(tab)) DispatchMessageW(&tab);
+        keys[VK_SHIFT] = 0;
+        SetKeyboardState(keys);
+        // The combo box hands the focus on to its own edit box.
+        HWND expected = child(back ? 27 : IDOK);
+        check(GetFocus() == expected || IsChild(expected, GetFocus()),
+              std::string("Tab out of the results, ") + (back ? "back" : "forward"));
+    }
+    check(!box.empty() && box != textOf(pair.control("EditDureeTour")),
+          "the calibration corrects DureeTour");
+    SendMessageW(child(IDOK), BM_CLICK, 0, 0);
+    pumpMessages();
+    check(!pair.form->mountDialog(), "Appliquer closes the dialog");
+    check(textOf(pair.control("EditDureeTour")) == box, "Appliquer types the corrected DureeTour");
+    pair.model.writeText("EditDureeTour", box);
+    clickInside(pair.control("EditPeriodeTimer"));
+    pair.model.userClicked("EditPeriodeTimer");
+    pumpMessages();
+    check(pair.model.listVisible(), "the search runs from the corrected DureeTour");
+    compareAll(pair, "calibration applied");
+}
+
 // Places, sizes, parents, tab order and font at the window's DPI.
 void checkLayout(const Pair& pair, const std::string& where)
 {
@@ -727,6 +880,7 @@ int main(int argc, char** argv)
         testDropsAndArgument(filesDir);
         testReplaceAndFaults(saveDir);
         testMountDialog();
+        testCalibrationPage();
         testHexEcho(saveDir);
         testClose(saveDir);
     } catch (const std::exception& caught) {

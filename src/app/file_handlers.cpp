@@ -124,6 +124,6 @@ void TForm1::queueOpen(const QString& path)
 {
     QMetaObject::invokeMethod(
         this,
-        [this, path] { guarded([this, path] { m_model->openParameterFile(path.toStdString()); }); },
+        [this, path] { guarded([this, path] { m_model->openDroppedFile(path.toStdString()); }); },
         Qt::QueuedConnection);
 }

@@ -660,6 +660,12 @@ void FormModel::ButtonOuvrirClick()
     openParameterFile(path);
 }
 
+void FormModel::openDroppedFile(const std::string& path)
+{
+    if (!saveChangesBefore("d'ouvrir un autre fichier")) return;
+    openParameterFile(path);
+}
+
 void FormModel::openParameterFile(const std::string& path)
 {
     std::vector<unsigned char> content;

@@ -189,6 +189,9 @@ public:
     // --- files: the front end chooses names and reads or writes bytes ---
     // "Ouvrir" once its dialog returned `path`: read through the view.
     void openParameterFile(const std::string& path);
+    // A file dropped on the window: asks, as "Ouvrir" does, before unsaved
+    // changes are replaced by it, then opens it.
+    void openDroppedFile(const std::string& path);
     // The bytes of a .kv2 file, read as the window reads them (short and long files).
     void openParameterBytes(const std::string& fileName, const std::vector<unsigned char>& bytes);
     struct SaveOutput {

@@ -637,7 +637,7 @@ LRESULT Win32Form::handle(UINT message, WPARAM wParam, LPARAM lParam)
         const std::wstring path = std::exchange(m_startFile, std::wstring());
         if (!path.empty())
             run([this, &path] {
-                m_model->guarded([&] { m_model->openParameterFile(narrow(path)); });
+                m_model->guarded([&] { m_model->openDroppedFile(narrow(path)); });
             });
         return 0;
     }

@@ -71,6 +71,26 @@ private slots:
         QVERIFY2(form.dialogs->filters.isEmpty(), "no open dialog after Annuler");
     }
 
+    // A drop replaces the record as "Ouvrir" does: the same question first,
+    // and Annuler leaves the edits and the file unread.
+    void dropAsksBeforeChangesAreReplaced()
+    {
+        const QString dropped = write("autre.kv2", QByteArray(61, '\0'));
+        ShownForm form;
+        typeInto(form.control("EditJeuDe"), QStringLiteral("7"));
+        form.dialogs->saveChoices << Choice::Cancel;
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(dropped)});
+        QDragEnterEvent enter(QPoint(9, 9), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(form.form.get(), &enter);
+        QDropEvent drop(QPointF(9, 9), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(form.form.get(), &drop);
+        QTRY_COMPARE(
+            form.dialogs->questions.join('|'),
+            QStringLiteral("Enregistrer les modifications avant d'ouvrir un autre fichier ?"));
+        QCOMPARE(form.ui()->EditJeuDe->text(), QStringLiteral("7"));
+    }
+
     void notAParameterFileAsks()
     {
         for (const char* route : {"Ouvrir", "drop", "command line"}) {

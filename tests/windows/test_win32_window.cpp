@@ -444,7 +444,7 @@ void testDropsAndArgument(const std::string& filesDir)
         const std::string path = filesDir + "\\" + drop.file;
         SendMessageW(pair.form->window(), WM_DROPFILES, WPARAM(dropOf(widen(path))), 0);
         pumpMessages();
-        if (drop.opens) pair.model.openParameterFile(path);
+        if (drop.opens) pair.model.openDroppedFile(path);
         compareAll(pair, "drop of " + drop.file);
     }
     // The file named on the command line opens once the defaults are shown.

@@ -42,14 +42,18 @@ std::errc readDecimal(const char* first, const char* last, double& value);
 // printf-style formatting into a 20-character buffer: a longer result is cut
 // to 19 characters.
 std::string formatText(const char* format, ...)
-#if defined(__GNUC__)
+#if defined(__MINGW32__) // MinGW's C++ library formats with its own ISO printf
+    __attribute__((format(gnu_printf, 1, 2)))
+#elif defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;
 
 // The same with a buffer of any size, for texts that are not box values.
 std::string formatLong(const char* format, ...)
-#if defined(__GNUC__)
+#if defined(__MINGW32__) // MinGW's C++ library formats with its own ISO printf
+    __attribute__((format(gnu_printf, 1, 2)))
+#elif defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;

@@ -132,10 +132,10 @@ void MountWindow::open()
                               CLEARTYPE_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New");
 
     const auto make = [&](const wchar_t* kind, const std::wstring& text, DWORD style,
-                          DWORD extended, int x, int y, int w, int h, int id) {
+                          DWORD extended, int left, int top, int w, int h, int id) {
         HWND control =
-            CreateWindowExW(extended, kind, text.c_str(), WS_CHILD | WS_VISIBLE | style, s(x), s(y),
-                            s(w), s(h), m_window, HMENU(INT_PTR(id)), instance, nullptr);
+            CreateWindowExW(extended, kind, text.c_str(), WS_CHILD | WS_VISIBLE | style, s(left),
+                            s(top), s(w), s(h), m_window, HMENU(INT_PTR(id)), instance, nullptr);
         SendMessageW(control, WM_SETFONT, WPARAM(font), FALSE);
         return control;
     };
@@ -159,27 +159,27 @@ void MountWindow::open()
         page->push_back(control);
         return control;
     };
-    const auto label = [&](const std::wstring& caption, int y) {
-        add(make(L"STATIC", caption, SS_LEFT, 0, 24, y + 4, 150, 16, -1));
+    const auto label = [&](const std::wstring& caption, int top) {
+        add(make(L"STATIC", caption, SS_LEFT, 0, 24, top + 4, 150, 16, -1));
     };
-    const auto box = [&](int y, int width, int id) {
-        return add(make(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 182, y, width,
-                        21, id));
+    const auto box = [&](int top, int boxWidth, int id) {
+        return add(make(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 182, top,
+                        boxWidth, 21, id));
     };
-    const auto rateCombo = [&](int y, int id) {
+    const auto rateCombo = [&](int top, int id) {
         HWND combo =
             add(make(L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL, 0,
-                     182, y, 200, 120, id));
+                     182, top, 200, 120, id));
         for (const wchar_t* rate : {L"sidéral", L"solaire", L"lunaire", L"King"})
             SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(rate));
         SendMessageW(combo, CB_SETCURSEL, 0, 0);
         return combo;
     };
-    const auto resultsBox = [&](int y, int height, int id) {
+    const auto resultsBox = [&](int top, int boxHeight, int id) {
         HWND results = add(make(L"EDIT", L"",
                                 WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL |
                                     ES_AUTOVSCROLL | WS_VSCROLL | WS_HSCROLL,
-                                WS_EX_CLIENTEDGE, 20, y, 680, height, id));
+                                WS_EX_CLIENTEDGE, 20, top, 680, boxHeight, id));
         SendMessageW(results, WM_SETFONT, WPARAM(m_fixedFont), FALSE);
         return results;
     };

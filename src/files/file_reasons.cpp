@@ -156,15 +156,15 @@ std::uint64_t temporaryRandom()
 {
     static std::mutex lock;
     static std::mt19937_64 generator = [] {
-        std::uint64_t seed =
+        std::uint64_t start =
             std::uint64_t(std::chrono::high_resolution_clock::now().time_since_epoch().count());
         try {
             std::random_device device;
-            seed ^= (std::uint64_t(device()) << 32) ^ device();
+            start ^= (std::uint64_t(device()) << 32) ^ device();
         } catch (...) {
             // the clock alone: the exclusive creation still keeps saves apart
         }
-        return std::mt19937_64(seed);
+        return std::mt19937_64(start);
     }();
     const std::lock_guard<std::mutex> guard(lock);
     return generator();

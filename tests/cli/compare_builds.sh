@@ -12,10 +12,10 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # The files every run starts from, written by the old build.
-seed=$work/seed
-mkdir "$seed"
+template=$work/template
+mkdir "$template"
 (
-    cd "$seed" || exit 1
+    cd "$template" || exit 1
     "$old" defaults -o m.kv2
     "$old" set m.kv2 JeuAD=120 V2AD=17/2 -o p.kv2
     "$old" search m.kv2 --steps 11520 --apply 1 -o lente.kv2
@@ -39,7 +39,7 @@ run() {
     printf '%s\n' "$*" > "$runs/$name.args"
     for build in old new; do
         local folder=$work/$build-$name
-        cp -a "$seed" "$folder"
+        cp -a "$template" "$folder"
         local program=$old
         [[ $build == new ]] && program=$new
         (cd "$folder" && "$program" "$@" > "$work/$build-$name.out" 2> "$work/$build-$name.err"

@@ -8,9 +8,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 read -r -a emulator <<< "${KORVAL_EMULATOR:-}"
 
-seed=$work/seed
-mkdir "$seed"
-(cd "$seed" && "${emulator[@]}" "$cli" defaults -o m.kv2) || { echo "defaults failed"; exit 1; }
+template=$work/template
+mkdir "$template"
+(cd "$template" && "${emulator[@]}" "$cli" defaults -o m.kv2) || { echo "defaults failed"; exit 1; }
 
 # expected status | English | French
 table=(
@@ -35,12 +35,12 @@ table=(
     "2|set m.kv2 JeuAD=1 -o s.txt|set m.kv2 JeuAD=1 --sortie s.txt"
 )
 
-# Runs one command line in a fresh copy of the seed; leaves status, out, err
+# Runs one command line in a fresh copy of the template folder; leaves status, out, err
 # and the folder's listing with each file's checksum under $work/$1.
 run() {
     local name=$1
     shift
-    cp -a "$seed" "$work/$name.dir"
+    cp -a "$template" "$work/$name.dir"
     (cd "$work/$name.dir" && "${emulator[@]}" "$cli" "$@" > "$work/$name.out" 2> "$work/$name.err"
         echo $? > "$work/$name.status")
     (cd "$work/$name.dir" && find . -type f | sort | xargs md5sum) > "$work/$name.files"
@@ -70,7 +70,7 @@ for entry in "${table[@]}"; do
 done
 
 # Both names of one option are one option, given twice.
-(cd "$seed" && "${emulator[@]}" "$cli" search --turn 1 --tour 2 > /dev/null 2> "$work/twice.err")
+(cd "$template" && "${emulator[@]}" "$cli" search --turn 1 --tour 2 > /dev/null 2> "$work/twice.err")
 status=$?
 if [[ $status != 2 ]] || ! grep -q "l'option --tour est donnée deux fois" "$work/twice.err"; then
     echo "FAIL search --turn 1 --tour 2: status $status, $(cat "$work/twice.err")"

@@ -40,7 +40,7 @@ done
 cmp -s old/monture.kv2 new/monture.kv2 && fail "JeuAD=100 et JeuAD=200 donnent les mêmes octets"
 cp old/monture.kv2 old/monture.hex saves/
 
-RANDOM=20261211 # a fixed seed: the same moments every run
+RANDOM=20261211 # fixed: the same moments every run
 deadline=$(($(date +%s) + 90))
 killed_old=0 # killed with the .kv2 still old
 killed_new=0 # killed with the .kv2 already new

@@ -1,6 +1,8 @@
 #include "system_console.h"
 
 #if defined(_WIN32)
+#include "files/text_utf16.h"
+
 #include <windows.h>
 // shellapi.h needs the types windows.h declares first.
 #include <shellapi.h>
@@ -16,19 +18,6 @@ namespace cli
 
 #if defined(_WIN32)
 
-namespace
-{
-std::string utf8(const wchar_t* wide)
-{
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1) return std::string();
-    std::string result(std::size_t(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide, -1, result.data(), size, nullptr, nullptr);
-    result.resize(std::size_t(size - 1)); // the terminating zero
-    return result;
-}
-} // namespace
-
 std::vector<std::string> commandLineArguments(int argc, char** argv)
 {
     int count = 0;
@@ -40,7 +29,7 @@ std::vector<std::string> commandLineArguments(int argc, char** argv)
         return arguments;
     }
     for (int i = 1; i < count; ++i)
-        arguments.push_back(utf8(wide[i]));
+        arguments.push_back(korval::narrow(wide[i]));
     LocalFree(wide);
     return arguments;
 }

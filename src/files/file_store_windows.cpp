@@ -5,6 +5,7 @@
 
 #include "files/file_reasons.h"
 #include "files/file_store.h"
+#include "files/text_utf16.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -22,30 +23,6 @@ using korval::files::reasonText;
 
 namespace
 {
-bool toWide(const std::string& text, std::wstring& wide)
-{
-    wide.clear();
-    if (text.empty()) return true;
-    const int size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
-                                           int(text.size()), nullptr, 0);
-    if (size <= 0) return false;
-    wide.resize(std::size_t(size));
-    return ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), int(text.size()),
-                                 &wide[0], size) == size;
-}
-
-std::string toUtf8(const std::wstring& wide)
-{
-    if (wide.empty()) return std::string();
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string text(std::size_t(std::max(size, 0)), '\0');
-    if (size > 0)
-        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), &text[0], size, nullptr,
-                              nullptr);
-    return text;
-}
-
 // The system's own words for an error it has no better name for here.
 std::string systemWords(DWORD error)
 {
@@ -58,7 +35,7 @@ std::string systemWords(DWORD error)
     while (!words.empty() && (words.back() == L'\r' || words.back() == L'\n' ||
                               words.back() == L' ' || words.back() == L'.'))
         words.pop_back();
-    return toUtf8(words);
+    return korval::narrow(words);
 }
 
 std::string systemReason(DWORD error)
@@ -163,7 +140,7 @@ bool nativePath(const std::string& path, NativePath& native, std::string& reason
     reason = korval::files::windowsDeviceReason(path);
     if (!reason.empty()) return false;
     std::wstring wide;
-    if (!toWide(path, wide)) {
+    if (!korval::widenExactly(path, wide)) {
         reason = reasonText(Fault::NotUtf8);
         return false;
     }
@@ -212,7 +189,7 @@ bool processGone(DWORD pid)
 // so nobody will put them in place any more.
 void removeLeftovers(const NativePath& target)
 {
-    const std::string name = toUtf8(target.name);
+    const std::string name = korval::narrow(target.name);
     WIN32_FIND_DATAW found{};
     const HANDLE search = ::FindFirstFileExW(
         forCalls(inFolder(target.folder, L"." + target.name + L".*.tmp")).c_str(), FindExInfoBasic,
@@ -222,7 +199,7 @@ void removeLeftovers(const NativePath& target)
         unsigned long pid = 0;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         // Names differ in case only on Windows' side of the comparison.
-        if (!korval::files::leftoverOf(toUtf8(found.cFileName), name, true, pid)) continue;
+        if (!korval::files::leftoverOf(korval::narrow(found.cFileName), name, true, pid)) continue;
         if (pid == 0 || pid == ::GetCurrentProcessId() || !processGone(DWORD(pid))) continue;
         ::DeleteFileW(forCalls(inFolder(target.folder, found.cFileName)).c_str());
     } while (::FindNextFileW(search, &found));
@@ -366,9 +343,10 @@ bool FileStore::writeAtomically(const std::string& path, const std::vector<unsig
     DWORD error = ERROR_SUCCESS;
     for (int attempt = 0; created == INVALID_HANDLE_VALUE && attempt < 16; ++attempt) {
         std::wstring name;
-        toWide(korval::files::temporaryName(toUtf8(native.name), ::GetCurrentProcessId(),
-                                            korval::files::temporaryRandom()),
-               name);
+        korval::widenExactly(korval::files::temporaryName(korval::narrow(native.name),
+                                                          ::GetCurrentProcessId(),
+                                                          korval::files::temporaryRandom()),
+                             name);
         temporary = forCalls(inFolder(native.folder, name));
         created = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);

@@ -2,7 +2,7 @@
 
 #include "axes/drift_calibration.h"
 #include "axes/mount_assistant.h"
-#include "windows/text_utf.h"
+#include "files/text_utf16.h"
 #include "windows/win32_form.h"
 
 #include <commctrl.h>

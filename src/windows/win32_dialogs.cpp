@@ -1,7 +1,7 @@
 #include "windows/win32_dialogs.h"
 
 #include "form/form_controls.h"
-#include "windows/text_utf.h"
+#include "files/text_utf16.h"
 
 #include <commdlg.h>
 

@@ -2,7 +2,7 @@
 
 #include "windows/accessible_names.h"
 #include "windows/mount_window.h"
-#include "windows/text_utf.h"
+#include "files/text_utf16.h"
 
 #include <commctrl.h>
 #include <initguid.h>

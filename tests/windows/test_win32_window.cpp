@@ -11,7 +11,7 @@
 #include "form/form_model.h"
 #include "support/session_script.h"
 #include "windows/mount_window.h"
-#include "windows/text_utf.h"
+#include "files/text_utf16.h"
 #include "windows/win32_form.h"
 
 #include <windows.h>

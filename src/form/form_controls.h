@@ -37,4 +37,12 @@ inline const char* const kFormTitle = "Programme de configuration de KORVAL 2.4"
 constexpr int kFormWidth = 788;
 constexpr int kFormHeight = 290;
 
+// The tool buttons every window adds beside the form's own controls, in
+// layout pixels, each on a free place of the layout: the mount assistant
+// beside "Ouvrir", the night look left of "Valider", the comparison with a
+// file between "Ouvrir" and the PWM box.
+constexpr ControlGeometry kMountButtonPlace{32, 8, 75, 25};
+constexpr ControlGeometry kNightButtonPlace{4, 48, 60, 25};
+constexpr ControlGeometry kCompareButtonPlace{216, 8, 80, 25};
+
 } // namespace korval

@@ -32,9 +32,6 @@ constexpr COLORREF kYellow = RGB(255, 255, 0);
 constexpr COLORREF kLime = RGB(0, 255, 0);
 constexpr COLORREF kMarkRed = RGB(220, 0, 0);
 
-// The place of the mount assistant's button, beside "Ouvrir".
-constexpr ControlGeometry kMountButtonPlace{32, 8, 75, 25};
-
 std::wstring windowText(HWND window)
 {
     std::wstring text(std::size_t(GetWindowTextLengthW(window)) + 1, L'\0');

@@ -181,7 +181,8 @@ bool followLinks(const std::string& path, std::string& resolved, std::string& re
             return false;
         }
         const std::string target(buffer.data(), std::size_t(size));
-        current = !target.empty() && target[0] == '/' ? target : join(split(current).folder, target);
+        current =
+            !target.empty() && target[0] == '/' ? target : join(split(current).folder, target);
     }
     reason = reasonText(Fault::TooManyLinks);
     return false;
@@ -336,10 +337,10 @@ bool FileStore::writeAtomically(const std::string& path, const std::vector<unsig
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 16; ++attempt) {
-        temporary = join(parts.folder, korval::files::temporaryName(
-                                           parts.name, unsigned(::getpid()),
-                                           korval::files::temporaryRandom(),
-                                           nameMax > 0 ? std::size_t(nameMax) : 255));
+        temporary = join(parts.folder,
+                         korval::files::temporaryName(parts.name, unsigned(::getpid()),
+                                                      korval::files::temporaryRandom(),
+                                                      nameMax > 0 ? std::size_t(nameMax) : 255));
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) break;
     }
@@ -361,9 +362,9 @@ bool FileStore::writeAtomically(const std::string& path, const std::vector<unsig
         if (::fchown(file.get(), old.st_uid, old.st_gid) != 0)
             (void)::fchown(file.get(), uid_t(-1), old.st_gid);
         if (::fstat(file.get(), &made) == 0)
-            warning = korval::files::ownerNotKept(made.st_uid == old.st_uid,
-                                                  made.st_gid == old.st_gid,
-                                                  userName(made.st_uid), groupName(made.st_gid));
+            warning =
+                korval::files::ownerNotKept(made.st_uid == old.st_uid, made.st_gid == old.st_gid,
+                                            userName(made.st_uid), groupName(made.st_gid));
     }
     // The new file keeps the permissions of the one it replaces (no set-id
     // bits); after the owner, whose change may clear bits.

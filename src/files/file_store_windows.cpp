@@ -201,10 +201,10 @@ bool folderMarkedReadOnly(const std::wstring& folder, DWORD attributes)
 // itself; false for anything else (a junction, a file a cloud service keeps).
 bool linkTarget(const NativePath& link, std::wstring& target)
 {
-    Handle handle(::CreateFileW(forCalls(link.full).c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING,
-                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    Handle handle(::CreateFileW(
+        forCalls(link.full).c_str(), FILE_READ_ATTRIBUTES,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!handle.valid()) return false;
     std::vector<unsigned char> data(MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
     DWORD got = 0;
@@ -333,9 +333,9 @@ void removeLeftovers(const NativePath& target)
 {
     const std::string name = korval::narrow(target.name);
     WIN32_FIND_DATAW found{};
-    const HANDLE search = ::FindFirstFileExW(
-        forCalls(inFolder(target.folder, L".*.tmp")).c_str(), FindExInfoBasic,
-        &found, FindExSearchNameMatch, nullptr, 0);
+    const HANDLE search =
+        ::FindFirstFileExW(forCalls(inFolder(target.folder, L".*.tmp")).c_str(), FindExInfoBasic,
+                           &found, FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
         unsigned long pid = 0;

@@ -625,8 +625,9 @@ void act(const FileCase& c, const std::string& path)
     {
         std::unique_ptr<HeldFile> held;
         if (c.held) held = std::make_unique<HeldFile>(path);
-        ok = c.act == Act::Read ? FileStore().read(path, c.maxBytes, data, reason)
-                                : FileStore().writeAtomically(path, bytesOf("new"), reason, warning);
+        ok = c.act == Act::Read
+                 ? FileStore().read(path, c.maxBytes, data, reason)
+                 : FileStore().writeAtomically(path, bytesOf("new"), reason, warning);
     }
     CHECK(ok == c.succeeds);
     CHECK_EQUAL(ok ? std::string() : reason, c.succeeds ? std::string() : c.reason);
@@ -642,9 +643,9 @@ void actAs(const FileCase& c, const std::string& path)
     const pid_t child = fork();
     if (child == 0) {
         const gid_t users[] = {kUsers};
-        const bool dropped =
-            setgroups(c.who == Who::NobodyInUsers ? 1 : 0, users) == 0 &&
-            setresgid(kNogroup, kNogroup, kNogroup) == 0 && setresuid(kNobody, kNobody, kNobody) == 0;
+        const bool dropped = setgroups(c.who == Who::NobodyInUsers ? 1 : 0, users) == 0 &&
+                             setresgid(kNogroup, kNogroup, kNogroup) == 0 &&
+                             setresuid(kNobody, kNobody, kNobody) == 0;
         CHECK(dropped);
         if (dropped) act(c, path);
         std::fflush(stderr);

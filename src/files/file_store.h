@@ -44,7 +44,9 @@ public:
     // folder that could not be synced after the new bytes took their place.
     virtual bool writeAtomically(const std::string& path, const std::vector<unsigned char>& data,
                                  std::string& reason, std::string& warning);
-    // The same, for a caller that has nowhere to show a warning.
+    // The same, for a caller that has nowhere to show a warning yet. (A store
+    // that overrides the call above says `using FileStore::writeAtomically;`
+    // to keep this one.)
     bool writeAtomically(const std::string& path, const std::vector<unsigned char>& data,
                          std::string& reason)
     {

@@ -229,10 +229,13 @@ bool writeFile(const std::string& path, const std::vector<unsigned char>& data,
                std::string& message)
 {
     std::string reason;
-    if (!FileStore().writeAtomically(path, data, reason)) {
+    std::string warning;
+    if (!FileStore().writeAtomically(path, data, reason, warning)) {
         message = "impossible d'enregistrer " + quotedPath(path) + " : " + reason;
         return false;
     }
+    // Saved: the exit status stays a success, the warning goes beside it.
+    if (!warning.empty()) fail("", "avertissement : " + quotedPath(path) + " : " + warning);
     return true;
 }
 

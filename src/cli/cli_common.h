@@ -95,7 +95,8 @@ bool readWhole(const std::string& path, std::size_t maxBytes, std::vector<unsign
 bool saveParameterFile(const std::string& path, const korval::ConfigRecord& record,
                        const korval::DriveParameters& drive, std::string& message);
 
-// Any file, replaced in one step.
+// Any file, replaced in one step; what the file layer warns of after a
+// success goes to standard error ("avertissement : ...").
 bool writeFile(const std::string& path, const std::vector<unsigned char>& data,
                std::string& message);
 

@@ -145,11 +145,54 @@ std::string windowsDeviceReason(const std::string& path)
     return "c'est un périphérique : « " + stem + " » est un nom réservé par Windows";
 }
 
-std::string temporaryName(const std::string& name, unsigned long pid, std::uint64_t random)
+namespace
+{
+std::string hex16(std::uint64_t value)
 {
     char digits[17];
-    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(random));
-    return "." + name + "." + std::to_string(pid) + "-" + digits + ".tmp";
+    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(value));
+    return digits;
+}
+
+// The short form's stand-in for the name: the same in every process and on
+// every system, blind to ASCII case as Windows' names are.
+std::string nameHash(const std::string& name)
+{
+    std::uint64_t hash = 0xcbf29ce484222325ull; // FNV-1a
+    for (char c : name) {
+        hash ^= static_cast<unsigned char>(lower(c));
+        hash *= 0x100000001b3ull;
+    }
+    return hex16(hash);
+}
+
+// What follows the name's part: "<pid>-<hex>.tmp"; false if not that.
+bool processAndRandom(const std::string& candidate, std::size_t at, unsigned long& pid)
+{
+    unsigned long long number = 0;
+    const std::size_t digitsFrom = at;
+    for (; at < candidate.size() && isDigit(candidate[at]); ++at) {
+        number = number * 10 + unsigned(candidate[at] - '0');
+        if (number > 0xFFFFFFFFull) return false; // no process number is that large
+    }
+    if (at == digitsFrom || at >= candidate.size() || candidate[at] != '-') return false;
+    const std::size_t hexFrom = ++at;
+    for (; at < candidate.size() &&
+           (isDigit(candidate[at]) || (candidate[at] >= 'a' && candidate[at] <= 'f'));
+         ++at) {
+    }
+    if (at == hexFrom || candidate.compare(at, std::string::npos, ".tmp") != 0) return false;
+    pid = static_cast<unsigned long>(number);
+    return true;
+}
+} // namespace
+
+std::string temporaryName(const std::string& name, unsigned long pid, std::uint64_t random,
+                          std::size_t maxName)
+{
+    const std::string rest = "." + std::to_string(pid) + "-" + hex16(random) + ".tmp";
+    const std::string full = "." + name + rest;
+    return full.size() <= maxName ? full : ".kv-" + nameHash(name) + rest;
 }
 
 std::uint64_t temporaryRandom()
@@ -174,22 +217,32 @@ bool leftoverOf(const std::string& candidate, const std::string& name, bool igno
                 unsigned long& pid)
 {
     const std::string prefix = "." + name + ".";
-    if (!sameText(candidate, 0, prefix, ignoreCase)) return false;
-    std::size_t at = prefix.size();
-    unsigned long long number = 0;
-    const std::size_t digitsFrom = at;
-    for (; at < candidate.size() && isDigit(candidate[at]); ++at) {
-        number = number * 10 + unsigned(candidate[at] - '0');
-        if (number > 0xFFFFFFFFull) return false; // no process number is that large
-    }
-    if (at == digitsFrom || at >= candidate.size() || candidate[at] != '-') return false;
-    const std::size_t hexFrom = ++at;
-    for (; at < candidate.size() &&
-           (isDigit(candidate[at]) || (candidate[at] >= 'a' && candidate[at] <= 'f'));
-         ++at) {
-    }
-    if (at == hexFrom || candidate.compare(at, std::string::npos, ".tmp") != 0) return false;
-    pid = static_cast<unsigned long>(number);
-    return true;
+    if (sameText(candidate, 0, prefix, ignoreCase))
+        return processAndRandom(candidate, prefix.size(), pid);
+    const std::string shortPrefix = ".kv-" + nameHash(name) + ".";
+    return sameText(candidate, 0, shortPrefix, ignoreCase) &&
+           processAndRandom(candidate, shortPrefix.size(), pid);
+}
+
+std::string ownerNotKept(bool ownerKept, bool groupKept, const std::string& owner,
+                         const std::string& group)
+{
+    if (!ownerKept && !groupKept)
+        return "le propriétaire et le groupe n'ont pas pu être gardés : le fichier appartient "
+               "maintenant à " +
+               owner + ", groupe " + group;
+    if (!ownerKept)
+        return "le propriétaire n'a pas pu être gardé : le fichier appartient maintenant à " +
+               owner;
+    if (!groupKept)
+        return "le groupe n'a pas pu être gardé : le fichier est maintenant du groupe " + group;
+    return std::string();
+}
+
+std::string folderNotSynced(const std::string& reason)
+{
+    return "les nouvelles données sont en place, mais le dossier n'a pas pu être synchronisé "
+           "sur le disque (" +
+           reason + ") : une panne de courant pourrait encore rendre l'ancien fichier";
 }
 } // namespace korval::files

@@ -2,6 +2,7 @@
 // What the file layer of every system shares: the French reasons it gives,
 // the names Windows keeps for its devices, and the temporary file's name.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -47,11 +48,22 @@ std::string systemError(long number, const std::string& words);
 // empty for an ordinary path.
 std::string windowsDeviceReason(const std::string& path);
 
-// ".<name>.<pid>-<16 hex digits>.tmp", the temporary a save of `name` writes.
-std::string temporaryName(const std::string& name, unsigned long pid, std::uint64_t random);
+// ".<name>.<pid>-<16 hex digits>.tmp", the temporary a save of `name` writes;
+// when that would pass `maxName` bytes, the longest name most file systems
+// take, ".kv-<16 hex digits of the name's hash>.<pid>-<16 hex digits>.tmp".
+std::string temporaryName(const std::string& name, unsigned long pid, std::uint64_t random,
+                          std::size_t maxName = 255);
 // A new random part for temporaryName, different in every call and process.
 std::uint64_t temporaryRandom();
-// Whether `candidate` is a temporary of `name`, and of which process.
+// Whether `candidate` is a temporary of `name`, in either form, and of which
+// process.
 bool leftoverOf(const std::string& candidate, const std::string& name, bool ignoreCase,
                 unsigned long& pid);
+
+// The warnings of a save that succeeded. Who the file belongs to now, when
+// the process could not give it back its owner, its group or both.
+std::string ownerNotKept(bool ownerKept, bool groupKept, const std::string& owner,
+                         const std::string& group);
+// The folder's sync after the rename failed for `reason`.
+std::string folderNotSynced(const std::string& reason);
 } // namespace korval::files

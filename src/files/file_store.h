@@ -25,15 +25,32 @@ public:
     virtual bool read(const std::string& path, std::size_t maxBytes,
                       std::vector<unsigned char>& data, std::string& reason);
     // Replaces `path` by `data` atomically; false with a reason on any failure.
-    // A file or folder marked read-only (on Windows FILE_ATTRIBUTE_READONLY) is
-    // not replaced, even for the super-user; what is not a regular file, or a
-    // device name, is never written. The new bytes reach the disk before they
-    // take the old file's place, so the target holds its old bytes or its new
-    // ones whenever the process is killed; the replaced file's permissions (on
-    // Windows its hidden, system and archive marks) carry over. The temporary file
-    // is ".<name>.<pid>-<random>.tmp" beside the target; one left by a killed
-    // process is removed by a later save of the same target once that process
-    // no longer exists.
+    // A file or folder marked read-only (on POSIX systems no write permission
+    // bit at all, or none for its owner when that is the running user; on
+    // Windows FILE_ATTRIBUTE_READONLY) is not replaced, even for the
+    // super-user, whoever owns it; what is not a regular file, or a device
+    // name, is never written. A link, live or dangling, is written through to
+    // the file it names and stays a link. The new bytes reach the disk before
+    // they take the old file's place, so the target holds its old bytes or its
+    // new ones whenever the process is killed; the replaced file's permissions
+    // (on Windows its hidden, system and archive marks), owner and group carry
+    // over where the process may set them. The temporary file is
+    // ".<name>.<pid>-<random>.tmp" beside the target, or
+    // ".kv-<name's hash>.<pid>-<random>.tmp" when the name is too long for
+    // that; one left by a killed process is removed by a later save of the
+    // same target once that process no longer exists.
+    // `warning` is empty, or after a save that succeeded says in French what
+    // did not go as it should: an owner or group that could not be kept, a
+    // folder that could not be synced after the new bytes took their place.
     virtual bool writeAtomically(const std::string& path, const std::vector<unsigned char>& data,
-                                 std::string& reason);
+                                 std::string& reason, std::string& warning);
+    // The same, for a caller that has nowhere to show a warning yet. (A store
+    // that overrides the call above says `using FileStore::writeAtomically;`
+    // to keep this one.)
+    bool writeAtomically(const std::string& path, const std::vector<unsigned char>& data,
+                         std::string& reason)
+    {
+        std::string warning;
+        return writeAtomically(path, data, reason, warning);
+    }
 };

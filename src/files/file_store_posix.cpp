@@ -12,6 +12,8 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,6 +68,36 @@ Kind kindOf(mode_t mode)
 bool ownerLacks(const struct stat& info, mode_t ownerBit)
 {
     return info.st_uid == geteuid() && !(info.st_mode & ownerBit);
+}
+
+// Marked read-only for everybody, whoever owns it, or for its owner when the
+// owner is the one saving.
+bool markedReadOnly(const struct stat& info)
+{
+    return !(info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) || ownerLacks(info, S_IWUSR);
+}
+
+// A user's or a group's name for a warning; its number when it has none.
+std::string userName(uid_t uid)
+{
+    std::vector<char> buffer(16384);
+    struct passwd entry {
+    };
+    struct passwd* found = nullptr;
+    if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found)
+        return found->pw_name;
+    return std::to_string(uid);
+}
+
+std::string groupName(gid_t gid)
+{
+    std::vector<char> buffer(16384);
+    struct group entry {
+    };
+    struct group* found = nullptr;
+    if (::getgrgid_r(gid, &entry, buffer.data(), buffer.size(), &found) == 0 && found)
+        return found->gr_name;
+    return std::to_string(gid);
 }
 
 // A zero byte would end the name early: another file than the one asked for.
@@ -124,6 +156,36 @@ PathParts split(const std::string& path)
 std::string join(const std::string& folder, const std::string& name)
 {
     return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+// Where a save of `path` writes: through every link to the path the last one
+// names, whether a file is there or not yet (a dangling link), as editors do;
+// the links themselves stay. As many links as the system itself follows.
+bool followLinks(const std::string& path, std::string& resolved, std::string& reason)
+{
+    std::string current = path;
+    for (int hops = 0; hops <= 40; ++hops) {
+        struct stat info {
+        };
+        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            resolved = current;
+            return true;
+        }
+        std::vector<char> buffer(PATH_MAX);
+        ssize_t size = 0;
+        while ((size = ::readlink(current.c_str(), buffer.data(), buffer.size())) >= 0 &&
+               std::size_t(size) == buffer.size())
+            buffer.resize(buffer.size() * 2); // cut short: read again into more room
+        if (size < 0) {
+            reason = systemReason(errno);
+            return false;
+        }
+        const std::string target(buffer.data(), std::size_t(size));
+        current =
+            !target.empty() && target[0] == '/' ? target : join(split(current).folder, target);
+    }
+    reason = reasonText(Fault::TooManyLinks);
+    return false;
 }
 
 // Temporaries of this target that a killed save left: their process is gone,
@@ -229,22 +291,15 @@ bool FileStore::read(const std::string& path, std::size_t maxBytes,
 }
 
 bool FileStore::writeAtomically(const std::string& path, const std::vector<unsigned char>& data,
-                                std::string& reason)
+                                std::string& reason, std::string& warning)
 {
+    warning.clear();
     if (!usableName(path, reason)) return false;
-    std::string targetPath = path;
+    std::string targetPath;
+    if (!followLinks(path, targetPath, reason)) return false;
     struct stat existing {
     };
-    const bool exists = ::stat(path.c_str(), &existing) == 0;
-    // A link is followed: the file it names is replaced, the link stays.
-    struct stat link {
-    };
-    if (exists && ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-            targetPath = resolved;
-            std::free(resolved);
-        }
-    }
+    const bool exists = ::stat(targetPath.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode)) {
         reason = reasonText(Fault::FolderHasThisName);
         return false;
@@ -254,7 +309,7 @@ bool FileStore::writeAtomically(const std::string& path, const std::vector<unsig
         reason = korval::files::itIs(kindOf(existing.st_mode));
         return false;
     }
-    if (exists && (::access(targetPath.c_str(), W_OK) != 0 || ownerLacks(existing, S_IWUSR))) {
+    if (exists && (::access(targetPath.c_str(), W_OK) != 0 || markedReadOnly(existing))) {
         reason = reasonText(Fault::ReadOnlyFile);
         return false;
     }
@@ -269,7 +324,7 @@ bool FileStore::writeAtomically(const std::string& path, const std::vector<unsig
         reason = reasonText(Fault::FolderMissing);
         return false;
     }
-    if (::access(parts.folder.c_str(), W_OK) != 0 || ownerLacks(folder, S_IWUSR)) {
+    if (::access(parts.folder.c_str(), W_OK) != 0 || markedReadOnly(folder)) {
         reason = reasonText(Fault::ReadOnlyFolder);
         return false;
     }
@@ -277,13 +332,15 @@ bool FileStore::writeAtomically(const std::string& path, const std::vector<unsig
     removeLeftovers(parts.folder, parts.name);
 
     // A name of this process and a random part, created exclusively: two saves
-    // never share a temporary.
+    // never share a temporary. Short enough for any name the folder takes.
+    const long nameMax = ::pathconf(parts.folder.c_str(), _PC_NAME_MAX);
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 16; ++attempt) {
-        temporary =
-            join(parts.folder, korval::files::temporaryName(parts.name, unsigned(::getpid()),
-                                                            korval::files::temporaryRandom()));
+        temporary = join(parts.folder,
+                         korval::files::temporaryName(parts.name, unsigned(::getpid()),
+                                                      korval::files::temporaryRandom(),
+                                                      nameMax > 0 ? std::size_t(nameMax) : 255));
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) break;
     }
@@ -294,9 +351,24 @@ bool FileStore::writeAtomically(const std::string& path, const std::vector<unsig
     Descriptor file(fd);
     struct stat old {
     };
+    struct stat made {
+    };
     bool ok = true;
-    // The new file keeps the permissions of the one it replaces (no set-id bits).
-    if (::stat(target.c_str(), &old) == 0 && ::fchmod(file.get(), old.st_mode & 0777) != 0) {
+    if (::stat(target.c_str(), &old) == 0 && ::fstat(file.get(), &made) == 0 &&
+        (made.st_uid != old.st_uid || made.st_gid != old.st_gid)) {
+        // The owner and group of the file replaced: both where the process
+        // may (the super-user always), else the group alone if it is one of
+        // the user's; what could not be kept is said, not hidden.
+        if (::fchown(file.get(), old.st_uid, old.st_gid) != 0)
+            (void)::fchown(file.get(), uid_t(-1), old.st_gid);
+        if (::fstat(file.get(), &made) == 0)
+            warning =
+                korval::files::ownerNotKept(made.st_uid == old.st_uid, made.st_gid == old.st_gid,
+                                            userName(made.st_uid), groupName(made.st_gid));
+    }
+    // The new file keeps the permissions of the one it replaces (no set-id
+    // bits); after the owner, whose change may clear bits.
+    if (old.st_mode != 0 && ::fchmod(file.get(), old.st_mode & 0777) != 0) {
         reason = systemReason(errno);
         ok = false;
     }
@@ -317,14 +389,16 @@ bool FileStore::writeAtomically(const std::string& path, const std::vector<unsig
     }
     if (!ok) {
         ::unlink(temporary.c_str());
+        warning.clear();
         return false;
     }
     // The rename itself lives in the folder: sync it too. A file system that
-    // cannot sync a folder (EINVAL) has nothing more to offer.
+    // cannot sync a folder (EINVAL) has nothing more to offer. The new bytes
+    // are in place whatever this gives: a warning, not a failed save.
     Descriptor dir(::open(parts.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0 && ::fsync(dir.get()) != 0 && errno != EINVAL) {
-        reason = systemReason(errno);
-        return false;
+        const std::string synced = korval::files::folderNotSynced(systemReason(errno));
+        warning = warning.empty() ? synced : warning + " ; " + synced;
     }
     return true;
 }

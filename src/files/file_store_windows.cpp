@@ -14,8 +14,14 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+// After windows.h, which they need.
+#include <aclapi.h>
+#include <sddl.h>
+#include <winioctl.h>
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 using korval::files::Fault;
 using korval::files::Kind;
@@ -125,6 +131,26 @@ std::wstring forCalls(const std::wstring& full)
     return L"\\\\?\\" + full;
 }
 
+// Splits an absolute or relative wide path, made absolute.
+bool splitPath(const std::wstring& wide, NativePath& native, std::string& reason)
+{
+    const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    const DWORD written = size ? ::GetFullPathNameW(wide.c_str(), size, &full[0], nullptr) : 0;
+    if (written == 0 || written >= size) {
+        reason = systemReason(::GetLastError());
+        return false;
+    }
+    full.resize(written);
+    const std::size_t slash = full.find_last_of(L'\\');
+    native.full = full;
+    native.folder = full.substr(0, slash);
+    // The root keeps its backslash: "C:" alone is the drive's current folder.
+    if (native.folder.size() == 2 && native.folder[1] == L':') native.folder += L'\\';
+    native.name = slash == std::wstring::npos ? full : full.substr(slash + 1);
+    return true;
+}
+
 // Refuses what must never be opened or written (an empty name, a name kept
 // for a device, a device path, a name that is not UTF-8) and splits the rest.
 bool nativePath(const std::string& path, NativePath& native, std::string& reason)
@@ -144,21 +170,17 @@ bool nativePath(const std::string& path, NativePath& native, std::string& reason
         reason = reasonText(Fault::NotUtf8);
         return false;
     }
-    const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    std::wstring full(size, L'\0');
-    const DWORD written = size ? ::GetFullPathNameW(wide.c_str(), size, &full[0], nullptr) : 0;
-    if (written == 0 || written >= size) {
-        reason = systemReason(::GetLastError());
-        return false;
-    }
-    full.resize(written);
-    const std::size_t slash = full.find_last_of(L'\\');
-    native.full = full;
-    native.folder = full.substr(0, slash);
-    // The root keeps its backslash: "C:" alone is the drive's current folder.
-    if (native.folder.size() == 2 && native.folder[1] == L':') native.folder += L'\\';
-    native.name = slash == std::wstring::npos ? full : full.substr(slash + 1);
-    return true;
+    return splitPath(wide, native, reason);
+}
+
+// "\\?\C:\x" and "\\?\UNC\server\x" as "C:\x" and "\\server\x", the form the
+// rest of this file splits and lengthens again where needed.
+std::wstring plainForm(const std::wstring& path)
+{
+    if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + path.substr(8);
+    if (path.compare(0, 4, L"\\\\?\\") == 0 && path.size() > 5 && path[5] == L':')
+        return path.substr(4);
+    return path;
 }
 
 std::wstring inFolder(const std::wstring& folder, const std::wstring& name)
@@ -175,6 +197,126 @@ bool folderMarkedReadOnly(const std::wstring& folder, DWORD attributes)
            INVALID_FILE_ATTRIBUTES;
 }
 
+// The path a symbolic link names, live or dangling, read from the link
+// itself; false for anything else (a junction, a file a cloud service keeps).
+bool linkTarget(const NativePath& link, std::wstring& target)
+{
+    Handle handle(::CreateFileW(
+        forCalls(link.full).c_str(), FILE_READ_ATTRIBUTES,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle.valid()) return false;
+    std::vector<unsigned char> data(MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
+    DWORD got = 0;
+    if (!::DeviceIoControl(handle.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, data.data(),
+                           DWORD(data.size()), &got, nullptr) ||
+        got < 20)
+        return false;
+    // The symbolic link's reparse data: its tag, then at 8 the offset and
+    // length in bytes of the name it substitutes, at 16 its flags, at 20 the
+    // names.
+    DWORD tag = 0;
+    WORD offset = 0;
+    WORD length = 0;
+    ULONG flags = 0;
+    std::memcpy(&tag, &data[0], 4);
+    std::memcpy(&offset, &data[8], 2);
+    std::memcpy(&length, &data[10], 2);
+    std::memcpy(&flags, &data[16], 4);
+    if (tag != IO_REPARSE_TAG_SYMLINK || 20u + offset + length > got) return false;
+    std::wstring name(length / 2, L'\0');
+    std::memcpy(&name[0], &data[20 + offset], length / 2 * 2);
+    if (name.compare(0, 4, L"\\??\\") == 0) name = L"\\\\?\\" + name.substr(4);
+    const ULONG relative = 1; // SYMLINK_FLAG_RELATIVE: from the link's folder
+    target = flags & relative ? inFolder(link.folder, name) : plainForm(name);
+    return true;
+}
+
+// Where a save writes: through every symbolic link to the path the last one
+// names, whether a file is there or not yet, as editors do; the links stay.
+// Then, for a file that exists, the path the system opens for it: Wine shows
+// a Unix link as the file it leads to, and names that file here. (A dangling
+// Unix link Wine does not show at all: a save there replaces the link.)
+bool followLinks(NativePath& native, std::string& reason)
+{
+    for (int hops = 0; hops <= 63; ++hops) {
+        const DWORD attributes = ::GetFileAttributesW(forCalls(native.full).c_str());
+        std::wstring target;
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+            linkTarget(native, target)) {
+            if (!splitPath(target, native, reason)) return false;
+            continue;
+        }
+        Handle file(::CreateFileW(forCalls(native.full).c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!file.valid()) return true;
+        std::wstring final(MAX_PATH, L'\0');
+        DWORD size = ::GetFinalPathNameByHandleW(file.get(), &final[0], DWORD(final.size()), 0);
+        if (size >= final.size()) {
+            final.resize(size + 1);
+            size = ::GetFinalPathNameByHandleW(file.get(), &final[0], DWORD(final.size()), 0);
+        }
+        if (size == 0 || size >= final.size()) return true; // the path as given, then
+        final.resize(size);
+        return splitPath(plainForm(final), native, reason);
+    }
+    reason = reasonText(Fault::TooManyLinks);
+    return false;
+}
+
+// A user's or group's name for a warning: "DOMAINE\nom", or the SID's text.
+std::string accountName(PSID sid)
+{
+    wchar_t name[256];
+    wchar_t domain[256];
+    DWORD nameSize = 256;
+    DWORD domainSize = 256;
+    SID_NAME_USE use{};
+    if (::LookupAccountSidW(nullptr, sid, name, &nameSize, domain, &domainSize, &use))
+        return korval::narrow(domainSize ? std::wstring(domain) + L"\\" + name : name);
+    wchar_t* text = nullptr;
+    if (!::ConvertSidToStringSidW(sid, &text)) return "?";
+    const std::string result = korval::narrow(text);
+    ::LocalFree(text);
+    return result;
+}
+
+// Gives the temporary the owner and group of the file it replaces where the
+// process may (taking another user's as owner needs a privilege most users
+// lack); the warning when it could not, empty otherwise.
+std::string keepOwner(const std::wstring& target, const std::wstring& temporary)
+{
+    const SECURITY_INFORMATION both = OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION;
+    PSID owner = nullptr;
+    PSID group = nullptr;
+    PSECURITY_DESCRIPTOR old = nullptr;
+    if (::GetNamedSecurityInfoW(target.c_str(), SE_FILE_OBJECT, both, &owner, &group, nullptr,
+                                nullptr, &old) != ERROR_SUCCESS)
+        return std::string(); // nothing known to keep (a file system without owners)
+    PSID newOwner = nullptr;
+    PSID newGroup = nullptr;
+    PSECURITY_DESCRIPTOR made = nullptr;
+    std::string warning;
+    if (::GetNamedSecurityInfoW(temporary.c_str(), SE_FILE_OBJECT, both, &newOwner, &newGroup,
+                                nullptr, nullptr, &made) == ERROR_SUCCESS) {
+        wchar_t* name = const_cast<wchar_t*>(temporary.c_str());
+        const bool ownerKept =
+            ::EqualSid(owner, newOwner) ||
+            ::SetNamedSecurityInfoW(name, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, owner,
+                                    nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+        const bool groupKept =
+            ::EqualSid(group, newGroup) ||
+            ::SetNamedSecurityInfoW(name, SE_FILE_OBJECT, GROUP_SECURITY_INFORMATION, nullptr,
+                                    group, nullptr, nullptr) == ERROR_SUCCESS;
+        warning = korval::files::ownerNotKept(ownerKept, groupKept, accountName(newOwner),
+                                              accountName(newGroup));
+        ::LocalFree(made);
+    }
+    ::LocalFree(old);
+    return warning;
+}
+
 bool processGone(DWORD pid)
 {
     const HANDLE process =
@@ -185,15 +327,15 @@ bool processGone(DWORD pid)
     return exited;
 }
 
-// Temporaries of this target that a killed save left: their process is gone,
-// so nobody will put them in place any more.
+// Temporaries of this target, in either form, that a killed save left: their
+// process is gone, so nobody will put them in place any more.
 void removeLeftovers(const NativePath& target)
 {
     const std::string name = korval::narrow(target.name);
     WIN32_FIND_DATAW found{};
-    const HANDLE search = ::FindFirstFileExW(
-        forCalls(inFolder(target.folder, L"." + target.name + L".*.tmp")).c_str(), FindExInfoBasic,
-        &found, FindExSearchNameMatch, nullptr, 0);
+    const HANDLE search =
+        ::FindFirstFileExW(forCalls(inFolder(target.folder, L".*.tmp")).c_str(), FindExInfoBasic,
+                           &found, FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
         unsigned long pid = 0;
@@ -286,12 +428,19 @@ bool FileStore::read(const std::string& path, std::size_t maxBytes,
 }
 
 bool FileStore::writeAtomically(const std::string& path, const std::vector<unsigned char>& data,
-                                std::string& reason)
+                                std::string& reason, std::string& warning)
 {
+    warning.clear();
     NativePath native;
-    if (!nativePath(path, native, reason)) return false;
+    if (!nativePath(path, native, reason) || !followLinks(native, reason)) return false;
     if (native.name.empty()) {
         reason = reasonText(Fault::FolderHasThisName);
+        return false;
+    }
+    // Windows' file systems take 255 UTF-16 units in a name; Wine would only
+    // say that the file does not exist.
+    if (native.name.size() > 255) {
+        reason = reasonText(Fault::NameTooLong);
         return false;
     }
     const std::wstring target = forCalls(native.full);
@@ -376,6 +525,7 @@ bool FileStore::writeAtomically(const std::string& path, const std::vector<unsig
         exists ? attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)
                : 0;
+    if (ok && exists) warning = keepOwner(target, temporary);
     if (ok && kept && !::SetFileAttributesW(temporary.c_str(), kept)) {
         reason = systemReason(::GetLastError());
         ok = false;
@@ -391,6 +541,7 @@ bool FileStore::writeAtomically(const std::string& path, const std::vector<unsig
     }
     if (!ok) {
         ::DeleteFileW(temporary.c_str());
+        warning.clear();
         return false;
     }
     return true;

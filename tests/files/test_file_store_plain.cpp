@@ -23,11 +23,29 @@
 #endif
 #include <windows.h>
 #else
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+// A folder whose sync fails, on demand: this program's fsync stands in for
+// the C library's in the file layer linked into it.
+bool g_failFolderSync = false;
+extern "C" int fsync(int fd)
+{
+    struct stat info {
+    };
+    if (g_failFolderSync && fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        errno = EIO;
+        return -1;
+    }
+    return int(syscall(SYS_fsync, fd));
+}
 #endif
 
 namespace fs = std::filesystem;
@@ -264,6 +282,49 @@ const std::string kLongFolder = std::string(60, 'a') + "/" + std::string(60, 'b'
                                 std::string(60, 'c') + "/" + std::string(60, 'd') + "/" +
                                 std::string(60, 'e');
 
+// Names of 230 and 255 characters, which the systems take: a temporary named
+// after them would not fit.
+const std::string kName230 = std::string(226, 'n') + ".kv2";
+const std::string kName255 = std::string(251, 'n') + ".kv2";
+
+#ifdef _WIN32
+bool makeLink(const std::string& target, const std::string& link)
+{
+    std::wstring to = fs::u8path(target).make_preferred().native();
+    return CreateSymbolicLinkW(native(link).c_str(), to.c_str(),
+                               SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) &&
+           GetFileAttributesW(native(link).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool isLink(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesW(native(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+#else
+bool makeLink(const std::string& target, const std::string& link)
+{
+    return symlink(target.c_str(), link.c_str()) == 0;
+}
+
+bool isLink(const std::string& path)
+{
+    struct stat info {
+    };
+    return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+#endif
+
+// Wine 8 takes a request for a link and makes none; Windows makes one for a
+// user in developer mode; POSIX systems always.
+bool linksWork()
+{
+    const std::string dir = makeTemporaryFolder();
+    const bool made = makeLink(dir + "/nowhere", dir + "/link") && isLink(dir + "/link");
+    removeTree(dir);
+    return made;
+}
+
 void prepareNothing(const std::string&) {}
 void prepareOld(const std::string& dir)
 {
@@ -303,6 +364,33 @@ void prepareLongPath(const std::string& dir)
     }
     writeRaw(folder + "/m.kv2", "old");
 }
+void prepareLongNames(const std::string& dir)
+{
+    writeRaw(dir + "/" + kName230, "old");
+    writeRaw(dir + "/" + kName255, "old");
+}
+void prepareDanglingLink(const std::string& dir)
+{
+    makeLink("real.kv2", dir + "/m.kv2");
+}
+// m.kv2 -> sub/l2 -> ../real.kv2, a relative link in another folder: if
+// either link were replaced, real.kv2 would keep its old bytes.
+void prepareChainOfLinks(const std::string& dir)
+{
+    makeFolder(dir + "/sub");
+    writeRaw(dir + "/real.kv2", "old");
+    makeLink("sub/l2", dir + "/m.kv2");
+    makeLink("../real.kv2", dir + "/sub/l2");
+}
+void prepareLinkLoop(const std::string& dir)
+{
+    makeLink("m.kv2", dir + "/m.kv2");
+}
+void linksStay(const std::string& dir)
+{
+    CHECK(isLink(dir + "/m.kv2"));
+    CHECK_EQUAL(readRaw(dir + "/real.kv2"), "new");
+}
 #ifdef _WIN32
 // Explorer's own mark on Documents and the like: read-only with a desktop.ini.
 void prepareCustomizedFolder(const std::string& dir)
@@ -313,7 +401,73 @@ void prepareCustomizedFolder(const std::string& dir)
 }
 #endif
 
+#ifndef _WIN32
+// Another user's files, which only the super-user can set up.
+const uid_t kNobody = 65534;
+const gid_t kNogroup = 65534;
+const gid_t kUsers = 100;
+
+void ownFile(const std::string& path, uid_t uid, gid_t gid, mode_t mode)
+{
+    CHECK(chown(path.c_str(), uid, gid) == 0 && chmod(path.c_str(), mode) == 0);
+}
+void prepareOthersReadOnlyFile(const std::string& dir)
+{
+    prepareOld(dir);
+    ownFile(dir + "/m.kv2", kNobody, kNogroup, 0444);
+}
+void prepareOthersReadOnlyFolder(const std::string& dir)
+{
+    makeFolder(dir + "/ro");
+    ownFile(dir + "/ro", kNobody, kNogroup, 0555);
+}
+void prepareOthersFile(const std::string& dir)
+{
+    prepareOld(dir);
+    ownFile(dir + "/m.kv2", kNobody, kNogroup, 0640);
+}
+// Root's file, which anybody may write, in a folder anybody may write.
+void prepareSharedFile(const std::string& dir)
+{
+    prepareOld(dir);
+    ownFile(dir, 0, 0, 0777);
+    ownFile(dir + "/m.kv2", 0, kUsers, 0666);
+}
+void prepareFailingFolderSync(const std::string& dir)
+{
+    prepareOld(dir);
+    g_failFolderSync = true;
+}
+// "uid:gid:mode" of a file, as a case expects it after a save.
+std::string ownerOf(const std::string& path)
+{
+    struct stat info {
+    };
+    if (stat(path.c_str(), &info) != 0) return "<missing>";
+    char text[64];
+    std::snprintf(text, sizeof text, "%u:%u:%o", unsigned(info.st_uid), unsigned(info.st_gid),
+                  unsigned(info.st_mode & 07777));
+    return text;
+}
+
+bool runningAsRoot()
+{
+    return geteuid() == 0;
+}
+// Root, on a system that names its users as Debian does.
+bool rootWithNobody()
+{
+    const passwd* user = getpwuid(kNobody);
+    const group* nogroup = getgrgid(kNogroup);
+    return runningAsRoot() && user && std::strcmp(user->pw_name, "nobody") == 0 && nogroup &&
+           std::strcmp(nogroup->gr_name, "nogroup") == 0;
+}
+#endif
+
 enum class Act { Read, Write };
+// Who saves: this process, or a child of it that gave up root for nobody,
+// with no other group or in the group users.
+enum class Who { Self, Nobody, NobodyInUsers };
 
 struct FileCase {
     const char* name;
@@ -327,6 +481,10 @@ struct FileCase {
     bool absolute = false;
     std::size_t maxBytes = 61;
     bool (*applies)() = nullptr; // whether the system can set up the case
+    std::string warning = "";    // what a successful save warns of
+    Who who = Who::Self;
+    void (*verify)(const std::string& dir) = nullptr; // more checks after the save
+    std::string owner = ""; // on POSIX systems, "uid:gid:mode" after the save
 };
 
 // Wine keeps no read-only mark on a folder; Windows and POSIX systems do.
@@ -379,6 +537,16 @@ const std::vector<FileCase> kFileCases = {
     {"read under a long path", prepareLongPath, kLongFolder + "/m.kv2", Act::Read, true, "", "old"},
     {"save with no name", prepareNothing, "", Act::Write, false, "le nom de fichier est vide", "",
      false, true},
+    {"save under a 230-character name", prepareLongNames, kName230, Act::Write, true, "", "new"},
+    {"save under a 255-character name", prepareLongNames, kName255, Act::Write, true, "", "new"},
+    {"a name longer than the system takes", prepareNothing, std::string(256, 'n'), Act::Write,
+     false, "le nom est trop long", "<missing>"},
+    {"save through a dangling link", prepareDanglingLink, "m.kv2", Act::Write, true, "", "new",
+     false, false, 61, linksWork, "", Who::Self, linksStay},
+    {"save through a chain of links", prepareChainOfLinks, "m.kv2", Act::Write, true, "", "new",
+     false, false, 61, linksWork, "", Who::Self, linksStay},
+    {"a link to itself", prepareLinkLoop, "m.kv2", Act::Write, false, "trop de liens symboliques",
+     "", false, false, 61, linksWork},
 #ifdef _WIN32
     // Devices: refused before anything is opened, so nothing can hang.
     {"NUL read as a file", prepareNothing, "NUL", Act::Read, false, kNulReason, ""},
@@ -410,8 +578,76 @@ const std::vector<FileCase> kFileCases = {
     {"read of a file held open", prepareOld, "m.kv2", Act::Read, true, "", "old", true},
     {"a name with a zero byte", prepareNothing, std::string("m.kv2\0.x", 8), Act::Write, false,
      "le nom contient un caractère interdit", "<missing>"},
+    // The new bytes are in place when the folder's sync fails: saved, said.
+    {"a folder sync that fails", prepareFailingFolderSync, "m.kv2", Act::Write, true, "", "new",
+     false, false, 61, nullptr,
+     "les nouvelles données sont en place, mais le dossier n'a pas pu être synchronisé sur le "
+     "disque (erreur d'entrée-sortie) : une panne de courant pourrait encore rendre l'ancien "
+     "fichier"},
+    // The super-user: a file marked read-only stays, whoever owns it; the
+    // owner and group of a replaced file stay.
+    {"root and another user's read-only file", prepareOthersReadOnlyFile, "m.kv2", Act::Write,
+     false, "le fichier est en lecture seule", "old", false, false, 61, runningAsRoot},
+    {"root and another user's read-only folder", prepareOthersReadOnlyFolder, "ro/m.kv2",
+     Act::Write, false, "le dossier est en lecture seule", "<missing>", false, false, 61,
+     runningAsRoot},
+    {"root keeps another user's owner and group", prepareOthersFile, "m.kv2", Act::Write, true, "",
+     "new", false, false, 61, runningAsRoot, "", Who::Self, nullptr, "65534:65534:640"},
+    // Another user's file saved by one who may write it but not give it back
+    // its owner: saved, and said.
+    {"nobody saves root's shared file", prepareSharedFile, "m.kv2", Act::Write, true, "", "new",
+     false, false, 61, rootWithNobody,
+     "le propriétaire et le groupe n'ont pas pu être gardés : le fichier appartient maintenant à "
+     "nobody, groupe nogroup",
+     Who::Nobody, nullptr, "65534:65534:666"},
+    {"a member of the group keeps it", prepareSharedFile, "m.kv2", Act::Write, true, "", "new",
+     false, false, 61, rootWithNobody,
+     "le propriétaire n'a pas pu être gardé : le fichier appartient maintenant à nobody",
+     Who::NobodyInUsers, nullptr, "65534:100:666"},
 #endif
 };
+
+// The case's read or save and its outcome, the reason and the warning.
+void act(const FileCase& c, const std::string& path)
+{
+    std::string reason;
+    std::string warning;
+    bool ok = false;
+    std::vector<unsigned char> data = bytesOf("untouched");
+    {
+        std::unique_ptr<HeldFile> held;
+        if (c.held) held = std::make_unique<HeldFile>(path);
+        ok = c.act == Act::Read
+                 ? FileStore().read(path, c.maxBytes, data, reason)
+                 : FileStore().writeAtomically(path, bytesOf("new"), reason, warning);
+    }
+    CHECK(ok == c.succeeds);
+    CHECK_EQUAL(ok ? std::string() : reason, c.succeeds ? std::string() : c.reason);
+    CHECK_EQUAL(warning, c.warning);
+    if (c.act == Act::Read) CHECK_EQUAL(text(data), c.succeeds ? c.content : "untouched");
+}
+
+#ifndef _WIN32
+// The case acted by a child that gave up root for `who`.
+void actAs(const FileCase& c, const std::string& path)
+{
+    const int failuresBefore = g_failures;
+    const pid_t child = fork();
+    if (child == 0) {
+        const gid_t users[] = {kUsers};
+        const bool dropped = setgroups(c.who == Who::NobodyInUsers ? 1 : 0, users) == 0 &&
+                             setresgid(kNogroup, kNogroup, kNogroup) == 0 &&
+                             setresuid(kNobody, kNobody, kNobody) == 0;
+        CHECK(dropped);
+        if (dropped) act(c, path);
+        std::fflush(stderr);
+        _exit(g_failures == failuresBefore ? 0 : 1);
+    }
+    int status = -1;
+    CHECK(child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+          WEXITSTATUS(status) == 0);
+}
+#endif
 
 void runFileCase(const FileCase& c)
 {
@@ -423,22 +659,23 @@ void runFileCase(const FileCase& c)
     const std::string dir = makeTemporaryFolder();
     c.prepare(dir);
     const std::string path = c.absolute ? c.path : dir + "/" + c.path;
-    std::string reason;
-    bool ok = false;
-    std::vector<unsigned char> data = bytesOf("untouched");
-    {
-        std::unique_ptr<HeldFile> held;
-        if (c.held) held = std::make_unique<HeldFile>(path);
-        ok = c.act == Act::Read ? FileStore().read(path, c.maxBytes, data, reason)
-                                : FileStore().writeAtomically(path, bytesOf("new"), reason);
-    }
-    CHECK(ok == c.succeeds);
-    CHECK_EQUAL(ok ? std::string() : reason, c.succeeds ? std::string() : c.reason);
-    if (c.act == Act::Read) CHECK_EQUAL(text(data), c.succeeds ? c.content : "untouched");
+#ifndef _WIN32
+    if (c.who != Who::Self)
+        actAs(c, path);
+    else
+#endif
+        act(c, path);
+#ifndef _WIN32
+    g_failFolderSync = false;
+#endif
     if (c.act == Act::Write && !c.absolute && !c.content.empty()) {
         CHECK_EQUAL(readRaw(path), c.content);
         CHECK(!anyTemporary(listFolder(folderOf(path))));
     }
+    if (c.verify) c.verify(dir);
+#ifndef _WIN32
+    if (!c.owner.empty()) CHECK_EQUAL(ownerOf(path), c.owner);
+#endif
     removeTree(dir);
 }
 
@@ -519,31 +756,31 @@ void leftoverNames()
 }
 
 // A save removes what a killed save of the same target left, once its
-// process is gone, and nothing else.
-void leftoversOfAKilledSave()
+// process is gone, and nothing else; for a long name, in the short form.
+void leftoversOfAKilledSave(const std::string& target, const std::string& another)
 {
-    g_case = "leftovers of a killed save";
+    g_case = "leftovers of a killed save of " + target.substr(0, 12);
     const std::string dir = makeTemporaryFolder();
     Child gone("--exit");
     gone.waitForExit();
     Child alive("--wait");
-    const std::string dead = korval::files::temporaryName("m.kv2", gone.pid(), 0xab);
-    const std::string living = korval::files::temporaryName("m.kv2", alive.pid(), 0xcd);
-    const std::string mine = korval::files::temporaryName("m.kv2", ownPid(), 0xce);
-    const std::string other = korval::files::temporaryName("n.kv2", gone.pid(), 0xef);
+    const std::string dead = korval::files::temporaryName(target, gone.pid(), 0xab);
+    const std::string living = korval::files::temporaryName(target, alive.pid(), 0xcd);
+    const std::string mine = korval::files::temporaryName(target, ownPid(), 0xce);
+    const std::string other = korval::files::temporaryName(another, gone.pid(), 0xef);
     std::vector<std::string> leftovers = {dead, living, mine, other};
 #ifdef _WIN32
     // A number no process is given: the system does not know it at all.
-    leftovers.push_back(korval::files::temporaryName("m.kv2", 4294967292ul, 0xdd));
+    leftovers.push_back(korval::files::temporaryName(target, 4294967292ul, 0xdd));
 #endif
     for (const std::string& name : leftovers)
         writeRaw(dir + "/" + name, "");
     std::string reason;
-    CHECK(FileStore().writeAtomically(dir + "/m.kv2", bytesOf("new"), reason));
-    std::vector<std::string> wanted = {"m.kv2", living, mine, other};
+    CHECK(FileStore().writeAtomically(dir + "/" + target, bytesOf("new"), reason));
+    std::vector<std::string> wanted = {target, living, mine, other};
     std::sort(wanted.begin(), wanted.end());
     CHECK(listFolder(dir) == wanted);
-    CHECK_EQUAL(readRaw(dir + "/m.kv2"), "new");
+    CHECK_EQUAL(readRaw(dir + "/" + target), "new");
     removeTree(dir);
 }
 
@@ -585,7 +822,8 @@ int main(int argc, char** argv)
         runFileCase(c);
     deviceNames();
     leftoverNames();
-    leftoversOfAKilledSave();
+    leftoversOfAKilledSave("m.kv2", "n.kv2");
+    leftoversOfAKilledSave(kName255, std::string(255, 'o'));
     replaceKeepsTheFilesMarks();
     std::printf("%d failure(s)\n", g_failures);
     return g_failures == 0 ? 0 : 1;

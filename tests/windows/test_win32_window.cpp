@@ -684,6 +684,22 @@ void testCalibrationPage()
         check(*calibrationInputHelp(input) && narrow(text) == calibrationInputHelp(input),
               "the help of " + std::string(calibrationInputCaption(input)) + ": " + narrow(text));
     }
+    // The gear train's boxes have theirs too, hidden on this page.
+    const std::pair<int, const char*> gearHelp[] = {
+        {10, "Nombre de dents de la roue de l'axe AD (144, 359...)."},
+        {11, "Pas du moteur par tour (200, 400, 48...)."},
+        {12, "Réduction entre le moteur et la vis, un ou plusieurs étages : 3, 120, 50 x 3, "
+             "60/17 ; 1 sans réducteur."}};
+    for (const auto& [id, help] : gearHelp) {
+        wchar_t text[512] = L"";
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = dialog;
+        tool.uId = UINT_PTR(child(id));
+        tool.lpszText = text;
+        SendMessageW(tips, TTM_GETTEXTW, WPARAM(std::size(text)), LPARAM(&tool));
+        check(narrow(text) == help, "the help of box " + std::to_string(id) + ": " + narrow(text));
+    }
 
     const struct {
         const char* drift;

@@ -4,6 +4,7 @@
 
 #include "axes/drift_calibration.h"
 #include "axes/mount_assistant.h"
+#include "axes/mount_dialog_texts.h"
 #include "config/fp_fault.h"
 #include "config/number_text.h"
 #include "form/form_model.h"
@@ -140,8 +141,56 @@ public:
         return out;
     }
 
-    // The mount assistant on the typed texts: { report, dureeTour, pasParTour }
-    // with the texts the boxes would show, or { fault, input } for a refused one.
+    // The mount dialog's texts, the inputs in the core's order of each page:
+    // { title, pages, rates, mountCaptions, mountNotes,
+    //   calibrationCaptions, calibrationNotes, halfStep, direction, east, west,
+    //   apply, close }.
+    val mountDialogTexts() const
+    {
+        using namespace korval;
+        val out = val::object();
+        const auto list = [](auto count, auto text) {
+            val items = val::array();
+            for (int i = 0; i < count; ++i) items.call<void>("push", std::string(text(i)));
+            return items;
+        };
+        out.set("title", std::string(mountDialogTitle()));
+        out.set("pages", list(kMountPageCount, [](int i) { return mountPageTitle(MountPage(i)); }));
+        out.set("rates", list(int(trackingRateNames().size()),
+                              [](int i) { return trackingRateNames()[std::size_t(i)]; }));
+        const auto mountInput = [](auto text) { return [text](int i) { return text(MountInput(i)); }; };
+        out.set("mountCaptions", list(4, mountInput(mountInputCaption)));
+        out.set("mountNotes", list(4, mountInput(mountInputNote)));
+        const auto calibrationInput = [](auto text) {
+            return [text](int i) { return text(CalibrationInput(i)); };
+        };
+        out.set("calibrationCaptions", list(5, calibrationInput(calibrationInputCaption)));
+        out.set("calibrationNotes", list(5, calibrationInput(calibrationInputNote)));
+        out.set("halfStep", std::string(halfStepCaption()));
+        out.set("direction", std::string(driftDirectionCaption()));
+        out.set("east", std::string(driftDirectionName(DriftDirection::East)));
+        out.set("west", std::string(driftDirectionName(DriftDirection::West)));
+        out.set("apply", std::string(mountApplyCaption()));
+        out.set("close", std::string(mountCloseCaption()));
+        return out;
+    }
+
+    // What « Appliquer » types on a page: [{ control, text }], empty while
+    // the page's inputs are refused.
+    static val applyWrites(const korval::MountDialogState& state)
+    {
+        val writes = val::array();
+        for (const korval::BoxText& write : state.applyWrites()) {
+            val one = val::object();
+            one.set("control", std::string(write.control));
+            one.set("text", write.text);
+            writes.call<void>("push", one);
+        }
+        return writes;
+    }
+
+    // The mount assistant on the typed texts: { results, writes } as the
+    // window shows them, and { fault, input } for a refused one.
     val mount(const std::string& teeth, const std::string& motorSteps, const std::string& reduction,
               bool halfStep, const std::string& rate) const
     {
@@ -151,24 +200,15 @@ public:
         texts.reduction = reduction;
         texts.halfStep = halfStep;
         texts.rate = rate;
-        const korval::MountOutcome outcome = korval::computeMount(texts);
+        korval::MountDialogState state;
+        state.gearTrain = korval::mountPanel(texts, m_model.currentRecord());
         val out = val::object();
-        if (outcome.fault) {
-            out.set("fault", korval::mountFaultText(*outcome.fault, false));
-            out.set("input", int(outcome.fault->input));
-            return out;
+        out.set("results", state.gearTrain.results);
+        out.set("writes", applyWrites(state));
+        if (const auto fault = korval::computeMount(texts).fault) {
+            out.set("fault", korval::mountFaultText(*fault, false));
+            out.set("input", int(fault->input));
         }
-        const korval::MountResult& mount = *outcome.result;
-        std::string report;
-        try {
-            report = korval::mountReport(mount, m_model.currentRecord());
-        } catch (const korval::FloatingPointError& fault) { // runs on every keystroke
-            report = fault.what();
-        }
-        out.set("report", report);
-        out.set("dureeTour", korval::formatFloatForBox(mount.DureeTour));
-        out.set("pasParTour",
-                korval::formatText("%ld", long(static_cast<std::int32_t>(mount.PasParTour))));
         return out;
     }
 
@@ -198,7 +238,10 @@ public:
         }
         out.set("report", korval::calibrationReport(*outcome.result));
         out.set("note", korval::calibrationApplyNote(*outcome.result));
-        out.set("dureeTour", korval::calibrationBoxText(*outcome.result));
+        korval::MountDialogState state;
+        state.page = korval::MountPage::Calibration;
+        state.calibration.dureeTour = korval::calibrationBoxText(*outcome.result);
+        out.set("writes", applyWrites(state));
         return out;
     }
     std::string driftDirectionHelp() const { return korval::driftDirectionHelp(); }
@@ -235,6 +278,7 @@ EMSCRIPTEN_BINDINGS(korval_web)
         .function("hasUnsavedChanges", &WebForm::hasUnsavedChanges)
         .function("save", &WebForm::save)
         .function("errors", &WebForm::errors)
+        .function("mountDialogTexts", &WebForm::mountDialogTexts)
         .function("mount", &WebForm::mount)
         .function("calibrate", &WebForm::calibrate)
         .function("driftDirectionHelp", &WebForm::driftDirectionHelp);

@@ -40,9 +40,9 @@ QComboBox* rateBox(QWidget* parent, const char* name)
     auto* rate = new QComboBox(parent);
     rate->setObjectName(QLatin1String(name));
     rate->setEditable(true);
-    for (const char* name : trackingRateNames())
+    for (const char* name : kTrackingRateNames)
         rate->addItem(QString::fromUtf8(name));
-    rate->setToolTip(QString::fromUtf8(trackingRateHelp()));
+    rate->setToolTip(QString::fromUtf8(kTrackingRateHelp));
     return rate;
 }
 
@@ -65,7 +65,7 @@ QPlainTextEdit* resultsBox(QWidget* parent, const char* name)
 MountDialog::MountDialog(TForm1& form) : QDialog(&form), m_form(form)
 {
     setObjectName(QStringLiteral("MountDialog"));
-    setWindowTitle(QString::fromUtf8(mountDialogTitle()));
+    setWindowTitle(QString::fromUtf8(kMountDialogTitle));
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("OngletsMonture"));
@@ -73,10 +73,11 @@ MountDialog::MountDialog(TForm1& form) : QDialog(&form), m_form(form)
     m_tabs->addTab(calibrationTab(), QString::fromUtf8(mountPageTitle(MountPage::Calibration)));
 
     auto* buttons = new QDialogButtonBox(this);
-    m_apply = buttons->addButton(QString::fromUtf8(mountApplyCaption()), QDialogButtonBox::AcceptRole);
+    m_apply =
+        buttons->addButton(QString::fromUtf8(kMountApplyCaption), QDialogButtonBox::AcceptRole);
     m_apply->setObjectName(QStringLiteral("ButtonAppliquer"));
     QPushButton* close =
-        buttons->addButton(QString::fromUtf8(mountCloseCaption()), QDialogButtonBox::RejectRole);
+        buttons->addButton(QString::fromUtf8(kMountCloseCaption), QDialogButtonBox::RejectRole);
     close->setObjectName(QStringLiteral("ButtonFermer"));
     connect(m_apply, &QPushButton::clicked, this, &MountDialog::apply);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
@@ -106,7 +107,7 @@ QWidget* MountDialog::gearTrainTab()
     m_teeth = inputBox(tab, "EditDents", help(MountInput::Teeth));
     m_motorSteps = inputBox(tab, "EditPasMoteur", help(MountInput::MotorSteps));
     m_reduction = inputBox(tab, "EditReduction", help(MountInput::Reduction));
-    m_halfStep = new QCheckBox(QString::fromUtf8(halfStepCaption()), tab);
+    m_halfStep = new QCheckBox(QString::fromUtf8(kHalfStepCaption), tab);
     m_halfStep->setObjectName(QStringLiteral("CheckBoxDemiPas"));
     m_rate = rateBox(tab, "ComboSuivi");
 
@@ -159,7 +160,7 @@ QWidget* MountDialog::calibrationTab()
     inputs->addRow(caption(CalibrationInput::Drift), m_drift);
     inputs->addRow(caption(CalibrationInput::PlateScale), m_plateScale);
     inputs->addRow(caption(CalibrationInput::Duration), m_duration);
-    inputs->addRow(QString::fromUtf8(driftDirectionCaption()), directions);
+    inputs->addRow(QString::fromUtf8(kDriftDirectionCaption), directions);
     inputs->addRow(QString(), directionHelp);
     inputs->addRow(caption(CalibrationInput::Declination), m_declination);
     inputs->addRow(caption(CalibrationInput::Rate), m_calibrationRate);

@@ -122,7 +122,7 @@ void MountWindow::open()
     const int x = std::max(LONG(work.left), std::min(owner.left + scaled(40), work.right - width));
     const int y = std::max(LONG(work.top), std::min(owner.top + scaled(40), work.bottom - height));
     m_window = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kMountClass,
-                               widen(mountDialogTitle()).c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                               widen(kMountDialogTitle).c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU,
                                x, y, width, height, m_form.window(), nullptr, instance, this);
     if (!m_window) return;
     m_font = HFONT(SendMessageW(m_form.control("ButtonOuvrir"), WM_GETFONT, 0, 0));
@@ -150,10 +150,10 @@ void MountWindow::open()
     makeGearTrainPage();
     makeCalibrationPage();
 
-    m_apply = make(L"BUTTON", withMnemonic(mountApplyCaption(), 0),
-                   WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 540, 564, 80, 25, kApply);
-    make(L"BUTTON", withMnemonic(mountCloseCaption(), 0), WS_TABSTOP | BS_PUSHBUTTON, 0, 628,
-         564, 80, 25, kClose);
+    m_apply = make(L"BUTTON", withMnemonic(kMountApplyCaption, 0), WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
+                   540, 564, 80, 25, kApply);
+    make(L"BUTTON", withMnemonic(kMountCloseCaption, 0), WS_TABSTOP | BS_PUSHBUTTON, 0, 628, 564,
+         80, 25, kClose);
     SetWindowPos(m_tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     recompute();
     recomputeCalibration();
@@ -172,9 +172,10 @@ int MountWindow::scaled(int value) const
 HWND MountWindow::make(const wchar_t* kind, const std::wstring& text, DWORD style, DWORD extended,
                        int left, int top, int width, int height, int id)
 {
-    HWND control = CreateWindowExW(extended, kind, text.c_str(), WS_CHILD | WS_VISIBLE | style,
-                                   scaled(left), scaled(top), scaled(width), scaled(height),
-                                   m_window, HMENU(INT_PTR(id)), GetModuleHandleW(nullptr), nullptr);
+    HWND control =
+        CreateWindowExW(extended, kind, text.c_str(), WS_CHILD | WS_VISIBLE | style, scaled(left),
+                        scaled(top), scaled(width), scaled(height), m_window, HMENU(INT_PTR(id)),
+                        GetModuleHandleW(nullptr), nullptr);
     SendMessageW(control, WM_SETFONT, WPARAM(m_font), FALSE);
     return control;
 }
@@ -207,10 +208,10 @@ HWND MountWindow::box(int page, int top, int width, int id, const char* help)
 
 HWND MountWindow::rateList(int page, int top, int id)
 {
-    HWND combo = add(page, make(L"COMBOBOX", L"",
-                                WS_TABSTOP | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL, 0, 182,
-                                top, 200, 120, id));
-    for (const char* rate : trackingRateNames())
+    HWND combo =
+        add(page, make(L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL,
+                       0, 182, top, 200, 120, id));
+    for (const char* rate : kTrackingRateNames)
         SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(widen(rate).c_str()));
     SendMessageW(combo, CB_SETCURSEL, 0, 0);
     return combo;
@@ -235,8 +236,9 @@ void MountWindow::makeGearTrainPage()
     m_motorSteps = box(page, 72, 120, kMotorSteps, mountInputHelp(MountInput::MotorSteps));
     label(page, withMnemonic(mountInputCaption(MountInput::Reduction), 6), 100); // Réduc&tion
     m_reduction = box(page, 100, 200, kReduction, mountInputHelp(MountInput::Reduction));
-    m_halfStep = add(page, make(L"BUTTON", withMnemonic(halfStepCaption(), 6),
-                                WS_TABSTOP | BS_AUTOCHECKBOX, 0, 182, 128, 300, 20, kHalfStep)); // V1 en &demi-pas
+    m_halfStep =
+        add(page, make(L"BUTTON", withMnemonic(kHalfStepCaption, 6), WS_TABSTOP | BS_AUTOCHECKBOX,
+                       0, 182, 128, 300, 20, kHalfStep));                   // V1 en &demi-pas
     label(page, withMnemonic(mountInputCaption(MountInput::Rate), 0), 156); // &Vitesse de suivi
     m_rate = rateList(page, 156, kRate);
     m_results = resultsBox(page, 188, 352, kResults);
@@ -254,7 +256,7 @@ void MountWindow::makeCalibrationPage()
     m_plateScale = boxFor(CalibrationInput::PlateScale, 72, kPlateScale);
     label(page, withMnemonic(calibrationInputCaption(CalibrationInput::Duration), 13), 100); // &m
     m_duration = boxFor(CalibrationInput::Duration, 100, kDuration);
-    label(page, widen(driftDirectionCaption()), 128);
+    label(page, widen(kDriftDirectionCaption), 128);
     m_east = add(page, make(L"BUTTON", withMnemonic(driftDirectionName(DriftDirection::East), 7),
                             WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 0, 182, 128, 110, 20,
                             kEast)); // vers l'&est

@@ -151,14 +151,17 @@ public:
         val out = val::object();
         const auto list = [](auto count, auto text) {
             val items = val::array();
-            for (int i = 0; i < count; ++i) items.call<void>("push", std::string(text(i)));
+            for (int i = 0; i < count; ++i)
+                items.call<void>("push", std::string(text(i)));
             return items;
         };
-        out.set("title", std::string(mountDialogTitle()));
+        out.set("title", std::string(kMountDialogTitle));
         out.set("pages", list(kMountPageCount, [](int i) { return mountPageTitle(MountPage(i)); }));
-        out.set("rates", list(int(trackingRateNames().size()),
-                              [](int i) { return trackingRateNames()[std::size_t(i)]; }));
-        const auto mountInput = [](auto text) { return [text](int i) { return text(MountInput(i)); }; };
+        out.set("rates", list(int(kTrackingRateNames.size()),
+                              [](int i) { return kTrackingRateNames[std::size_t(i)]; }));
+        const auto mountInput = [](auto text) {
+            return [text](int i) { return text(MountInput(i)); };
+        };
         out.set("mountCaptions", list(4, mountInput(mountInputCaption)));
         out.set("mountNotes", list(4, mountInput(mountInputNote)));
         const auto calibrationInput = [](auto text) {
@@ -166,12 +169,12 @@ public:
         };
         out.set("calibrationCaptions", list(5, calibrationInput(calibrationInputCaption)));
         out.set("calibrationNotes", list(5, calibrationInput(calibrationInputNote)));
-        out.set("halfStep", std::string(halfStepCaption()));
-        out.set("direction", std::string(driftDirectionCaption()));
+        out.set("halfStep", std::string(kHalfStepCaption));
+        out.set("direction", std::string(kDriftDirectionCaption));
         out.set("east", std::string(driftDirectionName(DriftDirection::East)));
         out.set("west", std::string(driftDirectionName(DriftDirection::West)));
-        out.set("apply", std::string(mountApplyCaption()));
-        out.set("close", std::string(mountCloseCaption()));
+        out.set("apply", std::string(kMountApplyCaption));
+        out.set("close", std::string(kMountCloseCaption));
         return out;
     }
 

@@ -4,6 +4,7 @@
 #include "axes/drift_calibration.h"
 #include "axes/mount_assistant.h"
 #include "axes/mount_dialog_texts.h"
+#include "axes/mount_table.h"
 #include "config/fp_fault.h"
 #include "config/number_text.h"
 #include "ui_tform1.h"
@@ -19,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -96,6 +98,7 @@ MountDialog::MountDialog(TForm1& form) : QDialog(&form), m_form(form)
     connect(m_calibrationRate, &QComboBox::currentTextChanged, this,
             &MountDialog::recomputeCalibration);
     connect(m_tabs, &QTabWidget::currentChanged, this, &MountDialog::showApplicable);
+    connect(m_mount, QOverload<int>::of(&QComboBox::activated), this, &MountDialog::chooseMount);
     recompute();
     recomputeCalibration();
 }
@@ -103,6 +106,10 @@ MountDialog::MountDialog(TForm1& form) : QDialog(&form), m_form(form)
 QWidget* MountDialog::gearTrainTab()
 {
     auto* tab = new QWidget(this);
+    m_mount = new QComboBox(tab);
+    m_mount->setObjectName(QStringLiteral("ComboMonture"));
+    for (const std::string& entry : mountListEntries())
+        m_mount->addItem(QString::fromStdString(entry));
     const auto help = [](MountInput input) { return QString::fromUtf8(mountInputHelp(input)); };
     m_teeth = inputBox(tab, "EditDents", help(MountInput::Teeth));
     m_motorSteps = inputBox(tab, "EditPasMoteur", help(MountInput::MotorSteps));
@@ -112,6 +119,7 @@ QWidget* MountDialog::gearTrainTab()
     m_rate = rateBox(tab, "ComboSuivi");
 
     auto* inputs = new QFormLayout;
+    inputs->addRow(QString::fromUtf8(kMountListCaption), m_mount);
     inputs->addRow(QString::fromUtf8(mountInputCaption(MountInput::Teeth)), m_teeth);
     inputs->addRow(QString::fromUtf8(mountInputCaption(MountInput::MotorSteps)), m_motorSteps);
     inputs->addRow(QString::fromUtf8(mountInputCaption(MountInput::Reduction)), m_reduction);
@@ -184,9 +192,30 @@ void MountDialog::recompute()
     texts.reduction = m_reduction->text().toStdString();
     texts.halfStep = m_halfStep->isChecked();
     texts.rate = m_rate->currentText().toStdString();
+    // A filled box edited by hand: the list goes back to the free entry.
+    m_mount->setCurrentIndex(mountListChoice(m_mount->currentIndex(), texts));
+    m_mount->setToolTip(QString::fromStdString(mountListHelp(m_mount->currentIndex())));
     m_state.gearTrain = mountPanel(texts, m_form.currentRecord);
     m_results->setPlainText(QString::fromStdString(m_state.gearTrain.results));
     showApplicable();
+}
+
+void MountDialog::chooseMount(int choice)
+{
+    if (choice <= 0) return recompute(); // « Autre (saisie libre) » changes nothing
+    MountTexts texts;
+    texts.motorSteps = m_motorSteps->text().toStdString();
+    texts.reduction = m_reduction->text().toStdString();
+    texts = filledByModel(mountModels()[std::size_t(choice - 1)], texts);
+    {
+        // One computation once all three boxes hold the row, not one per box.
+        const QSignalBlocker blockTeeth(m_teeth), blockSteps(m_motorSteps),
+            blockReduction(m_reduction);
+        m_teeth->setText(QString::fromStdString(texts.teeth));
+        m_motorSteps->setText(QString::fromStdString(texts.motorSteps));
+        m_reduction->setText(QString::fromStdString(texts.reduction));
+    }
+    recompute();
 }
 
 void MountDialog::recomputeCalibration()

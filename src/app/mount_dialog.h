@@ -33,10 +33,12 @@ private:
     QWidget* gearTrainTab();
     QWidget* calibrationTab();
     void recompute();
+    void chooseMount(int choice); // fills the gear train from the list's row
     void recomputeCalibration();
     void showApplicable();
 
     TForm1& m_form;
+    QComboBox* m_mount;
     QLineEdit* m_teeth;
     QLineEdit* m_motorSteps;
     QLineEdit* m_reduction;

@@ -3,6 +3,7 @@
 #include "axes/drift_calibration.h"
 #include "axes/mount_assistant.h"
 #include "axes/mount_dialog_texts.h"
+#include "axes/mount_table.h"
 #include "files/text_utf16.h"
 #include "windows/win32_form.h"
 
@@ -27,6 +28,7 @@ enum MountId {
     kHalfStep,
     kRate,
     kResults,
+    kMount,
     kTabs = 20,
     kDrift,
     kPlateScale,
@@ -195,15 +197,20 @@ HWND MountWindow::box(int page, int top, int width, int id, const char* help)
 {
     HWND edit = add(page, make(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 182,
                                top, width, 21, id));
+    addToolTip(edit, help);
+    return edit;
+}
+
+void MountWindow::addToolTip(HWND control, const std::string& help, bool update)
+{
     std::wstring text = widen(help);
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = m_window;
-    tool.uId = UINT_PTR(edit);
+    tool.uId = UINT_PTR(control);
     tool.lpszText = text.data();
-    SendMessageW(m_toolTips, TTM_ADDTOOLW, 0, LPARAM(&tool));
-    return edit;
+    SendMessageW(m_toolTips, update ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, LPARAM(&tool));
 }
 
 HWND MountWindow::rateList(int page, int top, int id)
@@ -230,18 +237,42 @@ HWND MountWindow::resultsBox(int page, int top, int height, int id)
 void MountWindow::makeGearTrainPage()
 {
     const int page = int(MountPage::GearTrain);
-    label(page, withMnemonic(mountInputCaption(MountInput::Teeth), 12), 44); // Dents de la &roue
-    m_teeth = box(page, 44, 120, kTeeth, mountInputHelp(MountInput::Teeth));
-    label(page, withMnemonic(mountInputCaption(MountInput::MotorSteps), 0), 72); // &Pas du moteur
-    m_motorSteps = box(page, 72, 120, kMotorSteps, mountInputHelp(MountInput::MotorSteps));
-    label(page, withMnemonic(mountInputCaption(MountInput::Reduction), 6), 100); // Réduc&tion
-    m_reduction = box(page, 100, 200, kReduction, mountInputHelp(MountInput::Reduction));
+    label(page, withMnemonic(kMountListCaption, 0), 44); // &Monture
+    m_mount = add(page, make(L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, 0, 182,
+                             44, 300, 200, kMount));
+    for (const std::string& entry : mountListEntries())
+        SendMessageW(m_mount, CB_ADDSTRING, 0, LPARAM(widen(entry).c_str()));
+    SendMessageW(m_mount, CB_SETCURSEL, 0, 0);
+    addToolTip(m_mount, mountListHelp(0));
+    label(page, withMnemonic(mountInputCaption(MountInput::Teeth), 12), 72); // Dents de la &roue
+    m_teeth = box(page, 72, 120, kTeeth, mountInputHelp(MountInput::Teeth));
+    label(page, withMnemonic(mountInputCaption(MountInput::MotorSteps), 0), 100); // &Pas du moteur
+    m_motorSteps = box(page, 100, 120, kMotorSteps, mountInputHelp(MountInput::MotorSteps));
+    label(page, withMnemonic(mountInputCaption(MountInput::Reduction), 6), 128); // Réduc&tion
+    m_reduction = box(page, 128, 200, kReduction, mountInputHelp(MountInput::Reduction));
     m_halfStep =
         add(page, make(L"BUTTON", withMnemonic(kHalfStepCaption, 6), WS_TABSTOP | BS_AUTOCHECKBOX,
-                       0, 182, 128, 300, 20, kHalfStep));                   // V1 en &demi-pas
-    label(page, withMnemonic(mountInputCaption(MountInput::Rate), 0), 156); // &Vitesse de suivi
-    m_rate = rateList(page, 156, kRate);
-    m_results = resultsBox(page, 188, 352, kResults);
+                       0, 182, 156, 300, 20, kHalfStep));                   // V1 en &demi-pas
+    label(page, withMnemonic(mountInputCaption(MountInput::Rate), 0), 184); // &Vitesse de suivi
+    m_rate = rateList(page, 184, kRate);
+    m_results = resultsBox(page, 216, 324, kResults);
+}
+
+void MountWindow::chooseMount()
+{
+    const int choice = int(SendMessageW(m_mount, CB_GETCURSEL, 0, 0));
+    if (choice > 0) {
+        MountTexts texts;
+        texts.motorSteps = textOf(m_motorSteps);
+        texts.reduction = textOf(m_reduction);
+        texts = filledByModel(mountModels()[std::size_t(choice - 1)], texts);
+        m_filling = true;
+        SetWindowTextW(m_teeth, widen(texts.teeth).c_str());
+        SetWindowTextW(m_motorSteps, widen(texts.motorSteps).c_str());
+        SetWindowTextW(m_reduction, widen(texts.reduction).c_str());
+        m_filling = false;
+    }
+    recompute();
 }
 
 void MountWindow::makeCalibrationPage()
@@ -305,6 +336,10 @@ void MountWindow::recompute(bool fromList)
     texts.reduction = textOf(m_reduction);
     texts.halfStep = SendMessageW(m_halfStep, BM_GETCHECK, 0, 0) == BST_CHECKED;
     texts.rate = rateText(m_rate, fromList);
+    // A filled box edited by hand: the list goes back to the free entry.
+    const int choice = mountListChoice(int(SendMessageW(m_mount, CB_GETCURSEL, 0, 0)), texts);
+    SendMessageW(m_mount, CB_SETCURSEL, WPARAM(choice), 0);
+    addToolTip(m_mount, mountListHelp(choice), true);
     m_state.gearTrain = mountPanel(texts, m_form.model().currentRecord());
     SetWindowTextW(m_results, withCrLf(m_state.gearTrain.results).c_str());
     showApplicable();
@@ -390,9 +425,12 @@ LRESULT MountWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
                 ((id == kEast || id == kWest) && code == BN_CLICKED) ||
                 (id == kCalibrationRate && (code == CBN_EDITCHANGE || code == CBN_SELCHANGE)))
                 recomputeCalibration(id == kCalibrationRate && code == CBN_SELCHANGE);
-        } else if ((code == EN_CHANGE && id != kResults && id != kCalibrationResults) ||
-                   (id == kHalfStep && code == BN_CLICKED) ||
-                   (id == kRate && (code == CBN_EDITCHANGE || code == CBN_SELCHANGE))) {
+        } else if (id == kMount && code == CBN_SELCHANGE) {
+            chooseMount();
+        } else if (!m_filling && // the list's three boxes make one computation
+                   ((code == EN_CHANGE && id != kResults && id != kCalibrationResults) ||
+                    (id == kHalfStep && code == BN_CLICKED) ||
+                    (id == kRate && (code == CBN_EDITCHANGE || code == CBN_SELCHANGE)))) {
             recompute(id == kRate && code == CBN_SELCHANGE);
         }
         return 0;

@@ -36,6 +36,7 @@ public:
     int page() const { return m_page; }
 
     HWND window() const { return m_window; }
+    HWND mountList() const { return m_mount; }
     HWND teeth() const { return m_teeth; }
     HWND motorSteps() const { return m_motorSteps; }
     HWND reduction() const { return m_reduction; }
@@ -69,11 +70,14 @@ private:
     HWND add(int page, HWND control);
     void label(int page, const std::wstring& caption, int top);
     HWND box(int page, int top, int width, int id, const char* help); // with its tooltip
+    void addToolTip(HWND control, const std::string& help, bool update = false);
+    void chooseMount(); // fills the gear train from the list's row
     HWND rateList(int page, int top, int id);
     HWND resultsBox(int page, int top, int height, int id);
 
     Win32Form& m_form;
     HWND m_window = nullptr;
+    HWND m_mount = nullptr;
     HWND m_teeth = nullptr;
     HWND m_motorSteps = nullptr;
     HWND m_reduction = nullptr;
@@ -95,6 +99,7 @@ private:
     std::vector<HWND> m_pages[kMountPageCount]; // each page's controls, shown with its tab
     int m_page = 0;
     HFONT m_font = nullptr; // the window's, not owned
+    bool m_filling = false; // the list is filling the boxes
     HFONT m_fixedFont = nullptr;
     MountDialogState m_state; // both pages' results, what "Appliquer" writes
 };

@@ -12,6 +12,8 @@ const notes = ['AideDents', 'AidePasMoteur', 'AideReduction', 'AideSuivi'];
 // The dialog's words, from the core, into the page's elements.
 function showTexts(texts) {
   $('TitreMonture').textContent = texts.title;
+  document.querySelector('label[for="ComboMonture"]').textContent = texts.mountList;
+  $('ComboMonture').replaceChildren(...texts.mounts.map((name, i) => new Option(name, String(i))));
   ['OngletTrain', 'OngletCalibration'].forEach((id, i) => { $(id).textContent = texts.pages[i]; });
   inputs.forEach((id, i) => {
     document.querySelector(`label[for="${id}"]`).textContent = texts.mountCaptions[i];
@@ -30,6 +32,10 @@ export function bindMount(form, act) {
 
   function show() {
     const [teeth, steps, reduction, rate] = inputs.map((id) => $(id).value);
+    // A filled box edited by hand: the list goes back to the free entry.
+    const list = $('ComboMonture');
+    list.selectedIndex = form.mountListChoice(list.selectedIndex, teeth, steps, reduction);
+    list.title = $('AideMonture').textContent = form.mountListHelp(list.selectedIndex);
     const out = form.mount(teeth, steps, reduction, $('CheckBoxDemiPas').checked, rate);
     inputs.forEach((id, i) => $(id).setAttribute('aria-invalid', String(out.fault !== undefined && out.input === i)));
     writes = out.writes;
@@ -44,6 +50,13 @@ export function bindMount(form, act) {
     $('DialogueMonture').showModal();
   });
   for (const id of [...inputs, 'CheckBoxDemiPas']) $(id).addEventListener('input', show);
+  // A row fills the gear train's boxes, as typing would; the results follow.
+  $('ComboMonture').addEventListener('change', () => {
+    const boxes = inputs.slice(0, 3).map((id) => $(id));
+    const filled = form.mountFill($('ComboMonture').selectedIndex, ...boxes.map((box) => box.value));
+    [boxes[0].value, boxes[1].value, boxes[2].value] = [filled.teeth, filled.motorSteps, filled.reduction];
+    show();
+  });
   $('ButtonAppliquer').addEventListener('click', () => {
     if (writes.length === 0) return;
     const typed = writes;

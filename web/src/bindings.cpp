@@ -5,6 +5,7 @@
 #include "axes/drift_calibration.h"
 #include "axes/mount_assistant.h"
 #include "axes/mount_dialog_texts.h"
+#include "axes/mount_table.h"
 #include "config/fp_fault.h"
 #include "config/number_text.h"
 #include "form/form_model.h"
@@ -156,6 +157,10 @@ public:
             return items;
         };
         out.set("title", std::string(kMountDialogTitle));
+        out.set("mountList", std::string(kMountListCaption));
+        const std::vector<std::string> entries = mountListEntries();
+        out.set("mounts",
+                list(int(entries.size()), [&](int i) { return entries[std::size_t(i)]; }));
         out.set("pages", list(kMountPageCount, [](int i) { return mountPageTitle(MountPage(i)); }));
         out.set("rates", list(int(kTrackingRateNames.size()),
                               [](int i) { return kTrackingRateNames[std::size_t(i)]; }));
@@ -177,6 +182,32 @@ public:
         out.set("close", std::string(kMountCloseCaption));
         return out;
     }
+
+    // The list « Monture »: the boxes' texts once its row `choice` is chosen
+    // ({ teeth, motorSteps, reduction }), the choice it shows once the boxes
+    // changed, and its help text.
+    val mountFill(int choice, const std::string& teeth, const std::string& motorSteps,
+                  const std::string& reduction) const
+    {
+        korval::MountTexts texts;
+        texts.teeth = teeth;
+        texts.motorSteps = motorSteps;
+        texts.reduction = reduction;
+        const auto& models = korval::mountModels();
+        if (choice > 0 && choice <= int(models.size()))
+            texts = korval::filledByModel(models[std::size_t(choice - 1)], texts);
+        val out = val::object();
+        out.set("teeth", texts.teeth);
+        out.set("motorSteps", texts.motorSteps);
+        out.set("reduction", texts.reduction);
+        return out;
+    }
+    int mountListChoice(int choice, const std::string& teeth, const std::string& motorSteps,
+                        const std::string& reduction) const
+    {
+        return korval::mountListChoice(choice, korval::MountTexts{teeth, motorSteps, reduction});
+    }
+    std::string mountListHelp(int choice) const { return korval::mountListHelp(choice); }
 
     // What « Appliquer » types on a page: [{ control, text }], empty while
     // the page's inputs are refused.
@@ -282,6 +313,9 @@ EMSCRIPTEN_BINDINGS(korval_web)
         .function("save", &WebForm::save)
         .function("errors", &WebForm::errors)
         .function("mountDialogTexts", &WebForm::mountDialogTexts)
+        .function("mountFill", &WebForm::mountFill)
+        .function("mountListChoice", &WebForm::mountListChoice)
+        .function("mountListHelp", &WebForm::mountListHelp)
         .function("mount", &WebForm::mount)
         .function("calibrate", &WebForm::calibrate)
         .function("driftDirectionHelp", &WebForm::driftDirectionHelp);

@@ -3,6 +3,8 @@
 #include "app/tform1.h"
 #include "axes/drift_calibration.h"
 #include "axes/mount_assistant.h"
+#include "axes/mount_dialog_texts.h"
+#include "axes/mount_table.h"
 #include "config/fp_fault.h"
 #include "config/number_text.h"
 #include "ui_tform1.h"
@@ -18,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -39,11 +42,9 @@ QComboBox* rateBox(QWidget* parent, const char* name)
     auto* rate = new QComboBox(parent);
     rate->setObjectName(QLatin1String(name));
     rate->setEditable(true);
-    rate->addItems({QStringLiteral("sidéral"), QStringLiteral("solaire"), QStringLiteral("lunaire"),
-                    QStringLiteral("King")});
-    rate->setToolTip(QStringLiteral("sidéral (l'axe tourne en 86164.0905 s), solaire (15.0 ″/s), "
-                                    "lunaire (14.685 ″/s), King (15.0369 ″/s), ou une vitesse "
-                                    "tapée en ″/s."));
+    for (const char* name : kTrackingRateNames)
+        rate->addItem(QString::fromUtf8(name));
+    rate->setToolTip(QString::fromUtf8(kTrackingRateHelp));
     return rate;
 }
 
@@ -66,19 +67,19 @@ QPlainTextEdit* resultsBox(QWidget* parent, const char* name)
 MountDialog::MountDialog(TForm1& form) : QDialog(&form), m_form(form)
 {
     setObjectName(QStringLiteral("MountDialog"));
-    setWindowTitle(QStringLiteral("Monture"));
+    setWindowTitle(QString::fromUtf8(kMountDialogTitle));
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("OngletsMonture"));
-    m_tabs->addTab(gearTrainTab(), QStringLiteral("Train d'engrenages"));
-    m_tabs->addTab(calibrationTab(), QStringLiteral("Calibration"));
+    m_tabs->addTab(gearTrainTab(), QString::fromUtf8(mountPageTitle(MountPage::GearTrain)));
+    m_tabs->addTab(calibrationTab(), QString::fromUtf8(mountPageTitle(MountPage::Calibration)));
 
     auto* buttons = new QDialogButtonBox(this);
-    m_apply = buttons->addButton(QStringLiteral("Appliquer"), QDialogButtonBox::AcceptRole);
+    m_apply =
+        buttons->addButton(QString::fromUtf8(kMountApplyCaption), QDialogButtonBox::AcceptRole);
     m_apply->setObjectName(QStringLiteral("ButtonAppliquer"));
-    m_apply->setToolTip(QStringLiteral("Écrit DureeTour et PasParTour dans la fenêtre ; "
-                                       "cliquez ensuite dans « Période IT (ns) »."));
-    QPushButton* close = buttons->addButton(QStringLiteral("Fermer"), QDialogButtonBox::RejectRole);
+    QPushButton* close =
+        buttons->addButton(QString::fromUtf8(kMountCloseCaption), QDialogButtonBox::RejectRole);
     close->setObjectName(QStringLiteral("ButtonFermer"));
     connect(m_apply, &QPushButton::clicked, this, &MountDialog::apply);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
@@ -97,6 +98,7 @@ MountDialog::MountDialog(TForm1& form) : QDialog(&form), m_form(form)
     connect(m_calibrationRate, &QComboBox::currentTextChanged, this,
             &MountDialog::recomputeCalibration);
     connect(m_tabs, &QTabWidget::currentChanged, this, &MountDialog::showApplicable);
+    connect(m_mount, QOverload<int>::of(&QComboBox::activated), this, &MountDialog::chooseMount);
     recompute();
     recomputeCalibration();
 }
@@ -104,18 +106,20 @@ MountDialog::MountDialog(TForm1& form) : QDialog(&form), m_form(form)
 QWidget* MountDialog::gearTrainTab()
 {
     auto* tab = new QWidget(this);
-    m_teeth = inputBox(tab, "EditDents",
-                       QStringLiteral("Nombre de dents de la roue de l'axe AD (144, 359...)."));
-    m_motorSteps =
-        inputBox(tab, "EditPasMoteur", QStringLiteral("Pas du moteur par tour (200, 400, 48...)."));
-    m_reduction = inputBox(tab, "EditReduction",
-                           QStringLiteral("Réduction entre le moteur et la vis, un ou plusieurs "
-                                          "étages : 3, 120, 50 x 3, 60/17 ; 1 sans réducteur."));
-    m_halfStep = new QCheckBox(QStringLiteral("V1 en demi-pas (deux fois plus de pas)"), tab);
+    m_mount = new QComboBox(tab);
+    m_mount->setObjectName(QStringLiteral("ComboMonture"));
+    for (const std::string& entry : mountListEntries())
+        m_mount->addItem(QString::fromStdString(entry));
+    const auto help = [](MountInput input) { return QString::fromUtf8(mountInputHelp(input)); };
+    m_teeth = inputBox(tab, "EditDents", help(MountInput::Teeth));
+    m_motorSteps = inputBox(tab, "EditPasMoteur", help(MountInput::MotorSteps));
+    m_reduction = inputBox(tab, "EditReduction", help(MountInput::Reduction));
+    m_halfStep = new QCheckBox(QString::fromUtf8(kHalfStepCaption), tab);
     m_halfStep->setObjectName(QStringLiteral("CheckBoxDemiPas"));
     m_rate = rateBox(tab, "ComboSuivi");
 
     auto* inputs = new QFormLayout;
+    inputs->addRow(QString::fromUtf8(kMountListCaption), m_mount);
     inputs->addRow(QString::fromUtf8(mountInputCaption(MountInput::Teeth)), m_teeth);
     inputs->addRow(QString::fromUtf8(mountInputCaption(MountInput::MotorSteps)), m_motorSteps);
     inputs->addRow(QString::fromUtf8(mountInputCaption(MountInput::Reduction)), m_reduction);
@@ -141,10 +145,10 @@ QWidget* MountDialog::calibrationTab()
     m_duration = inputBox(tab, "EditDureeMesure", help(CalibrationInput::Duration));
     m_declination = inputBox(tab, "EditDeclinaison", help(CalibrationInput::Declination));
     m_declination->setPlaceholderText(QStringLiteral("0"));
-    m_west = new QRadioButton(QStringLiteral("vers l'ouest"), tab);
+    m_west = new QRadioButton(QString::fromUtf8(driftDirectionName(DriftDirection::West)), tab);
     m_west->setObjectName(QStringLiteral("RadioOuest"));
     m_west->setChecked(true);
-    m_east = new QRadioButton(QStringLiteral("vers l'est"), tab);
+    m_east = new QRadioButton(QString::fromUtf8(driftDirectionName(DriftDirection::East)), tab);
     m_east->setObjectName(QStringLiteral("RadioEst"));
     auto* directions = new QHBoxLayout;
     directions->addWidget(m_east);
@@ -164,7 +168,7 @@ QWidget* MountDialog::calibrationTab()
     inputs->addRow(caption(CalibrationInput::Drift), m_drift);
     inputs->addRow(caption(CalibrationInput::PlateScale), m_plateScale);
     inputs->addRow(caption(CalibrationInput::Duration), m_duration);
-    inputs->addRow(QStringLiteral("Sens de la dérive"), directions);
+    inputs->addRow(QString::fromUtf8(kDriftDirectionCaption), directions);
     inputs->addRow(QString(), directionHelp);
     inputs->addRow(caption(CalibrationInput::Declination), m_declination);
     inputs->addRow(caption(CalibrationInput::Rate), m_calibrationRate);
@@ -188,11 +192,30 @@ void MountDialog::recompute()
     texts.reduction = m_reduction->text().toStdString();
     texts.halfStep = m_halfStep->isChecked();
     texts.rate = m_rate->currentText().toStdString();
-    const MountPanel panel = mountPanel(texts, m_form.currentRecord);
-    m_dureeTour = QString::fromStdString(panel.dureeTour);
-    m_pasParTour = QString::fromStdString(panel.pasParTour);
-    m_results->setPlainText(QString::fromStdString(panel.results));
+    // A filled box edited by hand: the list goes back to the free entry.
+    m_mount->setCurrentIndex(mountListChoice(m_mount->currentIndex(), texts));
+    m_mount->setToolTip(QString::fromStdString(mountListHelp(m_mount->currentIndex())));
+    m_state.gearTrain = mountPanel(texts, m_form.currentRecord);
+    m_results->setPlainText(QString::fromStdString(m_state.gearTrain.results));
     showApplicable();
+}
+
+void MountDialog::chooseMount(int choice)
+{
+    if (choice <= 0) return recompute(); // « Autre (saisie libre) » changes nothing
+    MountTexts texts;
+    texts.motorSteps = m_motorSteps->text().toStdString();
+    texts.reduction = m_reduction->text().toStdString();
+    texts = filledByModel(mountModels()[std::size_t(choice - 1)], texts);
+    {
+        // One computation once all three boxes hold the row, not one per box.
+        const QSignalBlocker blockTeeth(m_teeth), blockSteps(m_motorSteps),
+            blockReduction(m_reduction);
+        m_teeth->setText(QString::fromStdString(texts.teeth));
+        m_motorSteps->setText(QString::fromStdString(texts.motorSteps));
+        m_reduction->setText(QString::fromStdString(texts.reduction));
+    }
+    recompute();
 }
 
 void MountDialog::recomputeCalibration()
@@ -204,34 +227,25 @@ void MountDialog::recomputeCalibration()
     texts.direction = m_west->isChecked() ? DriftDirection::West : DriftDirection::East;
     texts.declination = m_declination->text().toStdString();
     texts.rate = m_calibrationRate->currentText().toStdString();
-    const CalibrationPanel panel = calibrationPanel(texts, m_form.currentRecord, m_form.drive);
-    m_correctedDureeTour = QString::fromStdString(panel.dureeTour);
-    m_calibrationResults->setPlainText(QString::fromStdString(panel.results));
+    m_state.calibration = calibrationPanel(texts, m_form.currentRecord, m_form.drive);
+    m_calibrationResults->setPlainText(QString::fromStdString(m_state.calibration.results));
     showApplicable();
 }
 
 void MountDialog::showApplicable()
 {
-    const bool calibration = m_tabs->currentIndex() == 1;
-    m_apply->setEnabled(calibration ? !m_correctedDureeTour.isEmpty() : !m_dureeTour.isEmpty());
-    m_apply->setToolTip(calibration
-                            ? QStringLiteral("Écrit la DureeTour corrigée dans la fenêtre ; "
-                                             "cliquez ensuite dans « Période IT (ns) ».")
-                            : QStringLiteral("Écrit DureeTour et PasParTour dans la fenêtre ; "
-                                             "cliquez ensuite dans « Période IT (ns) »."));
+    m_state.page = MountPage(m_tabs->currentIndex());
+    m_apply->setEnabled(m_state.applicable());
+    m_apply->setToolTip(QString::fromUtf8(mountApplyHelp(m_state.page)));
 }
 
 void MountDialog::apply()
 {
-    if (m_tabs->currentIndex() == 1) {
-        if (m_correctedDureeTour.isEmpty()) return;
-        m_form.writeText(m_form.form()->EditDureeTour, m_correctedDureeTour);
-        accept();
-        return;
-    }
-    if (m_dureeTour.isEmpty()) return;
-    m_form.writeText(m_form.form()->EditDureeTour, m_dureeTour);
-    m_form.writeText(m_form.form()->EditPasParTour, m_pasParTour);
+    const std::vector<BoxText> writes = m_state.applyWrites();
+    if (writes.empty()) return;
+    for (const BoxText& write : writes)
+        m_form.writeText(m_form.findChild<QLineEdit*>(QLatin1String(write.control)),
+                         QString::fromStdString(write.text));
     accept();
 }
 

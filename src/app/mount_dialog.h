@@ -6,6 +6,8 @@
 // window's DureeTour from a drift timed on the sky; there "Appliquer" types
 // the corrected DureeTour alone. Nothing is kept between openings.
 
+#include "axes/mount_dialog_texts.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -31,10 +33,12 @@ private:
     QWidget* gearTrainTab();
     QWidget* calibrationTab();
     void recompute();
+    void chooseMount(int choice); // fills the gear train from the list's row
     void recomputeCalibration();
     void showApplicable();
 
     TForm1& m_form;
+    QComboBox* m_mount;
     QLineEdit* m_teeth;
     QLineEdit* m_motorSteps;
     QLineEdit* m_reduction;
@@ -42,8 +46,7 @@ private:
     QComboBox* m_rate;
     QPlainTextEdit* m_results;
     QPushButton* m_apply;
-    QString m_dureeTour;  // the texts "Appliquer" writes; empty while an
-    QString m_pasParTour; // input is refused
+    korval::MountDialogState m_state; // both pages' results, what "Appliquer" writes
 
     QTabWidget* m_tabs;
     QLineEdit* m_drift;
@@ -54,7 +57,6 @@ private:
     QLineEdit* m_declination;
     QComboBox* m_calibrationRate;
     QPlainTextEdit* m_calibrationResults;
-    QString m_correctedDureeTour; // empty while an input is refused
 };
 
 // Opens a fresh dialog over the window, modal to it but without blocking the

@@ -447,7 +447,7 @@ MountPanel mountPanel(const MountTexts& texts, const ConfigRecord& record)
     panel.pasParTour = formatText("%ld", long(static_cast<std::int32_t>(mount.PasParTour)));
     panel.results = report + "\n« Appliquer » écrit DureeTour = " + panel.dureeTour +
                     " et PasParTour = " + panel.pasParTour +
-                    " ; cliquez ensuite dans « Période IT (ns) » pour chercher la période.";
+                    " ;\ncliquez ensuite dans « Période IT (ns) » pour chercher la période.";
     return panel;
 }
 

@@ -3,6 +3,7 @@
 // as the window's assistant does before the period search.
 
 #include "axes/mount_assistant.h"
+#include "axes/mount_table.h"
 #include "cli/cli_common.h"
 #include "cli/monture_calibration.h"
 #include "cli/verbs.h"
@@ -18,9 +19,11 @@ namespace cli
 namespace
 {
 const char* const kHelp =
-    "Utilisation : korvalset24-cli monture --dents N --pas-moteur N --reduction TEXTE\n"
-    "                [--demi-pas] [--suivi sideral|solaire|lunaire|king|VITESSE]\n"
+    "Utilisation : korvalset24-cli monture [--monture NOM] --dents N --pas-moteur N\n"
+    "                --reduction TEXTE [--demi-pas]\n"
+    "                [--suivi sideral|solaire|lunaire|king|VITESSE]\n"
     "                [FICHIER.kv2 -o SORTIE.kv2] [--json]\n"
+    "              korvalset24-cli monture --liste\n"
     "Calcule, depuis le train d'engrenages de l'axe AD et la vitesse de suivi :\n"
     "  DureeTour   durée d'un tour de vis = période de l'axe / dents de la roue\n"
     "  PasParTour  pas moteur x réduction (x 2 en demi-pas), qui doit être entier ;\n"
@@ -30,6 +33,13 @@ const char* const kHelp =
     "(sans fichier : les valeurs d'usine), la vitesse de V1 à V7 de AD et De dans\n"
     "le ciel : ″/s, °/s, fois le suivi, et la durée d'un basculement de 90° pour\n"
     "les niveaux d'au moins 8 fois le suivi. De est pris avec le même train que AD.\n"
+    "  --monture NOM      une monture courante (EQ3-2, EQ5, HEQ5, EQ6, G11, GM8,\n"
+    "                     LXD55 ; casse et accents libres, neq6, heq5...) : ses dents,\n"
+    "                     et son moteur et sa réduction d'origine quand ils sont\n"
+    "                     publiés ; --dents, --pas-moteur, --reduction donnés\n"
+    "                     l'emportent. Une monture modifiée par son propriétaire\n"
+    "                     (autre moteur, courroie) garde ses dents, pas le moteur.\n"
+    "  --liste            la table des montures et la source de chaque nombre\n"
     "  --dents N          dents de la roue de l'axe (144, 359...)\n"
     "  --pas-moteur N     pas du moteur par tour (200, 400, 48...)\n"
     "  --reduction TEXTE  réduction moteur -> vis, un ou plusieurs étages :\n"
@@ -116,19 +126,43 @@ int runMonture(const std::vector<std::string>& arguments)
                           {"--pas-moteur", {}},
                           {"--reduction", {}},
                           {"--suivi", {}},
+                          {"--monture", {}},
                           outputOption()},
-                         {{"--demi-pas", {}}, jsonOption()});
+                         {{"--demi-pas", {}}, {"--liste", {}}, jsonOption()});
     if (!args.ok()) return usage("monture", args.error());
-    for (const char* needed : {"--dents", "--pas-moteur", "--reduction"})
-        if (!args.has(needed)) return usage("monture", std::string(needed) + " est attendu");
+    if (args.has("--liste")) {
+        out(mountTableText());
+        return kSuccess;
+    }
+
+    MountTexts texts;
+    const MountModel* model = nullptr;
+    if (args.has("--monture")) {
+        model = findMountModel(args.value("--monture"));
+        if (!model) {
+            fail("monture",
+                 "--monture : « " + args.value("--monture") +
+                     " » n'est pas une monture connue ; montures connues : " + mountModelNames());
+            return kFailure;
+        }
+        texts = filledByModel(*model, texts);
+    }
+    for (const char* needed : {"--dents", "--pas-moteur", "--reduction"}) {
+        const bool filled = model && (std::string(needed) == "--dents" || model->motorSteps);
+        if (args.has(needed) || filled) continue;
+        if (model)
+            return usage("monture", std::string(needed) + " est attendu : la " + model->name +
+                                        " n'a pas de moteur d'origine publié");
+        return usage("monture", std::string(needed) + " est attendu");
+    }
     if (args.positional().size() > 1) return usage("monture", "un seul FICHIER.kv2 au plus");
     if (args.has("-o") && args.positional().empty())
         return usage("monture", "-o SORTIE.kv2 part d'un FICHIER.kv2");
 
-    MountTexts texts;
-    texts.teeth = args.value("--dents");
-    texts.motorSteps = args.value("--pas-moteur");
-    texts.reduction = args.value("--reduction");
+    // Given with --monture, these win over its row.
+    if (args.has("--dents")) texts.teeth = args.value("--dents");
+    if (args.has("--pas-moteur")) texts.motorSteps = args.value("--pas-moteur");
+    if (args.has("--reduction")) texts.reduction = args.value("--reduction");
     if (args.has("--suivi")) texts.rate = args.value("--suivi");
     texts.halfStep = args.has("--demi-pas");
     const MountOutcome outcome = computeMount(texts);

@@ -2,6 +2,8 @@
 
 #include "axes/drift_calibration.h"
 #include "axes/mount_assistant.h"
+#include "axes/mount_dialog_texts.h"
+#include "axes/mount_table.h"
 #include "files/text_utf16.h"
 #include "windows/win32_form.h"
 
@@ -26,6 +28,7 @@ enum MountId {
     kHalfStep,
     kRate,
     kResults,
+    kMount,
     kTabs = 20,
     kDrift,
     kPlateScale,
@@ -107,8 +110,7 @@ void MountWindow::open()
     RegisterClassExW(&windowClass);
 
     const UINT dpi = m_form.dpi();
-    const auto s = [dpi](int v) { return MulDiv(v, int(dpi), 96); };
-    RECT frame{0, 0, s(720), s(600)};
+    RECT frame{0, 0, scaled(720), scaled(600)};
     AdjustWindowRectExForDpi(&frame, WS_CAPTION | WS_SYSMENU, FALSE, WS_EX_DLGMODALFRAME, dpi);
     RECT owner;
     GetWindowRect(m_form.window(), &owner);
@@ -119,126 +121,41 @@ void MountWindow::open()
     screen.cbSize = sizeof screen;
     GetMonitorInfoW(MonitorFromWindow(m_form.window(), MONITOR_DEFAULTTONEAREST), &screen);
     const RECT& work = screen.rcWork;
-    const int x = std::max(LONG(work.left), std::min(owner.left + s(40), work.right - width));
-    const int y = std::max(LONG(work.top), std::min(owner.top + s(40), work.bottom - height));
-    m_window = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kMountClass, L"Monture",
-                               WS_POPUP | WS_CAPTION | WS_SYSMENU, x, y, width, height,
-                               m_form.window(), nullptr, instance, this);
+    const int x = std::max(LONG(work.left), std::min(owner.left + scaled(40), work.right - width));
+    const int y = std::max(LONG(work.top), std::min(owner.top + scaled(40), work.bottom - height));
+    m_window = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kMountClass,
+                               widen(kMountDialogTitle).c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                               x, y, width, height, m_form.window(), nullptr, instance, this);
     if (!m_window) return;
-    HFONT font = HFONT(SendMessageW(m_form.control("ButtonOuvrir"), WM_GETFONT, 0, 0));
+    m_font = HFONT(SendMessageW(m_form.control("ButtonOuvrir"), WM_GETFONT, 0, 0));
     if (m_fixedFont) DeleteObject(m_fixedFont);
     m_fixedFont = CreateFontW(-MulDiv(8, int(dpi), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                               DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                               CLEARTYPE_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New");
 
-    const auto make = [&](const wchar_t* kind, const std::wstring& text, DWORD style,
-                          DWORD extended, int left, int top, int w, int h, int id) {
-        HWND control =
-            CreateWindowExW(extended, kind, text.c_str(), WS_CHILD | WS_VISIBLE | style, s(left),
-                            s(top), s(w), s(h), m_window, HMENU(INT_PTR(id)), instance, nullptr);
-        SendMessageW(control, WM_SETFONT, WPARAM(font), FALSE);
-        return control;
-    };
     // The tab control goes first, for the page controls to be drawn over it
     // it is put at the bottom of the order once they exist.
     m_tabs = make(WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS, 0, 8, 8, 704, 544, kTabs);
     // Drawn plainly, its page takes the dialog's colour, that of the labels and
     // buttons standing on it (the dialog's children, not the tab's).
     SetWindowTheme(m_tabs, L" ", L" ");
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    wchar_t gearTrain[] = L"Train d'engrenages";
-    wchar_t calibration[] = L"Calibration";
-    item.pszText = gearTrain;
-    SendMessageW(m_tabs, TCM_INSERTITEMW, 0, LPARAM(&item));
-    item.pszText = calibration;
-    SendMessageW(m_tabs, TCM_INSERTITEMW, 1, LPARAM(&item));
-
-    std::vector<HWND>* page = &m_pages[0];
-    const auto add = [&](HWND control) {
-        page->push_back(control);
-        return control;
-    };
-    const auto label = [&](const std::wstring& caption, int top) {
-        add(make(L"STATIC", caption, SS_LEFT, 0, 24, top + 4, 150, 16, -1));
-    };
-    const auto box = [&](int top, int boxWidth, int id) {
-        return add(make(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 182, top,
-                        boxWidth, 21, id));
-    };
-    const auto rateCombo = [&](int top, int id) {
-        HWND combo =
-            add(make(L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL, 0,
-                     182, top, 200, 120, id));
-        for (const wchar_t* rate : {L"sidéral", L"solaire", L"lunaire", L"King"})
-            SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(rate));
-        SendMessageW(combo, CB_SETCURSEL, 0, 0);
-        return combo;
-    };
-    const auto resultsBox = [&](int top, int boxHeight, int id) {
-        HWND results = add(make(L"EDIT", L"",
-                                WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL |
-                                    ES_AUTOVSCROLL | WS_VSCROLL | WS_HSCROLL,
-                                WS_EX_CLIENTEDGE, 20, top, 680, boxHeight, id));
-        SendMessageW(results, WM_SETFONT, WPARAM(m_fixedFont), FALSE);
-        return results;
-    };
-
-    label(withMnemonic(mountInputCaption(MountInput::Teeth), 12), 44); // Dents de la &roue
-    m_teeth = box(44, 120, kTeeth);
-    label(withMnemonic(mountInputCaption(MountInput::MotorSteps), 0), 72); // &Pas du moteur
-    m_motorSteps = box(72, 120, kMotorSteps);
-    label(withMnemonic(mountInputCaption(MountInput::Reduction), 6), 100); // Réduc&tion
-    m_reduction = box(100, 200, kReduction);
-    m_halfStep = add(make(L"BUTTON", L"V1 en &demi-pas (deux fois plus de pas)",
-                          WS_TABSTOP | BS_AUTOCHECKBOX, 0, 182, 128, 300, 20, kHalfStep));
-    label(withMnemonic(mountInputCaption(MountInput::Rate), 0), 156); // &Vitesse de suivi
-    m_rate = rateCombo(156, kRate);
-    m_results = resultsBox(188, 352, kResults);
-
-    page = &m_pages[1];
-    label(withMnemonic(calibrationInputCaption(CalibrationInput::Drift), 0), 44); // &Dérive
-    m_drift = box(44, 120, kDrift);
-    label(withMnemonic(calibrationInputCaption(CalibrationInput::PlateScale), 2), 72); // É&chelle
-    m_plateScale = box(72, 120, kPlateScale);
-    label(withMnemonic(calibrationInputCaption(CalibrationInput::Duration), 13), 100); // &mesure
-    m_duration = box(100, 120, kDuration);
-    label(L"Sens de la dérive", 128);
-    m_east = add(make(L"BUTTON", L"vers l'&est", WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 0, 182,
-                      128, 110, 20, kEast));
-    m_west =
-        add(make(L"BUTTON", L"vers l'&ouest", BS_AUTORADIOBUTTON, 0, 300, 128, 110, 20, kWest));
-    SendMessageW(m_west, BM_SETCHECK, BST_CHECKED, 0);
-    m_directionHelp = add(make(L"STATIC", widen(driftDirectionHelp()),
-                               WS_GROUP | SS_LEFT | SS_NOPREFIX, 0, 182, 152, 510, 52, -1));
-    label(withMnemonic(calibrationInputCaption(CalibrationInput::Declination), 5), 210); // Décli&n
-    m_declination = box(210, 120, kDeclination);
-    SendMessageW(m_declination, EM_SETCUEBANNER, TRUE, LPARAM(L"0"));
-    label(withMnemonic(calibrationInputCaption(CalibrationInput::Rate), 2), 238); // Vi&tesse
-    m_calibrationRate = rateCombo(238, kCalibrationRate);
+    for (int page = 0; page < kMountPageCount; ++page) {
+        std::wstring title = widen(mountPageTitle(MountPage(page)));
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = title.data();
+        SendMessageW(m_tabs, TCM_INSERTITEMW, WPARAM(page), LPARAM(&item));
+    }
     m_toolTips = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
                                  m_window, nullptr, instance, nullptr);
-    SendMessageW(m_toolTips, TTM_SETMAXTIPWIDTH, 0, s(400));
-    const std::pair<HWND, CalibrationInput> helped[] = {
-        {m_drift, CalibrationInput::Drift},
-        {m_plateScale, CalibrationInput::PlateScale},
-        {m_duration, CalibrationInput::Duration},
-        {m_declination, CalibrationInput::Declination}};
-    for (const auto& [control, input] : helped) {
-        std::wstring help = widen(calibrationInputHelp(input));
-        TOOLINFOW tool{};
-        tool.cbSize = sizeof tool;
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = m_window;
-        tool.uId = UINT_PTR(control);
-        tool.lpszText = help.data();
-        SendMessageW(m_toolTips, TTM_ADDTOOLW, 0, LPARAM(&tool));
-    }
-    m_calibrationResults = resultsBox(270, 270, kCalibrationResults);
+    SendMessageW(m_toolTips, TTM_SETMAXTIPWIDTH, 0, scaled(400));
+    makeGearTrainPage();
+    makeCalibrationPage();
 
-    m_apply =
-        make(L"BUTTON", L"&Appliquer", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 540, 564, 80, 25, kApply);
-    make(L"BUTTON", L"&Fermer", WS_TABSTOP | BS_PUSHBUTTON, 0, 628, 564, 80, 25, kClose);
+    m_apply = make(L"BUTTON", withMnemonic(kMountApplyCaption, 0), WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
+                   540, 564, 80, 25, kApply);
+    make(L"BUTTON", withMnemonic(kMountCloseCaption, 0), WS_TABSTOP | BS_PUSHBUTTON, 0, 628, 564,
+         80, 25, kClose);
     SetWindowPos(m_tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     recompute();
     recomputeCalibration();
@@ -247,6 +164,144 @@ void MountWindow::open()
     EnableWindow(m_form.window(), FALSE); // modal to the window, without a loop of its own
     ShowWindow(m_window, SW_SHOW);
     SetFocus(m_teeth);
+}
+
+int MountWindow::scaled(int value) const
+{
+    return MulDiv(value, int(m_form.dpi()), 96);
+}
+
+HWND MountWindow::make(const wchar_t* kind, const std::wstring& text, DWORD style, DWORD extended,
+                       int left, int top, int width, int height, int id)
+{
+    HWND control =
+        CreateWindowExW(extended, kind, text.c_str(), WS_CHILD | WS_VISIBLE | style, scaled(left),
+                        scaled(top), scaled(width), scaled(height), m_window, HMENU(INT_PTR(id)),
+                        GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(control, WM_SETFONT, WPARAM(m_font), FALSE);
+    return control;
+}
+
+HWND MountWindow::add(int page, HWND control)
+{
+    m_pages[page].push_back(control);
+    return control;
+}
+
+void MountWindow::label(int page, const std::wstring& caption, int top)
+{
+    add(page, make(L"STATIC", caption, SS_LEFT, 0, 24, top + 4, 150, 16, -1));
+}
+
+HWND MountWindow::box(int page, int top, int width, int id, const char* help)
+{
+    HWND edit = add(page, make(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 182,
+                               top, width, 21, id));
+    addToolTip(edit, help);
+    return edit;
+}
+
+void MountWindow::addToolTip(HWND control, const std::string& help, bool update)
+{
+    std::wstring text = widen(help);
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = m_window;
+    tool.uId = UINT_PTR(control);
+    tool.lpszText = text.data();
+    SendMessageW(m_toolTips, update ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, LPARAM(&tool));
+}
+
+HWND MountWindow::rateList(int page, int top, int id)
+{
+    HWND combo =
+        add(page, make(L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL,
+                       0, 182, top, 200, 120, id));
+    for (const char* rate : kTrackingRateNames)
+        SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(widen(rate).c_str()));
+    SendMessageW(combo, CB_SETCURSEL, 0, 0);
+    return combo;
+}
+
+HWND MountWindow::resultsBox(int page, int top, int height, int id)
+{
+    HWND results = add(page, make(L"EDIT", L"",
+                                  WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL |
+                                      ES_AUTOVSCROLL | WS_VSCROLL | WS_HSCROLL,
+                                  WS_EX_CLIENTEDGE, 20, top, 680, height, id));
+    SendMessageW(results, WM_SETFONT, WPARAM(m_fixedFont), FALSE);
+    return results;
+}
+
+void MountWindow::makeGearTrainPage()
+{
+    const int page = int(MountPage::GearTrain);
+    label(page, withMnemonic(kMountListCaption, 0), 44); // &Monture
+    m_mount = add(page, make(L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, 0, 182,
+                             44, 300, 200, kMount));
+    for (const std::string& entry : mountListEntries())
+        SendMessageW(m_mount, CB_ADDSTRING, 0, LPARAM(widen(entry).c_str()));
+    SendMessageW(m_mount, CB_SETCURSEL, 0, 0);
+    addToolTip(m_mount, mountListHelp(0));
+    label(page, withMnemonic(mountInputCaption(MountInput::Teeth), 12), 72); // Dents de la &roue
+    m_teeth = box(page, 72, 120, kTeeth, mountInputHelp(MountInput::Teeth));
+    label(page, withMnemonic(mountInputCaption(MountInput::MotorSteps), 0), 100); // &Pas du moteur
+    m_motorSteps = box(page, 100, 120, kMotorSteps, mountInputHelp(MountInput::MotorSteps));
+    label(page, withMnemonic(mountInputCaption(MountInput::Reduction), 6), 128); // Réduc&tion
+    m_reduction = box(page, 128, 200, kReduction, mountInputHelp(MountInput::Reduction));
+    m_halfStep =
+        add(page, make(L"BUTTON", withMnemonic(kHalfStepCaption, 6), WS_TABSTOP | BS_AUTOCHECKBOX,
+                       0, 182, 156, 300, 20, kHalfStep));                   // V1 en &demi-pas
+    label(page, withMnemonic(mountInputCaption(MountInput::Rate), 0), 184); // &Vitesse de suivi
+    m_rate = rateList(page, 184, kRate);
+    m_results = resultsBox(page, 216, 324, kResults);
+}
+
+void MountWindow::chooseMount()
+{
+    const int choice = int(SendMessageW(m_mount, CB_GETCURSEL, 0, 0));
+    if (choice > 0) {
+        MountTexts texts;
+        texts.motorSteps = textOf(m_motorSteps);
+        texts.reduction = textOf(m_reduction);
+        texts = filledByModel(mountModels()[std::size_t(choice - 1)], texts);
+        m_filling = true;
+        SetWindowTextW(m_teeth, widen(texts.teeth).c_str());
+        SetWindowTextW(m_motorSteps, widen(texts.motorSteps).c_str());
+        SetWindowTextW(m_reduction, widen(texts.reduction).c_str());
+        m_filling = false;
+    }
+    recompute();
+}
+
+void MountWindow::makeCalibrationPage()
+{
+    const int page = int(MountPage::Calibration);
+    const auto boxFor = [&](CalibrationInput input, int top, int id) {
+        return box(page, top, 120, id, calibrationInputHelp(input));
+    };
+    label(page, withMnemonic(calibrationInputCaption(CalibrationInput::Drift), 0), 44); // &Dérive
+    m_drift = boxFor(CalibrationInput::Drift, 44, kDrift);
+    label(page, withMnemonic(calibrationInputCaption(CalibrationInput::PlateScale), 2), 72); // É&c
+    m_plateScale = boxFor(CalibrationInput::PlateScale, 72, kPlateScale);
+    label(page, withMnemonic(calibrationInputCaption(CalibrationInput::Duration), 13), 100); // &m
+    m_duration = boxFor(CalibrationInput::Duration, 100, kDuration);
+    label(page, widen(kDriftDirectionCaption), 128);
+    m_east = add(page, make(L"BUTTON", withMnemonic(driftDirectionName(DriftDirection::East), 7),
+                            WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 0, 182, 128, 110, 20,
+                            kEast)); // vers l'&est
+    m_west = add(page, make(L"BUTTON", withMnemonic(driftDirectionName(DriftDirection::West), 7),
+                            BS_AUTORADIOBUTTON, 0, 300, 128, 110, 20, kWest)); // vers l'&ouest
+    SendMessageW(m_west, BM_SETCHECK, BST_CHECKED, 0);
+    m_directionHelp = add(page, make(L"STATIC", widen(driftDirectionHelp()),
+                                     WS_GROUP | SS_LEFT | SS_NOPREFIX, 0, 182, 152, 510, 52, -1));
+    label(page, withMnemonic(calibrationInputCaption(CalibrationInput::Declination), 5), 210);
+    m_declination = boxFor(CalibrationInput::Declination, 210, kDeclination); // Décli&naison
+    SendMessageW(m_declination, EM_SETCUEBANNER, TRUE, LPARAM(L"0"));
+    label(page, withMnemonic(calibrationInputCaption(CalibrationInput::Rate), 2), 238); // Vi&tesse
+    m_calibrationRate = rateList(page, 238, kCalibrationRate);
+    m_calibrationResults = resultsBox(page, 270, 270, kCalibrationResults);
 }
 
 void MountWindow::close()
@@ -281,10 +336,12 @@ void MountWindow::recompute(bool fromList)
     texts.reduction = textOf(m_reduction);
     texts.halfStep = SendMessageW(m_halfStep, BM_GETCHECK, 0, 0) == BST_CHECKED;
     texts.rate = rateText(m_rate, fromList);
-    const MountPanel panel = mountPanel(texts, m_form.model().currentRecord());
-    m_dureeTour = panel.dureeTour;
-    m_pasParTour = panel.pasParTour;
-    SetWindowTextW(m_results, withCrLf(panel.results).c_str());
+    // A filled box edited by hand: the list goes back to the free entry.
+    const int choice = mountListChoice(int(SendMessageW(m_mount, CB_GETCURSEL, 0, 0)), texts);
+    SendMessageW(m_mount, CB_SETCURSEL, WPARAM(choice), 0);
+    addToolTip(m_mount, mountListHelp(choice), true);
+    m_state.gearTrain = mountPanel(texts, m_form.model().currentRecord());
+    SetWindowTextW(m_results, withCrLf(m_state.gearTrain.results).c_str());
     showApplicable();
 }
 
@@ -299,16 +356,15 @@ void MountWindow::recomputeCalibration(bool fromList)
     texts.declination = textOf(m_declination);
     texts.rate = rateText(m_calibrationRate, fromList);
     const FormModel& model = m_form.model();
-    const CalibrationPanel panel =
-        calibrationPanel(texts, model.currentRecord(), model.driveParameters());
-    m_correctedDureeTour = panel.dureeTour;
-    SetWindowTextW(m_calibrationResults, withCrLf(panel.results).c_str());
+    m_state.calibration = calibrationPanel(texts, model.currentRecord(), model.driveParameters());
+    SetWindowTextW(m_calibrationResults, withCrLf(m_state.calibration.results).c_str());
     showApplicable();
 }
 
 void MountWindow::showApplicable()
 {
-    EnableWindow(m_apply, m_page == 1 ? !m_correctedDureeTour.empty() : !m_dureeTour.empty());
+    m_state.page = MountPage(m_page);
+    EnableWindow(m_apply, m_state.applicable());
 }
 
 void MountWindow::showPage(int page)
@@ -328,19 +384,12 @@ void MountWindow::showPage(int page)
 
 void MountWindow::apply()
 {
-    if (m_page == 1) {
-        if (m_correctedDureeTour.empty()) return;
-        const std::string dureeTour = m_correctedDureeTour;
-        close();
-        m_form.writeText("EditDureeTour", dureeTour);
-        return;
-    }
-    if (m_dureeTour.empty()) return;
-    const std::string dureeTour = m_dureeTour;
-    const std::string pasParTour = m_pasParTour;
+    // Closed first: the window takes the texts as typed into it, enabled again.
+    const std::vector<BoxText> writes = m_state.applyWrites();
+    if (writes.empty()) return;
     close();
-    m_form.writeText("EditDureeTour", dureeTour);
-    m_form.writeText("EditPasParTour", pasParTour);
+    for (const BoxText& write : writes)
+        m_form.writeText(write.control, write.text);
 }
 
 LRESULT CALLBACK MountWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -376,9 +425,12 @@ LRESULT MountWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
                 ((id == kEast || id == kWest) && code == BN_CLICKED) ||
                 (id == kCalibrationRate && (code == CBN_EDITCHANGE || code == CBN_SELCHANGE)))
                 recomputeCalibration(id == kCalibrationRate && code == CBN_SELCHANGE);
-        } else if ((code == EN_CHANGE && id != kResults && id != kCalibrationResults) ||
-                   (id == kHalfStep && code == BN_CLICKED) ||
-                   (id == kRate && (code == CBN_EDITCHANGE || code == CBN_SELCHANGE))) {
+        } else if (id == kMount && code == CBN_SELCHANGE) {
+            chooseMount();
+        } else if (!m_filling && // the list's three boxes make one computation
+                   ((code == EN_CHANGE && id != kResults && id != kCalibrationResults) ||
+                    (id == kHalfStep && code == BN_CLICKED) ||
+                    (id == kRate && (code == CBN_EDITCHANGE || code == CBN_SELCHANGE)))) {
             recompute(id == kRate && code == CBN_SELCHANGE);
         }
         return 0;

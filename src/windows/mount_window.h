@@ -6,6 +6,8 @@
 // « Calibration » page corrects the window's DureeTour from a drift timed on
 // the sky; there "Appliquer" writes the corrected DureeTour alone.
 
+#include "axes/mount_dialog_texts.h"
+
 #include <windows.h>
 
 #include <string>
@@ -34,6 +36,7 @@ public:
     int page() const { return m_page; }
 
     HWND window() const { return m_window; }
+    HWND mountList() const { return m_mount; }
     HWND teeth() const { return m_teeth; }
     HWND motorSteps() const { return m_motorSteps; }
     HWND reduction() const { return m_reduction; }
@@ -58,9 +61,23 @@ private:
     void recompute(bool fromList = false);
     void recomputeCalibration(bool fromList = false);
     void showApplicable();
+    // Each page's controls, as the Qt dialog's two tabs; the helpers take 96-DPI units.
+    void makeGearTrainPage();
+    void makeCalibrationPage();
+    int scaled(int value) const;
+    HWND make(const wchar_t* kind, const std::wstring& text, DWORD style, DWORD extended, int left,
+              int top, int width, int height, int id);
+    HWND add(int page, HWND control);
+    void label(int page, const std::wstring& caption, int top);
+    HWND box(int page, int top, int width, int id, const char* help); // with its tooltip
+    void addToolTip(HWND control, const std::string& help, bool update = false);
+    void chooseMount(); // fills the gear train from the list's row
+    HWND rateList(int page, int top, int id);
+    HWND resultsBox(int page, int top, int height, int id);
 
     Win32Form& m_form;
     HWND m_window = nullptr;
+    HWND m_mount = nullptr;
     HWND m_teeth = nullptr;
     HWND m_motorSteps = nullptr;
     HWND m_reduction = nullptr;
@@ -79,12 +96,12 @@ private:
     HWND m_declination = nullptr;
     HWND m_calibrationRate = nullptr;
     HWND m_calibrationResults = nullptr;
-    std::vector<HWND> m_pages[2]; // each page's controls, shown with its tab
+    std::vector<HWND> m_pages[kMountPageCount]; // each page's controls, shown with its tab
     int m_page = 0;
+    HFONT m_font = nullptr; // the window's, not owned
+    bool m_filling = false; // the list is filling the boxes
     HFONT m_fixedFont = nullptr;
-    std::string m_dureeTour;  // the texts "Appliquer" writes; empty while an
-    std::string m_pasParTour; // input is refused
-    std::string m_correctedDureeTour;
+    MountDialogState m_state; // both pages' results, what "Appliquer" writes
 };
 
 } // namespace korval

@@ -3,6 +3,7 @@
 // DureeTour and PasParTour into the window as a user would.
 
 #include "app/mount_dialog.h"
+#include "cli/cli_run.h"
 #include "support/form_fixture.h"
 
 #include <QComboBox>
@@ -223,6 +224,27 @@ private slots:
         QCOMPARE(bytesOf(form->currentRecord), bytesOf(before));
         QVERIFY(form.dialogs->errors.isEmpty());
         QTRY_VERIFY(!form->findChild<MountDialog*>());
+    }
+
+    // A row of the list « Monture » fills the gear train as typing would: the
+    // results are the command line's for the same row; a filled box edited
+    // afterwards sends the list back to the free entry.
+    void mountListAsTheCommandLine()
+    {
+        ShownForm form;
+        MountDialog* dialog = openFromButton(form);
+        auto* list = dialog->findChild<QComboBox*>("ComboMonture");
+        list->setFocus();
+        for (int i = 0; i < 4; ++i)
+            QTest::keyClick(list, Qt::Key_Down); // the EQ6
+        QCOMPARE(list->currentText(), QStringLiteral("Sky-Watcher EQ6 (SynScan)"));
+        const CliRun cli = runCli({"monture", "--monture", "eq6"}, QDir::tempPath());
+        QCOMPARE(cli.exit, 0);
+        QVERIFY2(results(dialog).startsWith(QString::fromUtf8(cli.out)),
+                 qPrintable(results(dialog)));
+        QVERIFY(list->toolTip().contains(QStringLiteral("EQ6-Synscan.conf")));
+        typeInto(box(dialog, "EditReduction"), "4");
+        QCOMPARE(list->currentIndex(), 0);
     }
 
     // "Fermer" changes nothing, and the next opening starts empty.

@@ -194,6 +194,27 @@ private slots:
         row("monture without reduction", train, 2, "", "--reduction est attendu", none);
         row("monture -o without a file", train + QStringList{"--reduction", "3", "-o", "t.kv2"}, 2,
             "", "-o SORTIE.kv2 part d'un FICHIER.kv2", none);
+        // A mount of the table: its row, explicit options winning; an unknown name.
+        row("monture of the table", {"monture", "--monture", "Héq5"}, 0,
+            "DureeTour : 638.252502 s (suivi sidéral, 86164.0905 s par tour d'axe / 135 dents)\n"
+            "PasParTour : 9400/9 = 1044.444 n'est pas entier (200 pas x 47/9)\n",
+            "", none);
+        row("monture of the table, options win",
+            {"monture", "--monture", "neq6", "--dents", "144", "--reduction", "128"}, 0,
+            "DureeTour : 598.361755 s (suivi sidéral, 86164.0905 s par tour d'axe / 144 dents)\n"
+            "PasParTour : 25600 (200 pas x 128)\n",
+            "", none);
+        row("monture unknown", {"monture", "--monture", "EQ7", "m.kv2", "-o", "t.kv2"}, 2, "",
+            "monture : --monture : « EQ7 » n'est pas une monture connue ; montures connues : "
+            "EQ3-2, EQ5, HEQ5, EQ6, G11, GM8, LXD55\n",
+            none);
+        row("monture without stock motor", {"monture", "--monture", "G11", "--reduction", "3"}, 2,
+            "", "--pas-moteur est attendu : la Losmandy G11 n'a pas de moteur d'origine publié",
+            none);
+        row("monture list", {"monture", "--liste"}, 0,
+            "EQ6    Sky-Watcher EQ6 (SynScan) : 180 dents, moteur 200 pas, réduction 47/12\n"
+            "       source : AstroEQ, AstroEQ-ConfigUtility/mounts/EQ6-Synscan.conf",
+            "", none);
         row("monture to read-only",
             train + QStringList{"--reduction", "3", "m.kv2", "-o", "ro.kv2"}, 2, "",
             "« ro.kv2 » : le fichier est en lecture seule", none);

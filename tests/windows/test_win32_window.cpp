@@ -569,6 +569,15 @@ void testHexEcho(const std::string& saveDir)
     }
 }
 
+// A report text of the mount dialog, with Windows' CR LF undone.
+std::string shownText(HWND box)
+{
+    std::string shown = textOf(box);
+    for (std::size_t at; (at = shown.find("\r\n")) != std::string::npos;)
+        shown.erase(at, 1);
+    return shown;
+}
+
 void testMountDialog()
 {
     Pair pair;
@@ -578,6 +587,16 @@ void testMountDialog()
     check(!IsWindowEnabled(pair.form->window()), "the window waits for the dialog");
     if (!dialog) return;
     const auto child = [dialog](int id) { return GetDlgItem(dialog, id); };
+    // The list's EQ6 fills the gear train: the command line's results for
+    // `monture --monture eq6`, worked out from the same row.
+    SendMessageW(child(16), CB_SETCURSEL, 4, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(16, CBN_SELCHANGE), LPARAM(child(16)));
+    MountTexts eq6;
+    eq6.teeth = "180";
+    eq6.motorSteps = "200";
+    eq6.reduction = "47/12";
+    check(shownText(child(15)) == mountPanel(eq6, pair.model.currentRecord()).results,
+          "the list's EQ6: " + shownText(child(15)));
     const struct {
         const wchar_t* teeth;
         const wchar_t* motor;
@@ -614,15 +633,6 @@ void testMountDialog()
     check(!pair.form->mountDialog(), "Appliquer closes the dialog");
     check(IsWindowEnabled(pair.form->window()), "the window takes input again");
     compareAll(pair, "Appliquer");
-}
-
-// The report text of the calibration page, with Windows' CR LF undone.
-std::string shownText(HWND box)
-{
-    std::string shown = textOf(box);
-    for (std::size_t at; (at = shown.find("\r\n")) != std::string::npos;)
-        shown.erase(at, 1);
-    return shown;
 }
 
 // Ctrl+Tab (with Shift: back) as the message loop hands it to the dialog.
@@ -683,6 +693,22 @@ void testCalibrationPage()
         SendMessageW(tips, TTM_GETTEXTW, WPARAM(std::size(text)), LPARAM(&tool));
         check(*calibrationInputHelp(input) && narrow(text) == calibrationInputHelp(input),
               "the help of " + std::string(calibrationInputCaption(input)) + ": " + narrow(text));
+    }
+    // The gear train's boxes have theirs too, hidden on this page.
+    const std::pair<int, const char*> gearHelp[] = {
+        {10, "Nombre de dents de la roue de l'axe AD (144, 359...)."},
+        {11, "Pas du moteur par tour (200, 400, 48...)."},
+        {12, "Réduction entre le moteur et la vis, un ou plusieurs étages : 3, 120, 50 x 3, "
+             "60/17 ; 1 sans réducteur."}};
+    for (const auto& [id, help] : gearHelp) {
+        wchar_t text[512] = L"";
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = dialog;
+        tool.uId = UINT_PTR(child(id));
+        tool.lpszText = text;
+        SendMessageW(tips, TTM_GETTEXTW, WPARAM(std::size(text)), LPARAM(&tool));
+        check(narrow(text) == help, "the help of box " + std::to_string(id) + ": " + narrow(text));
     }
 
     const struct {

@@ -3,7 +3,7 @@
 // stores, which handlers run, the faults, the candidate list and the bytes of
 // a save all come from the model, compiled from the window's own code.
 import createKorval from './korval.js';
-import { bindCalibration } from './calibration.js';
+import { bindMount } from './mount.js';
 
 const $ = (id) => document.getElementById(id);
 const period = $('EditPeriodeTimer');
@@ -277,30 +277,6 @@ function save() {
   showErrors();
 }
 
-// The mount assistant: the core computes, on every keystroke, from the
-// levels and period of the form; "Appliquer" types its two texts into the
-// boxes, as the user would, so their handlers run.
-const mountInputs = ['EditDents', 'EditPasMoteur', 'EditReduction', 'ComboSuivi'];
-let mountTexts = null; // { dureeTour, pasParTour } of the last accepted inputs
-
-function showMount() {
-  const [teeth, steps, reduction, rate] = mountInputs.map((id) => $(id).value);
-  const out = form.mount(teeth, steps, reduction, $('CheckBoxDemiPas').checked, rate);
-  mountInputs.forEach((id, i) => $(id).setAttribute('aria-invalid', String(out.fault !== undefined && out.input === i)));
-  mountTexts = out.fault === undefined ? out : null;
-  $('TextResultats').textContent = out.fault ?? `${out.report}\n« Appliquer » écrit DureeTour = `
-    + `${out.dureeTour} et PasParTour = ${out.pasParTour} ;\ncliquez ensuite dans « Période IT (ns) » `
-    + 'pour chercher la période.';
-  $('ButtonAppliquer').disabled = !mountTexts;
-}
-
-function applyMount() {
-  if (!mountTexts) return;
-  const { dureeTour, pasParTour } = mountTexts;
-  act(() => { form.typed('EditDureeTour', dureeTour); form.typed('EditPasParTour', pasParTour); });
-  $('DialogueMonture').close();
-}
-
 function bind() {
   for (const el of document.querySelectorAll('input:not([readonly]):not([type="file"])')) {
     if (!elements.has(el.id)) continue;
@@ -357,14 +333,7 @@ function bind() {
     if (event.key === 'Enter') { event.preventDefault(); save(); }
   });
   $('AnnulerSauvegarde').addEventListener('click', () => $('DialogueSauvegarde').close());
-  $('ButtonMonture').addEventListener('click', () => {
-    showMount();
-    $('DialogueMonture').showModal();
-  });
-  for (const id of [...mountInputs, 'CheckBoxDemiPas']) $(id).addEventListener('input', showMount);
-  $('ButtonAppliquer').addEventListener('click', applyMount);
-  $('ButtonFermer').addEventListener('click', () => $('DialogueMonture').close());
-  bindCalibration(form, act);
+  bindMount(form, act);
   $('FermerErreur').addEventListener('click', () => $('MessageErreur').close());
   $('OuvrirQuandMeme').addEventListener('click', () => $('QuestionOuvrir').close('oui'));
   $('NePasOuvrir').addEventListener('click', () => $('QuestionOuvrir').close('non'));

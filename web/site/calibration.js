@@ -7,18 +7,20 @@
 const $ = (id) => document.getElementById(id);
 // In the core's order of its inputs: drift, plate scale, time, declination, rate.
 const inputs = ['EditDerive', 'EditEchelle', 'EditDureeMesure', 'EditDeclinaison', 'ComboSuiviCalibration'];
+const notes = ['AideDerive', 'AideEchelle', 'AideDureeMesure', 'AideDeclinaison', 'AideSuiviCalibration'];
 const tabs = ['OngletTrain', 'OngletCalibration'];
 
-export function bindCalibration(form, act) {
-  let corrected = null; // the DureeTour text of the last accepted inputs
+// `texts`: the core's words for the dialog (WebForm.mountDialogTexts).
+export function bindCalibration(form, act, texts) {
+  let writes = []; // what "Appliquer" types, from the last inputs
 
   function show() {
     const [drift, scale, time, declination, rate] = inputs.map((id) => $(id).value);
     const out = form.calibrate(drift, scale, time, $('RadioEst').checked, declination, rate);
     inputs.forEach((id, i) => $(id).setAttribute('aria-invalid', String(out.fault !== undefined && out.input === i)));
-    corrected = out.fault === undefined ? out.dureeTour : null;
+    writes = out.writes ?? [];
     $('TextCalibration').textContent = out.fault ?? `${out.report}\n${out.note}`;
-    $('ButtonAppliquerCalibration').disabled = corrected === null;
+    $('ButtonAppliquerCalibration').disabled = writes.length === 0;
   }
 
   // One tab shown at a time; the dialog's Appliquer is the shown tab's.
@@ -34,6 +36,13 @@ export function bindCalibration(form, act) {
     if (focus) $(tabs[index]).focus();
   }
 
+  inputs.forEach((id, i) => {
+    document.querySelector(`label[for="${id}"]`).textContent = texts.calibrationCaptions[i];
+    $(notes[i]).textContent = texts.calibrationNotes[i];
+  });
+  $('TitreSens').textContent = texts.direction;
+  $('TexteEst').textContent = ` ${texts.east}`; // spaced from its button as before
+  $('TexteOuest').textContent = ` ${texts.west}`;
   $('AideSens').textContent = form.driftDirectionHelp();
   tabs.forEach((id, i) => {
     $(id).addEventListener('click', () => select(i, false));
@@ -47,9 +56,9 @@ export function bindCalibration(form, act) {
   // The form may have changed since the last opening.
   $('ButtonMonture').addEventListener('click', show);
   $('ButtonAppliquerCalibration').addEventListener('click', () => {
-    if (corrected === null) return;
-    const text = corrected;
-    act(() => form.typed('EditDureeTour', text));
+    if (writes.length === 0) return;
+    const typed = writes;
+    act(() => typed.forEach(({ control, text }) => form.typed(control, text)));
     $('DialogueMonture').close();
   });
 }

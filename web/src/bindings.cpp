@@ -4,6 +4,8 @@
 
 #include "axes/drift_calibration.h"
 #include "axes/mount_assistant.h"
+#include "axes/mount_dialog_texts.h"
+#include "axes/mount_table.h"
 #include "config/fp_fault.h"
 #include "config/number_text.h"
 #include "form/form_model.h"
@@ -140,8 +142,89 @@ public:
         return out;
     }
 
-    // The mount assistant on the typed texts: { report, dureeTour, pasParTour }
-    // with the texts the boxes would show, or { fault, input } for a refused one.
+    // The mount dialog's texts, the inputs in the core's order of each page:
+    // { title, pages, rates, mountCaptions, mountNotes,
+    //   calibrationCaptions, calibrationNotes, halfStep, direction, east, west,
+    //   apply, close }.
+    val mountDialogTexts() const
+    {
+        using namespace korval;
+        val out = val::object();
+        const auto list = [](auto count, auto text) {
+            val items = val::array();
+            for (int i = 0; i < count; ++i)
+                items.call<void>("push", std::string(text(i)));
+            return items;
+        };
+        out.set("title", std::string(kMountDialogTitle));
+        out.set("mountList", std::string(kMountListCaption));
+        const std::vector<std::string> entries = mountListEntries();
+        out.set("mounts",
+                list(int(entries.size()), [&](int i) { return entries[std::size_t(i)]; }));
+        out.set("pages", list(kMountPageCount, [](int i) { return mountPageTitle(MountPage(i)); }));
+        out.set("rates", list(int(kTrackingRateNames.size()),
+                              [](int i) { return kTrackingRateNames[std::size_t(i)]; }));
+        const auto mountInput = [](auto text) {
+            return [text](int i) { return text(MountInput(i)); };
+        };
+        out.set("mountCaptions", list(4, mountInput(mountInputCaption)));
+        out.set("mountNotes", list(4, mountInput(mountInputNote)));
+        const auto calibrationInput = [](auto text) {
+            return [text](int i) { return text(CalibrationInput(i)); };
+        };
+        out.set("calibrationCaptions", list(5, calibrationInput(calibrationInputCaption)));
+        out.set("calibrationNotes", list(5, calibrationInput(calibrationInputNote)));
+        out.set("halfStep", std::string(kHalfStepCaption));
+        out.set("direction", std::string(kDriftDirectionCaption));
+        out.set("east", std::string(driftDirectionName(DriftDirection::East)));
+        out.set("west", std::string(driftDirectionName(DriftDirection::West)));
+        out.set("apply", std::string(kMountApplyCaption));
+        out.set("close", std::string(kMountCloseCaption));
+        return out;
+    }
+
+    // The list « Monture »: the boxes' texts once its row `choice` is chosen
+    // ({ teeth, motorSteps, reduction }), the choice it shows once the boxes
+    // changed, and its help text.
+    val mountFill(int choice, const std::string& teeth, const std::string& motorSteps,
+                  const std::string& reduction) const
+    {
+        korval::MountTexts texts;
+        texts.teeth = teeth;
+        texts.motorSteps = motorSteps;
+        texts.reduction = reduction;
+        const auto& models = korval::mountModels();
+        if (choice > 0 && choice <= int(models.size()))
+            texts = korval::filledByModel(models[std::size_t(choice - 1)], texts);
+        val out = val::object();
+        out.set("teeth", texts.teeth);
+        out.set("motorSteps", texts.motorSteps);
+        out.set("reduction", texts.reduction);
+        return out;
+    }
+    int mountListChoice(int choice, const std::string& teeth, const std::string& motorSteps,
+                        const std::string& reduction) const
+    {
+        return korval::mountListChoice(choice, korval::MountTexts{teeth, motorSteps, reduction});
+    }
+    std::string mountListHelp(int choice) const { return korval::mountListHelp(choice); }
+
+    // What « Appliquer » types on a page: [{ control, text }], empty while
+    // the page's inputs are refused.
+    static val applyWrites(const korval::MountDialogState& state)
+    {
+        val writes = val::array();
+        for (const korval::BoxText& write : state.applyWrites()) {
+            val one = val::object();
+            one.set("control", std::string(write.control));
+            one.set("text", write.text);
+            writes.call<void>("push", one);
+        }
+        return writes;
+    }
+
+    // The mount assistant on the typed texts: { results, writes } as the
+    // window shows them, and { fault, input } for a refused one.
     val mount(const std::string& teeth, const std::string& motorSteps, const std::string& reduction,
               bool halfStep, const std::string& rate) const
     {
@@ -151,24 +234,15 @@ public:
         texts.reduction = reduction;
         texts.halfStep = halfStep;
         texts.rate = rate;
-        const korval::MountOutcome outcome = korval::computeMount(texts);
+        korval::MountDialogState state;
+        state.gearTrain = korval::mountPanel(texts, m_model.currentRecord());
         val out = val::object();
-        if (outcome.fault) {
-            out.set("fault", korval::mountFaultText(*outcome.fault, false));
-            out.set("input", int(outcome.fault->input));
-            return out;
+        out.set("results", state.gearTrain.results);
+        out.set("writes", applyWrites(state));
+        if (const auto fault = korval::computeMount(texts).fault) {
+            out.set("fault", korval::mountFaultText(*fault, false));
+            out.set("input", int(fault->input));
         }
-        const korval::MountResult& mount = *outcome.result;
-        std::string report;
-        try {
-            report = korval::mountReport(mount, m_model.currentRecord());
-        } catch (const korval::FloatingPointError& fault) { // runs on every keystroke
-            report = fault.what();
-        }
-        out.set("report", report);
-        out.set("dureeTour", korval::formatFloatForBox(mount.DureeTour));
-        out.set("pasParTour",
-                korval::formatText("%ld", long(static_cast<std::int32_t>(mount.PasParTour))));
         return out;
     }
 
@@ -198,7 +272,10 @@ public:
         }
         out.set("report", korval::calibrationReport(*outcome.result));
         out.set("note", korval::calibrationApplyNote(*outcome.result));
-        out.set("dureeTour", korval::calibrationBoxText(*outcome.result));
+        korval::MountDialogState state;
+        state.page = korval::MountPage::Calibration;
+        state.calibration.dureeTour = korval::calibrationBoxText(*outcome.result);
+        out.set("writes", applyWrites(state));
         return out;
     }
     std::string driftDirectionHelp() const { return korval::driftDirectionHelp(); }
@@ -235,6 +312,10 @@ EMSCRIPTEN_BINDINGS(korval_web)
         .function("hasUnsavedChanges", &WebForm::hasUnsavedChanges)
         .function("save", &WebForm::save)
         .function("errors", &WebForm::errors)
+        .function("mountDialogTexts", &WebForm::mountDialogTexts)
+        .function("mountFill", &WebForm::mountFill)
+        .function("mountListChoice", &WebForm::mountListChoice)
+        .function("mountListHelp", &WebForm::mountListHelp)
         .function("mount", &WebForm::mount)
         .function("calibrate", &WebForm::calibrate)
         .function("driftDirectionHelp", &WebForm::driftDirectionHelp);

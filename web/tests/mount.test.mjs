@@ -37,6 +37,18 @@ test('Appliquer types DureeTour and PasParTour and stores what the command line 
   expect(saved['page.kv2'].toString('hex')).toBe(readFileSync(out).toString('hex'));
 });
 
+// A row of the list « Monture » fills the gear train; the results are the
+// command line's for the same row; a filled box edited frees the list.
+test('the list « Monture », EQ6, gives the results of monture --monture eq6', async ({ page }) => {
+  await openMount(page, {});
+  await page.locator('#ComboMonture').selectOption({ label: 'Sky-Watcher EQ6 (SynScan)' });
+  await expect(page.locator('#EditReduction')).toHaveValue('47/12');
+  expect(await page.locator('#TextResultats').textContent()).toContain(cli('--monture', 'eq6'));
+  await expect(page.locator('#AideMonture')).toContainText('EQ6-Synscan.conf');
+  await page.locator('#EditDents').fill('181');
+  await expect(page.locator('#ComboMonture')).toHaveValue('0');
+});
+
 // A refused input: the command line's message, under the window's caption.
 const options = { EditDents: '--dents', EditPasMoteur: '--pas-moteur', EditReduction: '--reduction', ComboSuivi: '--suivi' };
 for (const [id, text] of [['EditDents', '0'], ['EditPasMoteur', 'x'], ['EditReduction', '50 x'], ['ComboSuivi', '0']]) {

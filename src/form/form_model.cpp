@@ -814,7 +814,9 @@ void FormModel::ButtonComparerClick()
 std::string FormModel::openAnywayQuestion(const std::string& fileName,
                                           const std::vector<unsigned char>& bytes, bool cutShort)
 {
-    if (isHexImage(fileName, bytes)) return {}; // read as an image, checked line by line
+    // A HEX image is read as one, each line checked; cut short, it is refused
+    // for its size before any question.
+    if (!cutShort && isHexImage(fileName, bytes)) return {};
     const bool sized = !cutShort && bytes.size() == kParameterFileSize;
     const bool marked = bytes.size() >= kRecordSize && bytes[0] == 0x45 && bytes[1] == 0x23 &&
                         bytes[kRecordSize - 2] == 0xDE && bytes[kRecordSize - 1] == 0xBC;

@@ -191,7 +191,10 @@ private slots:
         QTest::keyClick(dialog.get(), Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QApplication::clipboard()->text(), text);
         if (qEnvironmentVariableIsSet("KORVAL_SCREENSHOTS") && tableOnly)
+        {
             dialog->grab().save(qEnvironmentVariable("KORVAL_SCREENSHOTS") + "/qt-compare.png");
+            form->grab().save(qEnvironmentVariable("KORVAL_SCREENSHOTS") + "/qt-window.png");
+        }
         QCOMPARE(windowState(form), before);
     }
 

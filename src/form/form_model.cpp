@@ -690,7 +690,9 @@ void FormModel::openParameterFile(const std::string& path)
     if (!m_view || !m_view->readFile(path, kOpenReadLimit + 1, content, reason)) {
         m_openFileName = path; // used as chosen: no extension is forced
         // Nothing is read and nothing is refilled: the user's edits stay.
-        showError(failure("Impossible d'ouvrir le fichier de paramètres", path, reason));
+        showError(failure(isHexImage(path, {}) ? "Impossible d'ouvrir l'image HEX"
+                                               : "Impossible d'ouvrir le fichier de paramètres",
+                          path, reason));
         return;
     }
     const bool cutShort = content.size() > kOpenReadLimit;

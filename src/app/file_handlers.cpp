@@ -23,17 +23,38 @@ using namespace korval;
 namespace
 {
 const QString kFilter = QStringLiteral("KORVAL 2 (*.kv2)|*.kv2");
+// Open and Compare: the parameter files, the board's program memory read back, anything.
+const QString kOpenFilter = QStringLiteral(
+    "Fichiers de paramètres (*.kv2);;Images HEX de la carte (*.hex);;Tous les fichiers (*)");
 
 } // namespace
 
 std::string TForm1::chooseOpenName()
 {
-    return m_dialogs->openFileName(this, kFilter).toStdString();
+    return m_dialogs->openFileName(this, kOpenFilter).toStdString();
 }
 
 std::string TForm1::chooseSaveName()
 {
     return m_dialogs->saveFileName(this, kFilter, QStringLiteral("kv2")).toStdString();
+}
+
+std::string TForm1::chooseSaveNameProposing(const std::string& proposedName)
+{
+    return m_dialogs
+        ->saveFileNameProposing(this, kFilter, QStringLiteral("kv2"),
+                                QString::fromStdString(proposedName))
+        .toStdString();
+}
+
+void TForm1::showNote(const std::string& message)
+{
+    m_dialogs->showNote(this, QString::fromStdString(message));
+}
+
+void TForm1::showComparison(const FileComparison& comparison)
+{
+    m_dialogs->showComparison(this, comparison);
 }
 
 bool TForm1::fileExists(const std::string& path)
@@ -93,15 +114,16 @@ void TForm1::openParameterFile(const QString& path)
 
 namespace
 {
-// The one local .kv2 file a drag brings, or an empty string.
+// The one local .kv2 file or HEX image a drag brings, or an empty string.
 QString droppedParameterFile(const QMimeData* data)
 {
     if (!data || !data->hasUrls() || data->urls().size() != 1) return QString();
     const QUrl url = data->urls().constFirst();
     if (!url.isLocalFile()) return QString();
     const QString path = url.toLocalFile();
-    return path.endsWith(QLatin1String(kParameterExtension), Qt::CaseInsensitive) ? path
-                                                                                  : QString();
+    const bool known = path.endsWith(QLatin1String(kParameterExtension), Qt::CaseInsensitive) ||
+                       path.endsWith(QLatin1String(kHexImageExtension), Qt::CaseInsensitive);
+    return known ? path : QString();
 }
 } // namespace
 

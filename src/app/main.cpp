@@ -66,7 +66,7 @@ QString startPath(const QStringList& arguments)
     parser.addOption(help);
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("FICHIER.kv2"),
-                                 QStringLiteral("Fichier de paramètres à ouvrir au démarrage."),
+                                 QStringLiteral("Fichier de paramètres, ou image HEX de la carte (.hex), à ouvrir au démarrage."),
                                  QStringLiteral("[FICHIER.kv2]"));
     parser.process(arguments);
     if (parser.isSet(help)) parser.showHelp(0);

@@ -55,6 +55,7 @@ TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, std::unique_ptr<FileStore> 
     setObjectName(QStringLiteral("Form1"));
     ui->ListBoxValeurTimer->setUniformItemSizes(true);
     ui->ListBoxValeurTimer->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    createCompareButton();
     scaleLayout();
     move(205, 128);
     bindControls();
@@ -67,6 +68,24 @@ TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, std::unique_ptr<FileStore> 
 }
 
 TForm1::~TForm1() = default;
+
+void TForm1::createCompareButton()
+{
+    // A tool button like « Monture… », on the free place the form's table gives it.
+    m_compareButton = new QToolButton(this);
+    m_compareButton->setObjectName(QStringLiteral("ButtonComparer"));
+    m_compareButton->setText(QStringLiteral("&Comparer…"));
+    m_compareButton->setFocusPolicy(Qt::NoFocus);
+    m_compareButton->setGeometry(kCompareButtonPlace.x, kCompareButtonPlace.y,
+                                 kCompareButtonPlace.width, kCompareButtonPlace.height);
+    const QString help = QStringLiteral(
+        "Compare les valeurs de la fenêtre avec un fichier .kv2 ou une image HEX de la carte "
+        "(Alt+C) ; la fenêtre ne change pas.");
+    m_compareButton->setToolTip(help);
+    m_compareButton->setAccessibleName(QStringLiteral("Comparer…"));
+    m_compareButton->setAccessibleDescription(help);
+    connect(m_compareButton, &QToolButton::clicked, this, [this] { ButtonComparerClick(); });
+}
 
 QLineEdit* TForm1::levelEdit(Axis axis, int level) const
 {

@@ -21,6 +21,7 @@
 #include <vector>
 
 class QCheckBox;
+class QToolButton;
 class QLineEdit;
 class QListWidget;
 
@@ -82,6 +83,12 @@ public:
     {
         run([this] { m_model->ExportHex(); });
     }
+    // « Comparer… »: the window's values against a chosen file, shown apart.
+    void ButtonComparerClick()
+    {
+        run([this] { m_model->ButtonComparerClick(); });
+    }
+    QToolButton* compareButton() const { return m_compareButton; }
 
     // Timing parameters.
     void EditFrequenceQuartzChange()
@@ -228,6 +235,7 @@ private:
     void showModel();
     void showList();
     void bindControls();
+    void createCompareButton();
     void scaleLayout();
     void hideCandidateList();
     // Opens the candidate list from the keyboard, focus in it on line 0.
@@ -248,6 +256,9 @@ private:
     void hexWritten(const std::vector<std::string>& dataLines) override;
     SaveChoice askSaveChanges(const std::string& question) override;
     bool askOpenAnyway(const std::string& question) override;
+    std::string chooseSaveNameProposing(const std::string& proposedName) override;
+    void showNote(const std::string& message) override;
+    void showComparison(const korval::FileComparison& comparison) override;
 
     std::unique_ptr<Ui::TForm1> ui;
     std::unique_ptr<UserDialogs> m_dialogs;
@@ -262,6 +273,7 @@ private:
     int m_depth = 0; // nested runs: names go and come at the outermost
     bool m_activated = false;
     double m_scale = 1.0;
+    QToolButton* m_compareButton = nullptr; // made in code, at kCompareButtonPlace
 
     // Opens `path` from the event loop, as a click on "Ouvrir" does.
     void queueOpen(const QString& path);

@@ -1,10 +1,18 @@
 #include "user_dialogs.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QKeySequence>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
 
 QString qtNameFilter(const QString& descriptionAndPattern)
 {
@@ -30,7 +38,15 @@ QString StandardDialogs::openFileName(QWidget* parent, const QString& filter)
 QString StandardDialogs::saveFileName(QWidget* parent, const QString& filter,
                                       const QString& defaultSuffix)
 {
+    return saveFileNameProposing(parent, filter, defaultSuffix, QString());
+}
+
+QString StandardDialogs::saveFileNameProposing(QWidget* parent, const QString& filter,
+                                               const QString& defaultSuffix,
+                                               const QString& proposed)
+{
     QFileDialog dialog(parent);
+    if (!proposed.isEmpty()) dialog.selectFile(proposed);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(qtNameFilter(filter));
     // With the suffix the dialog sees the final name, and asks before replacing it.
@@ -82,4 +98,50 @@ bool StandardDialogs::askOpenAnyway(QWidget* parent, const QString& question)
     box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() == yes;
+}
+
+void StandardDialogs::showNote(QWidget* parent, const QString& message)
+{
+    QMessageBox::information(parent, QCoreApplication::applicationName(), message);
+}
+
+QDialog* makeComparisonDialog(QWidget* parent, const korval::FileComparison& comparison)
+{
+    auto* dialog = new QDialog(parent);
+    dialog->setObjectName(QStringLiteral("DialogueComparer"));
+    dialog->setWindowTitle(QStringLiteral("Comparer"));
+    auto* layout = new QVBoxLayout(dialog);
+    auto* heading = new QLabel(QString::fromStdString(comparison.heading), dialog);
+    heading->setWordWrap(true);
+    layout->addWidget(heading);
+    QStringList lines;
+    for (const std::string& line : comparison.lines)
+        lines << QString::fromStdString(line);
+    auto* list = new QPlainTextEdit(lines.join(QLatin1Char('\n')), dialog);
+    list->setObjectName(QStringLiteral("ListeDifferences"));
+    list->setReadOnly(true);
+    list->setAccessibleName(QStringLiteral("Champs qui diffèrent"));
+    layout->addWidget(list);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
+    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Fermer"));
+    QPushButton* copy = buttons->addButton(QStringLiteral("Copier"), QDialogButtonBox::ActionRole);
+    copy->setObjectName(QStringLiteral("ButtonCopier"));
+    const QString text = QString::fromStdString(comparison.text());
+    const auto copyAll = [text] { QApplication::clipboard()->setText(text); };
+    QObject::connect(copy, &QPushButton::clicked, dialog, copyAll);
+    // Ctrl+C copies the whole list, whatever is selected in it.
+    auto* shortcut = new QShortcut(QKeySequence::Copy, dialog);
+    shortcut->setContext(Qt::WindowShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, dialog, copyAll);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    dialog->resize(460, 260);
+    return dialog;
+}
+
+void StandardDialogs::showComparison(QWidget* parent, const korval::FileComparison& comparison)
+{
+    QDialog* dialog = makeComparisonDialog(parent, comparison);
+    dialog->exec();
+    delete dialog;
 }

@@ -16,6 +16,14 @@ public:
     virtual QString openFileName(QWidget* parent, const QString& filter) = 0;
     virtual QString saveFileName(QWidget* parent, const QString& filter,
                                  const QString& defaultSuffix) = 0;
+    // The same with a name to propose, as after a HEX image; a stand-in that
+    // does not look at it answers as saveFileName.
+    virtual QString saveFileNameProposing(QWidget* parent, const QString& filter,
+                                          const QString& defaultSuffix, const QString& proposed)
+    {
+        (void)proposed;
+        return saveFileName(parent, filter, defaultSuffix);
+    }
     // Asked before a file the save dialog did not name is replaced.
     virtual bool confirmReplace(QWidget* parent, const QString& path) = 0;
     // The standard critical message box.
@@ -36,6 +44,19 @@ public:
         (void)question;
         return true;
     }
+    // A note after an action that went well, as an information box.
+    virtual void showNote(QWidget* parent, const QString& message)
+    {
+        (void)parent;
+        (void)message;
+    }
+    // The small dialog of « Comparer… »: the heading, the lines, « Copier »
+    // and Ctrl+C, « Fermer ».
+    virtual void showComparison(QWidget* parent, const korval::FileComparison& comparison)
+    {
+        (void)parent;
+        (void)comparison;
+    }
 };
 
 class StandardDialogs : public UserDialogs
@@ -48,7 +69,16 @@ public:
     void showError(QWidget* parent, const QString& message) override;
     korval::FormView::SaveChoice askSaveChanges(QWidget* parent, const QString& question) override;
     bool askOpenAnyway(QWidget* parent, const QString& question) override;
+    QString saveFileNameProposing(QWidget* parent, const QString& filter,
+                                  const QString& defaultSuffix, const QString& proposed) override;
+    void showNote(QWidget* parent, const QString& message) override;
+    void showComparison(QWidget* parent, const korval::FileComparison& comparison) override;
 };
+
+// The dialog of « Comparer… », built apart so that a test can look at it
+// without running it.
+class QDialog;
+QDialog* makeComparisonDialog(QWidget* parent, const korval::FileComparison& comparison);
 
 // "KORVAL 2 (*.kv2)|*.kv2" (description, bar, pattern) as a Qt name filter.
 QString qtNameFilter(const QString& descriptionAndPattern);

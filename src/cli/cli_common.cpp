@@ -1,6 +1,7 @@
 #include "cli_common.h"
 
 #include "config/intel_hex.h"
+#include "config/intel_hex_reader.h"
 #include "config/parameter_file.h"
 #include "files/file_store.h"
 
@@ -18,6 +19,8 @@ namespace cli
 namespace
 {
 constexpr std::size_t kMaxRestoredBytes = 1024 * 1024;
+// Far more than the text of the controller's whole program memory.
+constexpr std::size_t kMaxImageBytes = 16 * 1024 * 1024;
 
 std::filesystem::path systemPath(const std::string& path)
 {
@@ -200,6 +203,24 @@ bool readParameterFile(const std::string& path, ConfigRecord& record, DriveParam
     loadFactoryDefaults(record, drive);
     applyParameterFile(data.data(), data.size(), record, drive);
     return true;
+}
+
+bool readParameterFileOrImage(const std::string& path, ConfigRecord& record,
+                              DriveParameters& drive, bool& image, std::string& message)
+{
+    std::vector<unsigned char> data;
+    image = isHexImage(path, {});
+    // A file too big for an image is refused in the words of its own kind.
+    if (!readWhole(path, kMaxImageBytes, data, message))
+        return !image && readParameterFile(path, record, drive, message);
+    const std::string_view content(reinterpret_cast<const char*>(data.data()), data.size());
+    image = isHexImage(path, content);
+    if (!image) return readParameterFile(path, record, drive, message);
+    loadFactoryDefaults(record, drive);
+    std::string error;
+    if (readHexImage(content, record, error)) return true;
+    message = quotedPath(path) + " : " + error;
+    return false;
 }
 
 int readSingleInput(const char* verb, const Arguments& args, ConfigRecord& record,

@@ -76,6 +76,13 @@ Option jsonOption();   // --json
 bool readParameterFile(const std::string& path, korval::ConfigRecord& record,
                        korval::DriveParameters& drive, std::string& message);
 
+// A .kv2 file as readParameterFile reads it, or a HEX image (a name in .hex,
+// or text that starts with ':'), whose table goes into `record` over the
+// factory defaults; `image` tells which. `drive` then holds the factory
+// values, which the image does not have.
+bool readParameterFileOrImage(const std::string& path, korval::ConfigRecord& record,
+                              korval::DriveParameters& drive, bool& image, std::string& message);
+
 // The one FICHIER.kv2 a verb takes, read as readParameterFile reads it: kSuccess,
 // or kFailure once the usage error or the reading failure is reported.
 int readSingleInput(const char* verb, const Arguments& args, korval::ConfigRecord& record,

@@ -3,7 +3,7 @@
 #include "cli/cli_common.h"
 #include "cli/record_view.h"
 #include "cli/verbs.h"
-#include "config/record_fields.h"
+#include "config/record_difference.h"
 
 using namespace korval;
 
@@ -13,10 +13,13 @@ namespace cli
 int runDiff(const std::vector<std::string>& arguments)
 {
     if (wantsHelp(arguments)) {
-        out(std::string("Utilisation : korvalset24-cli diff A.kv2 B.kv2\n"
+        out(std::string("Utilisation : korvalset24-cli diff A.kv2|A.hex B.kv2|B.hex\n"
                         "Une ligne pour chaque champ qui diffère, dans l'ordre du fichier :\n"
                         "  CHAMP : valeur de A -> valeur de B [unité]\n"
                         "(un niveau de AD ou De : son nombre d'it, suivi de /2 en demi-pas).\n"
+                        "Une image HEX (nom en .hex, ou texte commençant par « : »), par exemple\n"
+                        "la mémoire programme relue de la carte, donne sa table : seuls les\n"
+                        "champs de la table sont alors comparés, ce que dit la sortie d'erreur.\n"
                         "Code de sortie : 0 aucune différence, 1 des différences, 2 erreur.\n"));
         return kSuccess;
     }
@@ -26,27 +29,24 @@ int runDiff(const std::vector<std::string>& arguments)
         return usage("diff", "deux fichiers A.kv2 et B.kv2 sont attendus");
     ConfigRecord record[2];
     DriveParameters drive[2];
+    bool image[2] = {false, false};
     for (int i = 0; i < 2; ++i) {
         std::string message;
-        if (!readParameterFile(args.positional().at(i), record[i], drive[i], message)) {
+        if (!readParameterFileOrImage(args.positional().at(i), record[i], drive[i], image[i],
+                                      message)) {
             fail("diff", message);
             return kFailure;
         }
     }
-    int differences = 0;
-    for (const RecordField& field : recordFields()) {
-        if (fieldValue(record[0], field) == fieldValue(record[1], field)) continue;
-        out(std::string(field.name) + " : " + fieldText(record[0], field) + " -> " +
-            fieldText(record[1], field) + "\n");
-        ++differences;
-    }
-    for (int i = 0; i < 3; ++i) {
-        const DriveField& field = driveFields()[i];
-        if (field.same(drive[0], drive[1])) continue;
-        out(std::string(field.name) + " : " + field.text(drive[0]) + " -> " + field.text(drive[1]) +
-            "\n");
-        ++differences;
-    }
+    const bool tableOnly = image[0] || image[1];
+    if (tableOnly)
+        fail("diff", "image HEX : seuls les champs de la table sont comparés (la carte ne garde "
+                     "ni FrequenceQuartz, ni PasParTour, ni DureeTour)");
+    const std::vector<std::string> lines =
+        differenceLines(record[0], drive[0], record[1], drive[1], tableOnly);
+    for (const std::string& line : lines)
+        out(line + "\n");
+    const std::size_t differences = lines.size();
     return differences ? kFound : kSuccess;
 }
 

@@ -89,65 +89,11 @@ std::string jsonOptional(const std::optional<double>& value)
     return value ? jsonDouble(*value) : "null";
 }
 
-std::string quartzText(const DriveParameters& d)
-{
-    return std::to_string(d.FrequenceQuartz) + " Hz";
-}
-std::string stepsText(const DriveParameters& d)
-{
-    return std::to_string(d.PasParTour) + " pas";
-}
-std::string turnText(const DriveParameters& d)
-{
-    return floatText(d.DureeTour) + " s";
-}
-bool sameQuartz(const DriveParameters& a, const DriveParameters& b)
-{
-    return a.FrequenceQuartz == b.FrequenceQuartz;
-}
-bool sameSteps(const DriveParameters& a, const DriveParameters& b)
-{
-    return a.PasParTour == b.PasParTour;
-}
-bool sameTurn(const DriveParameters& a, const DriveParameters& b)
-{
-    return floatBits(a.DureeTour) == floatBits(b.DureeTour);
-}
 } // namespace
 
-std::string floatText(float value)
-{
-    return text("%.9g", double(value));
-}
+const char* const kAbsentFromImage = "(absent de l'image HEX)";
 
-const DriveField* driveFields()
-{
-    static const DriveField fields[3] = {{"FrequenceQuartz", quartzText, sameQuartz},
-                                         {"PasParTour", stepsText, sameSteps},
-                                         {"DureeTour", turnText, sameTurn}};
-    return fields;
-}
-
-std::string fieldText(const ConfigRecord& record, const RecordField& field)
-{
-    const std::uint32_t value = fieldValue(record, field);
-    const std::string name = field.name;
-    std::string shown;
-    if (name == "MarqueDebut" || name == "MarqueFin") {
-        shown = text("0x%04X", unsigned(value));
-    } else {
-        shown = std::to_string(value);
-        for (Axis axis : {Axis::AD, Axis::De})
-            for (int level = 1; level <= kLevelCount; ++level)
-                if (isFlaggedLevel(axis, level) && levelOffset(axis, level) == field.offset)
-                    shown = std::to_string(levelCount(std::uint8_t(value))) +
-                            (halfStep(std::uint8_t(value)) ? "/2" : "");
-    }
-    if (*field.unit) shown += std::string(" ") + field.unit;
-    return shown;
-}
-
-std::string humanView(const ConfigRecord& record, const DriveParameters& drive)
+std::string humanView(const ConfigRecord& record, const DriveParameters& drive, bool driveKnown)
 {
     const std::uint32_t period = record.PeriodeTimer();
     std::string t;
@@ -158,13 +104,20 @@ std::string humanView(const ConfigRecord& record, const DriveParameters& drive)
          text("0x%04X", record.MarqueFin()) + "\n\n";
 
     t += "Temps\n";
-    row("Fréquence du quartz (FrequenceQuartz)", quartzText(drive));
-    row("Durée d'un tour de vis AD (DureeTour)", turnText(drive));
-    row("Nombre de pas par tour (PasParTour)",
-        std::to_string(drive.PasParTour) + ", soit " + orFault([&] {
-            std::string ms = perPasText(perPasSeconds(drive.DureeTour, drive.PasParTour));
-            return ms.erase(0, ms.find_first_not_of(' ')) + " ms par pas";
-        }));
+    if (driveKnown) {
+        row("Fréquence du quartz (FrequenceQuartz)", driveFields()[0].text(drive));
+        row("Durée d'un tour de vis AD (DureeTour)", driveFields()[2].text(drive));
+        row("Nombre de pas par tour (PasParTour)",
+            std::to_string(drive.PasParTour) + ", soit " + orFault([&] {
+                std::string ms = perPasText(perPasSeconds(drive.DureeTour, drive.PasParTour));
+                return ms.erase(0, ms.find_first_not_of(' ')) + " ms par pas";
+            }));
+    } else {
+        for (const char* label :
+             {"Fréquence du quartz (FrequenceQuartz)", "Durée d'un tour de vis AD (DureeTour)",
+              "Nombre de pas par tour (PasParTour)"})
+            row(label, kAbsentFromImage);
+    }
     row("Période IT (PeriodeTimer)", std::to_string(period) + " ns");
     row("Tranches PEC -1 (TranchePec)", std::to_string(record.TranchePec()));
     row("Pas par tranche (PasParTranche)", std::to_string(record.PasParTranche()));
@@ -210,21 +163,26 @@ std::string humanView(const ConfigRecord& record, const DriveParameters& drive)
     return t;
 }
 
-std::string jsonView(const ConfigRecord& record, const DriveParameters& drive)
+std::string jsonView(const ConfigRecord& record, const DriveParameters& drive, bool driveKnown)
 {
     const std::uint32_t period = record.PeriodeTimer();
     std::string t = "{\n";
     for (const RecordField& field : recordFields())
         t += std::string("  \"") + field.name + "\": " + std::to_string(fieldValue(record, field)) +
              ",\n";
-    t += "  \"FrequenceQuartz\": " + std::to_string(drive.FrequenceQuartz) + ",\n";
-    t += "  \"PasParTour\": " + std::to_string(drive.PasParTour) + ",\n";
-    t += "  \"DureeTour\": " + jsonFloat(drive.DureeTour) + ",\n";
+    t += "  \"FrequenceQuartz\": " +
+         (driveKnown ? std::to_string(drive.FrequenceQuartz) : std::string("null")) + ",\n";
+    t += "  \"PasParTour\": " +
+         (driveKnown ? std::to_string(drive.PasParTour) : std::string("null")) + ",\n";
+    t += "  \"DureeTour\": " + (driveKnown ? jsonFloat(drive.DureeTour) : std::string("null")) +
+         ",\n";
 
     t += "  \"Derivees\": {\n";
-    t += "    \"PerPasMs\": " + jsonOptional(derived<float>([&] {
+    t += "    \"PerPasMs\": " +
+         (driveKnown ? jsonOptional(derived<float>([&] {
              return toFloat(multiply(perPasSeconds(drive.DureeTour, drive.PasParTour), 1000));
-         })) +
+         }))
+                     : std::string("null")) +
          ",\n";
     t += "    \"MaintienFocMs\": " +
          jsonOptional(derived<float>([&] { return holdMs(record.MaintienFoc(), period); })) + ",\n";

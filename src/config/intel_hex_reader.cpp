@@ -1,8 +1,10 @@
 #include "intel_hex_reader.h"
 
 #include "intel_hex.h"
+#include "parameter_file.h"
 
 #include <array>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -193,6 +195,20 @@ bool readHexImage(std::string_view text, ConfigRecord& record, std::string& erro
     }
     record = found;
     return true;
+}
+
+bool isHexImage(std::string_view fileName, std::string_view content)
+{
+    const std::string_view extension = kHexImageExtension;
+    if (fileName.size() >= extension.size()) {
+        const std::string_view end = fileName.substr(fileName.size() - extension.size());
+        bool same = true;
+        for (std::size_t i = 0; i < end.size(); ++i)
+            same = same && std::tolower(static_cast<unsigned char>(end[i])) == extension[i];
+        if (same) return true;
+    }
+    const std::size_t first = content.find_first_not_of(" \t\r\n\f\v");
+    return first != std::string_view::npos && content[first] == ':';
 }
 
 } // namespace korval

@@ -17,4 +17,8 @@ namespace korval
 // which line is wrong or what is missing.
 bool readHexImage(std::string_view text, ConfigRecord& record, std::string& error);
 
+// Whether a file is read as a HEX image rather than as a parameter file: its
+// name ends in ".hex", in any case, or its first non-blank byte is ':'.
+bool isHexImage(std::string_view fileName, std::string_view content);
+
 } // namespace korval

@@ -15,6 +15,8 @@ namespace korval
 constexpr std::size_t kParameterFileSize = 61;
 constexpr const char* kParameterExtension = ".kv2";
 constexpr const char* kHexExtension = ".hex";
+// A board's program memory as its programmer saves it: Intel HEX text.
+constexpr const char* kHexImageExtension = ".hex";
 
 using ParameterFileBytes = std::array<std::uint8_t, kParameterFileSize>;
 

@@ -4,8 +4,10 @@
 #include "axes/speed_levels.h"
 #include "config/fp_fault.h"
 #include "config/intel_hex.h"
+#include "config/intel_hex_reader.h"
 #include "config/number_text.h"
 #include "config/parameter_file.h"
+#include "config/record_difference.h"
 #include "form/form_help.h"
 #include "form/stored_note.h"
 #include "timing/period_search.h"
@@ -82,6 +84,21 @@ private:
     bool m_old;
 };
 } // namespace
+
+std::string hexImageNote(const std::string& fileName)
+{
+    return "Table lue dans " + fileNameOf(fileName) +
+           ". La carte ne garde ni la fréquence du quartz, ni les pas par tour, ni la durée "
+           "d'un tour : ceux de la fenêtre sont gardés.";
+}
+
+std::string FileComparison::text() const
+{
+    std::string out = heading;
+    for (const std::string& line : lines)
+        out += "\n" + line;
+    return out;
+}
 
 bool FormView::readFile(const std::string&, std::size_t, std::vector<unsigned char>&,
                         std::string& reason)
@@ -673,7 +690,9 @@ void FormModel::openParameterFile(const std::string& path)
     if (!m_view || !m_view->readFile(path, kOpenReadLimit + 1, content, reason)) {
         m_openFileName = path; // used as chosen: no extension is forced
         // Nothing is read and nothing is refilled: the user's edits stay.
-        showError(failure("Impossible d'ouvrir le fichier de paramètres", path, reason));
+        showError(failure(isHexImage(path, {}) ? "Impossible d'ouvrir l'image HEX"
+                                               : "Impossible d'ouvrir le fichier de paramètres",
+                          path, reason));
         return;
     }
     const bool cutShort = content.size() > kOpenReadLimit;
@@ -690,19 +709,116 @@ void FormModel::openParameterBytes(const std::string& fileName,
 void FormModel::openBytes(const std::string& fileName, const std::vector<unsigned char>& bytes,
                           bool cutShort)
 {
+    if (isHexImage(fileName, bytes)) {
+        openHexImage(fileName, bytes, cutShort);
+        return;
+    }
     // A photo or a HEX image read as parameters would carry garbage into the
     // controller with the next Save: the user says first.
     const std::string question = openAnywayQuestion(fileName, bytes, cutShort);
     if (!question.empty() && m_view && !m_view->askOpenAnyway(question)) return;
     m_openFileName = fileName;
+    m_hexImageName.clear();
+    m_proposedSaveName.clear();
     applyParameterFile(bytes.data(), bytes.size(), m_reference, m_drive);
     ShowRecord();
     moveBaseline(fileName);
 }
 
+bool FormModel::isHexImage(const std::string& fileName, const std::vector<unsigned char>& bytes)
+{
+    return korval::isHexImage(
+        fileName, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+namespace
+{
+// The table of a HEX image over `record`; false with the French reason.
+bool readImageTable(const std::vector<unsigned char>& bytes, bool cutShort, ConfigRecord& record,
+                    std::string& reason)
+{
+    if (cutShort) {
+        reason = "plus de " + byteCount(kOpenReadLimit) + ", bien plus que la mémoire de la carte";
+        return false;
+    }
+    return readHexImage(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                        record, reason);
+}
+} // namespace
+
+void FormModel::openHexImage(const std::string& fileName, const std::vector<unsigned char>& bytes,
+                             bool cutShort)
+{
+    // The board keeps the table alone: the drive values stay the window's.
+    ConfigRecord table = m_reference;
+    std::string reason;
+    if (!readImageTable(bytes, cutShort, table, reason)) {
+        showError(failure("Impossible d'ouvrir l'image HEX", fileName, reason));
+        return;
+    }
+    m_openFileName = fileName;
+    m_reference = table;
+    ShowRecord();
+    moveBaseline(fileName);
+    m_hexImageName = fileName;
+    // Where the .hex written beside would be the image itself, the .kv2 is
+    // named after the whole name, so that the dump is never replaced.
+    m_proposedSaveName = replaceExtension(fileName, kParameterExtension);
+    if (replaceExtension(m_proposedSaveName, kHexExtension) == fileName)
+        m_proposedSaveName = fileName + kParameterExtension;
+    if (m_view) m_view->showNote(hexImageNote(fileName));
+}
+
+bool FormModel::compareWithBytes(const std::string& fileName,
+                                 const std::vector<unsigned char>& bytes,
+                                 FileComparison& comparison, std::string& reason) const
+{
+    ConfigRecord record = m_current;
+    DriveParameters drive = m_drive;
+    const bool image = isHexImage(fileName, bytes);
+    if (image) {
+        if (!readImageTable(bytes, bytes.size() > kOpenReadLimit, record, reason)) return false;
+    } else {
+        if (bytes.size() != kParameterFileSize) {
+            reason = "ce n'est pas un fichier de paramètres : " + byteCount(bytes.size()) +
+                     " au lieu de " + std::to_string(kParameterFileSize);
+            return false;
+        }
+        applyParameterFile(bytes.data(), bytes.size(), record, drive);
+    }
+    comparison.fileName = fileName;
+    comparison.tableOnly = image;
+    comparison.heading = "Fenêtre -> " + fileNameOf(fileName) + " :";
+    if (image)
+        comparison.heading += "\n(image HEX : seuls les champs de la table sont comparés ; la "
+                              "carte ne garde ni FrequenceQuartz, ni PasParTour, ni DureeTour)";
+    comparison.lines = differenceLines(m_current, m_drive, record, drive, image);
+    if (comparison.lines.empty()) comparison.lines.push_back(kIdenticalToWindow);
+    return true;
+}
+
+void FormModel::ButtonComparerClick()
+{
+    if (!m_view) return;
+    const std::string path = m_view->chooseCompareName();
+    if (path.empty()) return;
+    std::vector<unsigned char> content;
+    std::string reason;
+    FileComparison comparison;
+    if (!m_view->readFile(path, kOpenReadLimit + 1, content, reason) ||
+        !compareWithBytes(path, content, comparison, reason)) {
+        showError(failure("Impossible de comparer le fichier", path, reason));
+        return;
+    }
+    m_view->showComparison(comparison);
+}
+
 std::string FormModel::openAnywayQuestion(const std::string& fileName,
                                           const std::vector<unsigned char>& bytes, bool cutShort)
 {
+    // A HEX image is read as one, each line checked; cut short, it is refused
+    // for its size before any question.
+    if (!cutShort && isHexImage(fileName, bytes)) return {};
     const bool sized = !cutShort && bytes.size() == kParameterFileSize;
     const bool marked = bytes.size() >= kRecordSize && bytes[0] == 0x45 && bytes[1] == 0x23 &&
                         bytes[kRecordSize - 2] == 0xDE && bytes[kRecordSize - 1] == 0xBC;
@@ -776,13 +892,21 @@ void FormModel::ButtonSauvegarderClick()
 bool FormModel::saveWithDialog()
 {
     if (!m_view) return false;
-    const std::string chosen = m_view->chooseSaveName();
+    const std::string chosen = m_view->chooseSaveNameProposing(m_proposedSaveName);
     if (chosen.empty()) return false;
     const std::string target = replaceExtension(chosen, kParameterExtension);
     // The dialog asked about the name it returned; a file under the forced
     // name is another one, and is not replaced without asking.
     if (target != chosen && m_view->fileExists(target) && !m_view->confirmReplace(target))
         return false;
+    // The board's dump stays as it was read: the 214 bytes of the table
+    // would take the place of the whole program memory.
+    const std::string hexBeside = replaceExtension(target, kHexExtension);
+    if (!m_hexImageName.empty() && hexBeside == m_hexImageName) {
+        showError("Impossible d'enregistrer « " + target + " » :\nle fichier HEX écrit à côté, « " +
+                  hexBeside + " », remplacerait l'image lue. Choisissez un autre nom.");
+        return false;
+    }
     m_saveFileName = target;
 
     const ParameterFileBytes bytes = serializeParameterFile(m_current, m_drive);
@@ -797,6 +921,7 @@ bool FormModel::saveWithDialog()
     if (!kv2Written || !hexWritten) return false;
     m_baseline = kv2;
     m_baselineName = m_saveFileName;
+    m_proposedSaveName.clear();
     return true;
 }
 

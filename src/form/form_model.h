@@ -26,6 +26,20 @@ struct ControlState {
     bool enabled = true;
 };
 
+// A file compared with the window's values.
+struct FileComparison {
+    std::string fileName;              // as chosen
+    std::string heading;               // what is compared, and in which direction
+    std::vector<std::string> lines;    // « V2AD : 16 -> 20 », or « Identique à la fenêtre »
+    bool tableOnly = false;            // a HEX image: the table's fields alone
+    std::string text() const;          // heading, then one line each, as copied
+};
+
+// What the list of a comparison shows when nothing differs.
+inline const char* const kIdenticalToWindow = "Identique à la fenêtre";
+// The note after a HEX image named `fileName` is opened.
+std::string hexImageNote(const std::string& fileName);
+
 // What a front end gives the model. Only showError is required; the rest lets
 // "Ouvrir" and "Sauvegarder" run their whole course, and a front end that
 // works on names and bytes alone leaves them as they are.
@@ -39,6 +53,14 @@ public:
     // The file the user chose; empty when cancelled.
     virtual std::string chooseOpenName() { return {}; }
     virtual std::string chooseSaveName() { return {}; }
+    // The same with a name to propose (empty: none), as after a HEX image.
+    virtual std::string chooseSaveNameProposing(const std::string& proposedName)
+    {
+        (void)proposedName;
+        return chooseSaveName();
+    }
+    // The file to compare with the window; empty when cancelled.
+    virtual std::string chooseCompareName() { return chooseOpenName(); }
     virtual bool fileExists(const std::string&) { return false; }
     // Asked before a file the save dialog did not name is replaced.
     virtual bool confirmReplace(const std::string&) { return false; }
@@ -65,6 +87,10 @@ public:
         (void)question;
         return true;
     }
+    // A note after an action that went well, such as what a HEX image lacks.
+    virtual void showNote(const std::string& message) { (void)message; }
+    // What « Comparer… » found, shown until the user closes it; copyable.
+    virtual void showComparison(const FileComparison& comparison) { (void)comparison; }
 };
 
 class FormModel
@@ -114,6 +140,9 @@ public:
     void ButtonOuvrirClick();
     void ButtonSauvegarderClick();
     void ExportHex();
+    // « Comparer… »: asks for a file through the view and shows what differs;
+    // changes nothing in the window.
+    void ButtonComparerClick();
 
     void EditFrequenceQuartzChange();
     void EditDureeTourChange();
@@ -192,8 +221,17 @@ public:
     // A file dropped on the window: asks, as "Ouvrir" does, before unsaved
     // changes are replaced by it, then opens it.
     void openDroppedFile(const std::string& path);
-    // The bytes of a .kv2 file, read as the window reads them (short and long files).
+    // The bytes of a .kv2 file, read as the window reads them (short and long
+    // files), or of a HEX image (isHexImage), whose table alone is taken.
     void openParameterBytes(const std::string& fileName, const std::vector<unsigned char>& bytes);
+    static bool isHexImage(const std::string& fileName, const std::vector<unsigned char>& bytes);
+    // The window's values against the bytes of `fileName` (a .kv2 or a HEX
+    // image); false with a French reason when the file cannot be read so.
+    bool compareWithBytes(const std::string& fileName, const std::vector<unsigned char>& bytes,
+                          FileComparison& comparison, std::string& reason) const;
+    // The name « Sauvegarder » proposes: after a HEX image, its name with .kv2
+    // (never one whose .hex would replace the image); otherwise none.
+    const std::string& proposedSaveName() const { return m_proposedSaveName; }
     struct SaveOutput {
         std::string kv2Name;            // the chosen name with its extension replaced by .kv2
         std::vector<unsigned char> kv2; // the 61 bytes
@@ -265,6 +303,8 @@ private:
     bool exportHex();
     void openBytes(const std::string& fileName, const std::vector<unsigned char>& bytes,
                    bool cutShort);
+    void openHexImage(const std::string& fileName, const std::vector<unsigned char>& bytes,
+                      bool cutShort);
     void moveBaseline(const std::string& fileName);
 
     FormView* m_view = nullptr;
@@ -298,6 +338,10 @@ private:
     // What Save wrote last, or what was there after activation or an Open, and its file.
     std::vector<unsigned char> m_baseline;
     std::string m_baselineName;
+    // The HEX image last opened, which no Save may replace, and the name
+    // proposed for the next Save.
+    std::string m_hexImageName;
+    std::string m_proposedSaveName;
 };
 
 } // namespace korval

@@ -27,6 +27,25 @@ public:
     virtual FormView::SaveChoice askSaveChanges(HWND owner, const std::wstring& question) = 0;
     // Asked before what has not the form of a parameter file is read.
     virtual bool askOpenAnyway(HWND owner, const std::wstring& question) = 0;
+    // The save dialog with a name filled in, as after a HEX image; a
+    // stand-in that does not look at it answers as saveFileName.
+    virtual std::wstring saveFileNameProposing(HWND owner, const std::wstring& proposed)
+    {
+        (void)proposed;
+        return saveFileName(owner);
+    }
+    // A note after an action that went well.
+    virtual void showNote(HWND owner, const std::wstring& message)
+    {
+        (void)owner;
+        (void)message;
+    }
+    // What « Comparer… » found, in its small dialog until closed.
+    virtual void showComparison(HWND owner, const FileComparison& comparison)
+    {
+        (void)owner;
+        (void)comparison;
+    }
 };
 
 // GetOpenFileNameW, GetSaveFileNameW and MessageBoxW.
@@ -39,7 +58,17 @@ public:
     void showError(HWND owner, const std::wstring& message) override;
     FormView::SaveChoice askSaveChanges(HWND owner, const std::wstring& question) override;
     bool askOpenAnyway(HWND owner, const std::wstring& question) override;
+    std::wstring saveFileNameProposing(HWND owner, const std::wstring& proposed) override;
+    void showNote(HWND owner, const std::wstring& message) override;
+    void showComparison(HWND owner, const FileComparison& comparison) override;
 };
+
+// The dialog of « Comparer… », modeless, so that a test can look at it and
+// press its buttons: the heading, the lines in a read-only box, « Copier »
+// (also Ctrl+C in the box: the whole list) and « Fermer », which destroys it.
+HWND createComparisonDialog(HWND owner, const FileComparison& comparison);
+constexpr int kComparisonTextId = 11;
+constexpr int kComparisonCopyId = 12;
 
 // The window's title, which every message box carries too.
 const wchar_t* formTitle();

@@ -24,6 +24,10 @@ namespace
 {
 constexpr int kFirstControlId = 100;
 constexpr int kMountButtonId = 90;
+constexpr int kCompareButtonId = 91;
+const wchar_t* const kCompareHelp =
+    L"Compare les valeurs de la fenêtre avec un fichier .kv2 ou une image HEX de la carte "
+    L"(Alt+C) ; la fenêtre ne change pas.";
 constexpr UINT kOpenQueued = WM_APP + 1; // the file of the command line or of a drop
 constexpr int kLayoutDpi = 96;
 constexpr int kFontPoints = 8;
@@ -193,6 +197,11 @@ void Win32Form::createControls(HINSTANCE instance)
         CreateWindowExW(0, L"BUTTON", L"&Monture…",
                         WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | WS_CLIPSIBLINGS, 0, 0,
                         0, 0, m_window, HMENU(INT_PTR(kMountButtonId)), instance, nullptr);
+    // As the Qt window's tool button: Alt+C reaches it, Tab passes it by.
+    m_compareButton = CreateWindowExW(0, L"BUTTON", L"&Comparer…",
+                                      WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | WS_CLIPSIBLINGS, 0, 0,
+                                      0, 0, m_window, HMENU(INT_PTR(kCompareButtonId)), instance,
+                                      nullptr);
 }
 
 void Win32Form::createToolTips()
@@ -216,6 +225,7 @@ void Win32Form::createToolTips()
         if (control.kind != ControlKind::Label && control.kind != ControlKind::GroupBox)
             add(control.hwnd);
     add(m_mountButton);
+    add(m_compareButton);
 }
 
 void Win32Form::describeForScreenReaders()
@@ -230,6 +240,8 @@ void Win32Form::describeForScreenReaders()
                           m_descriptions[control.name]);
     }
     setAccessibleText(services, m_mountButton, PROPID_ACC_NAME, L"Monture…");
+    setAccessibleText(services, m_compareButton, PROPID_ACC_NAME, L"Comparer…");
+    setAccessibleText(services, m_compareButton, PROPID_ACC_DESCRIPTION, kCompareHelp);
 }
 
 int Win32Form::scaled(int layoutPixels) const
@@ -310,6 +322,10 @@ void Win32Form::applyDpi(UINT dpi)
     SetWindowPos(m_mountButton, nullptr, scaled(kMountButtonPlace.x), scaled(kMountButtonPlace.y),
                  scaled(kMountButtonPlace.width), scaled(kMountButtonPlace.height),
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(m_compareButton, WM_SETFONT, WPARAM(m_font), FALSE);
+    SetWindowPos(m_compareButton, nullptr, scaled(kCompareButtonPlace.x),
+                 scaled(kCompareButtonPlace.y), scaled(kCompareButtonPlace.width),
+                 scaled(kCompareButtonPlace.height), SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(m_toolTip, WM_SETFONT, WPARAM(m_font), FALSE);
     m_listShown = ~std::uint64_t(0); // the list's extent follows the font
     m_listFontFitted = false;
@@ -381,6 +397,7 @@ bool Win32Form::marked(const std::string& name) const
 
 std::wstring Win32Form::toolTipText(HWND control) const
 {
+    if (control == m_compareButton) return kCompareHelp;
     if (control == m_mountButton)
         return L"Assistant de monture : DureeTour et PasParTour depuis les dents de la roue, les "
                L"pas du moteur et la réduction (Alt+M).";
@@ -683,6 +700,10 @@ void Win32Form::command(int id, int code, HWND from)
         openMountDialog();
         return;
     }
+    if (id == kCompareButtonId && code == BN_CLICKED) {
+        run([this] { m_model->guarded([this] { m_model->ButtonComparerClick(); }); });
+        return;
+    }
     if (id == IDCANCEL) { // Esc where no control takes it
         if (m_model->listVisible()) hideCandidateList();
         return;
@@ -839,11 +860,12 @@ void Win32Form::openDropped(HDROP drop)
         path.resize(DragQueryFileW(drop, 0, path.data(), UINT(path.size())));
     }
     DragFinish(drop);
-    const std::wstring extension = L".kv2";
-    if (path.size() <= extension.size() ||
-        CompareStringOrdinal(path.c_str() + path.size() - extension.size(), -1, extension.c_str(),
-                             -1, TRUE) != CSTR_EQUAL)
-        return;
+    const auto endsWith = [&path](const std::wstring& extension) {
+        return path.size() > extension.size() &&
+               CompareStringOrdinal(path.c_str() + path.size() - extension.size(), -1,
+                                    extension.c_str(), -1, TRUE) == CSTR_EQUAL;
+    };
+    if (!endsWith(L".kv2") && !endsWith(L".hex")) return; // a parameter file or a HEX image
     // Not inside the drop itself: a message box there would hold up the
     // program the file came from.
     m_startFile = path;
@@ -868,6 +890,24 @@ std::string Win32Form::chooseOpenName()
 std::string Win32Form::chooseSaveName()
 {
     return narrow(m_dialogs->saveFileName(m_window));
+}
+
+std::string Win32Form::chooseSaveNameProposing(const std::string& proposedName)
+{
+    return narrow(m_dialogs->saveFileNameProposing(m_window, widen(proposedName)));
+}
+
+void Win32Form::showNote(const std::string& message)
+{
+    const bool painting = m_painting;
+    showModel(); // the opened table behind the note
+    m_painting = painting;
+    m_dialogs->showNote(m_window, widen(message));
+}
+
+void Win32Form::showComparison(const FileComparison& comparison)
+{
+    m_dialogs->showComparison(m_window, comparison);
 }
 
 bool Win32Form::fileExists(const std::string& path)

@@ -46,6 +46,7 @@ public:
     HWND window() const { return m_window; }
     HWND control(const std::string& name) const; // nullptr if unknown
     HWND mountButton() const { return m_mountButton; }
+    HWND compareButton() const { return m_compareButton; }
     HWND mountDialog() const;
     FormModel& model() { return *m_model; }
     Win32Dialogs& dialogs() { return *m_dialogs; }
@@ -75,6 +76,9 @@ public:
     void hexWritten(const std::vector<std::string>& dataLines) override;
     SaveChoice askSaveChanges(const std::string& question) override;
     bool askOpenAnyway(const std::string& question) override;
+    std::string chooseSaveNameProposing(const std::string& proposedName) override;
+    void showNote(const std::string& message) override;
+    void showComparison(const FileComparison& comparison) override;
 
 private:
     struct Control {
@@ -120,6 +124,7 @@ private:
     HWND m_window = nullptr;
     HWND m_toolTip = nullptr;
     HWND m_mountButton = nullptr;
+    HWND m_compareButton = nullptr;       // at kCompareButtonPlace; Alt+C, outside the Tab order
     IAccPropServices* m_access = nullptr; // names and descriptions for screen readers
     std::unique_ptr<MountWindow> m_mount;
     std::vector<Control> m_controls; // in the model's order

@@ -50,6 +50,7 @@ void fillFolder(const QDir& dir)
     put(dir.filePath("m.hex"), kDefaultHex);
     put(dir.filePath("p.kv2"), withByte(defaultFile(), 30, 120)); // JeuAD 120
     put(dir.filePath("short.kv2"), defaultFile().left(60));
+    put(dir.filePath("long.kv2"), defaultFile() + "x");
     put(dir.filePath("x%1 %2.kv2"), defaultFile().left(60));          // placeholders in a name
     put(dir.filePath("zero.kv2"), withByte(defaultFile(), 19, 0x80)); // V5AD: 0, half step
     put(dir.filePath("bad.hex"), QByteArray(kDefaultHex).replace("2116\r", "2117\r"));
@@ -137,7 +138,7 @@ private slots:
             "« short.kv2 » n'est pas un fichier de "
             "paramètres : 60 octets au lieu de 61",
             none);
-        row("long file", {"show", "m.hex"}, 2, "", "plus de 61 octets", none);
+        row("long file", {"show", "long.kv2"}, 2, "", "plus de 61 octets", none);
         row("name holding %1", {"show", "x%1 %2.kv2"}, 2, "",
             "« x%1 %2.kv2 » n'est pas un fichier de paramètres : 60 octets au lieu de 61", none);
         row("folder", {"show", "dir.kv2"}, 2, "", "c'est un dossier", none);
@@ -172,6 +173,18 @@ private slots:
         row("import over its own image", {"import-hex", "m.hex", "-o", "m.kv2"}, 2, "",
             "remplacerait l'image lue", none);
         row("diff one file", {"diff", "m.kv2"}, 2, "", "deux fichiers", none);
+
+        // A HEX image, such as the board's program memory read back: its table only.
+        const char* tableOnly = "diff : image HEX : seuls les champs de la table sont comparés";
+        row("show an image", {"show", "m.hex"}, 0,
+            "  Fréquence du quartz (FrequenceQuartz)  (absent de l'image HEX)\n", "", none);
+        row("show an image as JSON", {"show", "m.hex", "--json"}, 0,
+            "  \"JeuAD\": 100,\n  \"JeuDe\": 100,", "", none);
+        row("diff a file and its image", {"diff", "m.kv2", "m.hex"}, 0, "", tableOnly, none);
+        row("diff an image and a file", {"diff", "m.hex", "p.kv2"}, 1,
+            "JeuAD : 100 pas -> 120 pas\n", tableOnly, none);
+        row("diff a broken image", {"diff", "m.kv2", "bad.hex"}, 2, "",
+            "« bad.hex » : ligne 2 : somme de contrôle 17 fausse", none);
 
         // The mount assistant.
         const QStringList train = {"monture", "--dents", "144", "--pas-moteur", "200"};
@@ -374,6 +387,20 @@ private slots:
             QVERIFY2(names.contains(name), name);
         QCOMPARE(float(json.value("Derivees").toObject().value("MaintienFocMs").toDouble()),
                  3.54139495f);
+    }
+
+    // The board keeps none of the three drive values: null, never the factory ones.
+    void imageJsonHasNoDriveValues()
+    {
+        QTemporaryDir temporary;
+        fillFolder(QDir(temporary.path()));
+        const CliRun run = runCli({"show", "m.hex", "--json"}, temporary.path());
+        QCOMPARE(run.exit, 0);
+        const QJsonObject json = QJsonDocument::fromJson(run.out).object();
+        QCOMPARE(json.value("PeriodeTimer").toInt(), 708279);
+        for (const char* name : {"FrequenceQuartz", "PasParTour", "DureeTour"})
+            QVERIFY2(json.contains(name) && json.value(name).isNull(), name);
+        QVERIFY(json.value("Derivees").toObject().value("PerPasMs").isNull());
     }
 
     void searchJsonCarriesTheDrift()

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 // Answers the dialogs from queues and records every message box.
 class FakeDialogs : public UserDialogs
@@ -40,6 +41,20 @@ public:
     {
         filters << filter;
         return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+    }
+    QStringList proposedNames; // the name each save dialog proposed
+    QString saveFileNameProposing(QWidget* parent, const QString& filter, const QString& suffix,
+                                  const QString& proposed) override
+    {
+        proposedNames << proposed;
+        return saveFileName(parent, filter, suffix);
+    }
+    QStringList notes; // every information note shown
+    void showNote(QWidget*, const QString& message) override { notes << message; }
+    std::vector<korval::FileComparison> comparisons; // every « Comparer… » dialog shown
+    void showComparison(QWidget*, const korval::FileComparison& comparison) override
+    {
+        comparisons.push_back(comparison);
     }
     bool confirmReplace(QWidget*, const QString&) override
     {

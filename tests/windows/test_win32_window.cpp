@@ -3,7 +3,11 @@
 // LBN_DBLCLK, keys, WM_DROPFILES), reads every control back and compares it
 // with a FormModel driven through the same actions.
 //
-// usage: test_win32_window SESSIONS.txt FILES_DIR
+// With the folder of tests/support/make_hex_dumps.sh, also the board's
+// program memory read back: each dump opened through « Ouvrir » and a drop,
+// « Comparer… » and its dialog.
+//
+// usage: test_win32_window SESSIONS.txt FILES_DIR [HEX_DUMPS_DIR]
 
 #include "axes/drift_calibration.h"
 #include "axes/mount_assistant.h"
@@ -94,7 +98,20 @@ public:
         questions.push_back(narrow(question));
         return true;
     }
+    std::wstring saveFileNameProposing(HWND owner, const std::wstring& proposed) override
+    {
+        proposedNames.push_back(narrow(proposed));
+        return saveFileName(owner);
+    }
+    void showNote(HWND, const std::wstring& message) override { notes.push_back(narrow(message)); }
+    void showComparison(HWND, const FileComparison& comparison) override
+    {
+        comparisons.push_back(comparison);
+    }
 
+    std::vector<std::string> proposedNames;
+    std::vector<std::string> notes;
+    std::vector<FileComparison> comparisons;
     std::deque<std::wstring> openNames;
     std::deque<std::wstring> saveNames;
     bool replaceAnswer = false;
@@ -883,12 +900,215 @@ void testLayoutAndNames()
               std::string("accessible name of ") + expected.control);
 }
 
+// --- The board's program memory read back (tests/support/make_hex_dumps.sh) ---
+
+std::string g_dumps; // the dumps' folder, Z:\... under Wine
+
+std::string hexDump(const std::string& name)
+{
+    return g_dumps + "\\" + name;
+}
+
+void typeInto(const Pair& pair, const std::string& name, const std::string& text)
+{
+    SendMessageW(pair.control(name), WM_SETTEXT, 0, LPARAM(widen(text).c_str()));
+}
+
+void clickAndPump(HWND button)
+{
+    SendMessageW(button, BM_CLICK, 0, 0);
+    pumpMessages();
+}
+
+// Every control's text and check, the records, the drive and the names.
+std::string windowState(const Pair& pair)
+{
+    std::string out;
+    for (const ControlInfo& info : formControls()) {
+        out += std::string(info.name) + "=" + textOf(pair.control(info.name));
+        if (info.kind == ControlKind::CheckBox)
+            out += SendMessageW(pair.control(info.name), BM_GETCHECK, 0, 0) ? "+" : "-";
+        out += "\n";
+    }
+    FormModel& model = pair.form->model();
+    for (const ConfigRecord* record : {&model.currentRecord(), &model.referenceRecord()})
+        out += std::string(record->bytes().begin(), record->bytes().end());
+    const DriveParameters& drive = model.driveParameters();
+    out += std::to_string(drive.FrequenceQuartz) + " " + std::to_string(drive.PasParTour) + " " +
+           std::to_string(floatBits(drive.DureeTour)) + " " +
+           std::to_string(model.hasUnsavedChanges()) + " " + model.openFileName();
+    return out;
+}
+
+std::string joinedLines(const std::vector<std::string>& lines, const std::string& between)
+{
+    std::string out;
+    for (const std::string& line : lines)
+        out += (out.empty() ? "" : between) + line;
+    return out;
+}
+
+const std::vector<std::string> kBoardTable = {"V2AD : 16 -> 16/2", "JeuAD : 100 pas -> 123 pas",
+                                              "TranchePec : 0 -> 7", "Pwm3 : 167 -> 200"};
+
+void testHexOpens()
+{
+    const std::vector<unsigned char> recovered = fileBytes(hexDump("recovered.kv2"));
+    check(recovered.size() == 61, "recovered.kv2 made by import-hex");
+    const struct {
+        const char* file;
+        const char* refusal; // "": opened
+        bool dropped;
+    } rows[] = {
+        {"board.hex", "", false},
+        {"memory.hex", "", false},
+        {"memory.hex", "", true},
+        {"broken.hex", "ligne 3 : somme de contrôle", false},
+        {"notable.hex", "la table de configuration est incomplète", true},
+    };
+    for (const auto& row : rows) {
+        const std::string where = std::string(row.file) + (row.dropped ? " dropped" : " opened");
+        Pair window;
+        typeInto(window, "EditFrequenceQuartz", "20000000"); // kept: not in the board's memory
+        const std::string before = windowState(window);
+        if (row.dropped) {
+            SendMessageW(window.form->window(), WM_DROPFILES, WPARAM(dropOf(widen(hexDump(row.file)))),
+                         0);
+            pumpMessages();
+        } else {
+            window.dialogs->openNames.push_back(widen(hexDump(row.file)));
+            clickAndPump(window.control("ButtonOuvrir"));
+        }
+        check(window.dialogs->questions.size() == 1, where + ": the unsaved changes asked first");
+        if (*row.refusal) {
+            check(window.dialogs->errors.size() == 1 &&
+                      window.dialogs->errors[0].find(row.refusal) != std::string::npos,
+                  where + ": refused: " + joinedLines(window.dialogs->errors, " / "));
+            check(window.dialogs->notes.empty(), where + ": no note");
+            check(windowState(window) == before, where + ": the window as it was");
+            continue;
+        }
+        check(window.dialogs->errors.empty(), where + ": " + joinedLines(window.dialogs->errors, " / "));
+        const auto& table = window.form->model().referenceRecord().bytes();
+        check(recovered.size() >= kRecordSize &&
+                  std::vector<unsigned char>(table.begin(), table.end()) ==
+                      std::vector<unsigned char>(recovered.begin(),
+                                                 recovered.begin() + kRecordSize),
+              where + ": import-hex's record");
+        check(textOf(window.control("EditJeuAD")) == "123", where + ": JeuAD shown");
+        check(SendMessageW(window.control("CheckBoxAD2"), BM_GETCHECK, 0, 0) == BST_CHECKED,
+              where + ": V2AD's half step shown");
+        check(textOf(window.control("EditFrequenceQuartz")) == "20000000",
+              where + ": the window's quartz kept");
+        check(window.dialogs->notes ==
+                  std::vector<std::string>{
+                      "Table lue dans " + std::string(row.file) +
+                      ". La carte ne garde ni la fréquence du quartz, ni les pas par tour, ni la "
+                      "durée d'un tour : ceux de la fenêtre sont gardés."},
+              where + ": the note");
+        check(!window.form->model().hasUnsavedChanges(), where + ": nothing to save yet");
+        clickAndPump(window.control("ButtonSauvegarder")); // cancelled
+        check(window.dialogs->proposedNames.size() == 1 &&
+                  window.dialogs->proposedNames[0] == hexDump(row.file) + ".kv2",
+              where + ": Save proposes " + joinedLines(window.dialogs->proposedNames, " / "));
+    }
+}
+
+void testHexCompare(const std::string& saveDir)
+{
+    const struct {
+        const char* name;
+        const char* edit; // typed into JeuDe after the save
+        std::string file; // "": the file saved from the window
+        std::vector<std::string> lines;
+        bool tableOnly;
+    } rows[] = {
+        {"saved, unchanged", "", "", {"Identique à la fenêtre"}, false},
+        {"one edit", "321", "", {"JeuDe : 321 pas -> 100 pas"}, false},
+        {"a HEX image", "", hexDump("memory.hex"), kBoardTable, true},
+        {"a broken image", "", hexDump("broken.hex"), {}, true},
+        {"cancelled", "", "-", {}, false},
+    };
+    for (const auto& row : rows) {
+        Pair window;
+        std::string file = row.file;
+        if (file.empty()) {
+            file = saveDir + "\\compared.kv2";
+            window.dialogs->saveNames.push_back(widen(file));
+            clickAndPump(window.control("ButtonSauvegarder"));
+        } else if (file != "-") {
+            typeInto(window, "EditFrequenceQuartz", "20000000"); // not in an image
+        }
+        if (*row.edit) typeInto(window, "EditJeuDe", row.edit);
+        const std::string before = windowState(window);
+        if (file != "-") window.dialogs->openNames.push_back(widen(file));
+        clickAndPump(window.form->compareButton());
+        check(windowState(window) == before, std::string(row.name) + ": the window as it was");
+        if (row.lines.empty()) {
+            check(window.dialogs->comparisons.empty(), std::string(row.name) + ": nothing shown");
+            check(window.dialogs->errors.size() == (file == "-" ? 0u : 1u),
+                  std::string(row.name) + ": " + joinedLines(window.dialogs->errors, " / "));
+            continue;
+        }
+        check(window.dialogs->comparisons.size() == 1, std::string(row.name) + ": one dialog");
+        if (window.dialogs->comparisons.empty()) continue;
+        const FileComparison& shown = window.dialogs->comparisons[0];
+        check(shown.lines == row.lines, std::string(row.name) + ": " + joinedLines(shown.lines, " / "));
+        check(shown.tableOnly == row.tableOnly &&
+                  (shown.heading.find("seuls les champs de la table") != std::string::npos) ==
+                      row.tableOnly,
+              std::string(row.name) + ": table only said");
+    }
+}
+
+std::string clipboardText()
+{
+    std::string text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        text = narrow(static_cast<const wchar_t*>(GlobalLock(data)));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+void emptyClipboard()
+{
+    if (!OpenClipboard(nullptr)) return;
+    EmptyClipboard();
+    CloseClipboard();
+}
+
+void testComparisonDialog()
+{
+    Pair window;
+    FileComparison comparison;
+    comparison.heading = "Fenêtre -> memory.hex :";
+    comparison.lines = kBoardTable;
+    HWND dialog = createComparisonDialog(window.form->window(), comparison);
+    check(dialog != nullptr, "the comparison dialog is made");
+    if (!dialog) return;
+    const std::string expected = joinedLines(kBoardTable, "\r\n");
+    check(textOf(GetDlgItem(dialog, kComparisonTextId)) == expected, "the lines shown");
+    const std::string copied = "Fenêtre -> memory.hex :\r\n" + expected;
+    emptyClipboard();
+    SendMessageW(GetDlgItem(dialog, kComparisonCopyId), BM_CLICK, 0, 0);
+    check(clipboardText() == copied, "« Copier » copies the list: " + clipboardText());
+    emptyClipboard();
+    SendMessageW(GetDlgItem(dialog, kComparisonTextId), WM_CHAR, 3, 0); // Ctrl+C in the box
+    SendMessageW(GetDlgItem(dialog, kComparisonTextId), WM_COPY, 0, 0);
+    check(clipboardText() == copied, "Ctrl+C copies the whole list");
+    SendMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    pumpMessages();
+    check(!IsWindow(dialog), "« Fermer » closes it");
+}
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: test_win32_window SESSIONS.txt FILES_DIR\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: test_win32_window SESSIONS.txt FILES_DIR [HEX_DUMPS_DIR]\n");
         return 2;
     }
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -909,6 +1129,14 @@ int main(int argc, char** argv)
         testCalibrationPage();
         testHexEcho(saveDir);
         testClose(saveDir);
+        if (argc == 4) {
+            g_dumps = windowsPath(argv[3]);
+            for (char& c : g_dumps)
+                if (c == '/') c = '\\';
+            testHexOpens();
+            testHexCompare(saveDir);
+            testComparisonDialog();
+        }
     } catch (const std::exception& caught) {
         check(false, std::string("exception: ") + caught.what());
     }

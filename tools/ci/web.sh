@@ -23,7 +23,9 @@ echo "site: $size bytes in build-web/site/"
 
 native=$root/${2:-build}
 "$native/tests/web/form_sessions" web/tests/sessions.txt web/tests/files >build-web/expected.json
+# The board's program memory read back, as the window suites open it.
+bash tests/support/make_hex_dumps.sh "$native/src/cli/korvalset24-cli" "$root/build-web/hex-dumps"
 cd web
 PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund
-KORVAL_EXPECTED=$root/build-web/expected.json KORVAL_CLI=$native/src/cli/korvalset24-cli \
+KORVAL_EXPECTED=$root/build-web/expected.json KORVAL_HEX_DUMPS=$root/build-web/hex-dumps KORVAL_CLI=$native/src/cli/korvalset24-cli \
     KORVAL_SITE=$root/build-web/site npx playwright test

@@ -165,7 +165,7 @@ function showMarks(state) {
 }
 
 function showErrors() {
-  const messages = form.errors();
+  const messages = [...form.errors(), ...form.notes()];
   if (!messages.length) return;
   const dialog = $('MessageErreur');
   for (const message of messages) {
@@ -250,9 +250,38 @@ async function openFile(file) {
   const bytes = new Uint8Array(await file.arrayBuffer());
   const question = form.openQuestion(file.name, bytes);
   if (question && !(await askOpenAnyway(question))) return;
-  lastName = file.name.replace(/\.[^.]*$/, '');
   listBuilt = false;
   act(() => form.open(file.name, bytes, question !== ''));
+  // After a HEX image, the name its Save proposes (never the dump's own).
+  const proposed = form.proposedSaveName();
+  lastName = proposed || file.name.replace(/\.[^.]*$/, '');
+}
+
+// « Comparer… »: what differs between the window and a file, in a small
+// dialog; nothing of the window changes.
+let comparisonText = '';
+async function compareFile(file) {
+  const bytes = new Uint8Array(await file.arrayBuffer());
+  const out = form.compare(file.name, bytes);
+  if (out.error !== undefined) {
+    $('TexteErreur').replaceChildren(Object.assign(document.createElement('p'), { textContent: out.error }));
+    $('MessageErreur').showModal();
+    return;
+  }
+  comparisonText = out.text;
+  $('EnteteComparaison').textContent = out.heading;
+  $('ListeDifferences').textContent = out.lines.join('\n');
+  $('DialogueComparer').showModal();
+  $('ListeDifferences').focus();
+}
+
+async function copyComparison() {
+  try {
+    await navigator.clipboard.writeText(comparisonText);
+  } catch {
+    // Without the clipboard's permission, the list is selected for the user's own copy.
+    getSelection().selectAllChildren($('ListeDifferences'));
+  }
 }
 
 function download(name, bytes) {
@@ -333,6 +362,20 @@ function bind() {
     if (event.key === 'Enter') { event.preventDefault(); save(); }
   });
   $('AnnulerSauvegarde').addEventListener('click', () => $('DialogueSauvegarde').close());
+  $('ButtonComparer').addEventListener('click', () => $('ChoixComparaison').click());
+  $('ChoixComparaison').addEventListener('change', (event) => {
+    const file = event.target.files[0];
+    event.target.value = '';
+    if (file) compareFile(file);
+  });
+  $('ButtonCopier').addEventListener('click', copyComparison);
+  $('DialogueComparer').addEventListener('keydown', (event) => {
+    if ((event.ctrlKey || event.metaKey) && event.key.toLowerCase() === 'c') {
+      event.preventDefault(); // the whole list, whatever part is selected
+      copyComparison();
+    }
+  });
+  $('FermerComparaison').addEventListener('click', () => $('DialogueComparer').close());
   bindMount(form, act);
   $('FermerErreur').addEventListener('click', () => $('MessageErreur').close());
   $('OuvrirQuandMeme').addEventListener('click', () => $('QuestionOuvrir').close('oui'));

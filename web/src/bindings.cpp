@@ -29,15 +29,24 @@ public:
     // The page asked its own question before it handed the file over.
     bool askOpenAnyway(const std::string&) override { return m_openAnyway; }
     bool m_openAnyway = false;
+    // What a HEX image lacks, said after it opened.
+    void showNote(const std::string& message) override { m_notes.push_back(message); }
     std::vector<std::string> take()
     {
         std::vector<std::string> out;
         out.swap(m_messages);
         return out;
     }
+    std::vector<std::string> takeNotes()
+    {
+        std::vector<std::string> out;
+        out.swap(m_notes);
+        return out;
+    }
 
 private:
     std::vector<std::string> m_messages;
+    std::vector<std::string> m_notes;
 };
 
 val toArray(const std::vector<std::string>& lines)
@@ -129,6 +138,28 @@ public:
         m_view.m_openAnyway = false;
     }
     bool hasUnsavedChanges() const { return m_model.hasUnsavedChanges(); }
+    // After a HEX image: its name with .kv2; otherwise empty.
+    std::string proposedSaveName() const { return m_model.proposedSaveName(); }
+    // « Comparer… »: { heading, lines, text, tableOnly }, or { error } for a
+    // file that cannot be compared; the window does not change.
+    val compare(const std::string& fileName, const val& bytes) const
+    {
+        korval::FileComparison comparison;
+        std::string reason;
+        val out = val::object();
+        if (!m_model.compareWithBytes(
+                fileName, emscripten::convertJSArrayToNumberVector<unsigned char>(bytes),
+                comparison, reason)) {
+            out.set("error",
+                    "Impossible de comparer le fichier « " + fileName + " » :\n" + reason + ".");
+            return out;
+        }
+        out.set("heading", comparison.heading);
+        out.set("lines", toArray(comparison.lines));
+        out.set("text", comparison.text());
+        out.set("tableOnly", comparison.tableOnly);
+        return out;
+    }
     // The page hands both files to the browser's downloads: they count as saved.
     val save(const std::string& chosenName)
     {
@@ -282,6 +313,7 @@ public:
 
     // The messages of the faults since the last call, in their order.
     val errors() { return toArray(m_view.take()); }
+    val notes() { return toArray(m_view.takeNotes()); }
 
 private:
     CollectingView m_view;
@@ -316,6 +348,9 @@ EMSCRIPTEN_BINDINGS(korval_web)
         .function("mountFill", &WebForm::mountFill)
         .function("mountListChoice", &WebForm::mountListChoice)
         .function("mountListHelp", &WebForm::mountListHelp)
+        .function("notes", &WebForm::notes)
+        .function("proposedSaveName", &WebForm::proposedSaveName)
+        .function("compare", &WebForm::compare)
         .function("mount", &WebForm::mount)
         .function("calibrate", &WebForm::calibrate)
         .function("driftDirectionHelp", &WebForm::driftDirectionHelp);

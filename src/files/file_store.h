@@ -36,4 +36,7 @@ public:
     // no longer exists.
     virtual bool writeAtomically(const std::string& path, const std::vector<unsigned char>& data,
                                  std::string& reason);
+    // Whether something exists under `path` (a link: its target), asked as
+    // read and writeAtomically ask, long Windows paths included.
+    virtual bool exists(const std::string& path);
 };

@@ -12,6 +12,7 @@
 #include "timing/time_per_step.h"
 
 #include <algorithm>
+#include <cctype>
 #include <stdexcept>
 #include <utility>
 
@@ -366,6 +367,12 @@ void FormModel::hideList()
     m_listVisible = false;
 }
 
+void FormModel::searchFromKeyboard()
+{
+    userClicked("EditPeriodeTimer");
+    if (m_listVisible && !m_lines.empty()) userSelectedLine(0);
+}
+
 // --- activation and display -------------------------------------------------
 
 void FormModel::FormOnActivate()
@@ -660,7 +667,17 @@ void FormModel::ButtonOuvrirClick()
     openParameterFile(path);
 }
 
-void FormModel::openDroppedFile(const std::string& path)
+bool FormModel::isOpenableName(const std::string& path)
+{
+    const std::string extension = kParameterExtension;
+    if (path.size() <= extension.size()) return false;
+    std::string end = path.substr(path.size() - extension.size());
+    for (char& c : end)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return end == extension;
+}
+
+void FormModel::openDropped(const std::string& path)
 {
     if (!saveChangesBefore("d'ouvrir un autre fichier")) return;
     openParameterFile(path);
@@ -807,6 +824,8 @@ void FormModel::ExportHex()
 
 bool FormModel::exportHex()
 {
+    // Without a save name yet there is no file to write beside.
+    if (m_saveFileName.empty()) return false;
     const std::string hexName = replaceExtension(m_saveFileName, kHexExtension);
     const IntelHexText hex = exportHexText(m_current);
     std::string reason;

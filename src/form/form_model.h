@@ -106,6 +106,9 @@ public:
     void userSelectedLine(int index);
     void userDoubleClickedLine(int index);
     void hideList();
+    // F4 or Alt+Down in the period box (see listKeyAction): the search, as a
+    // click runs it, with the first line selected.
+    void searchFromKeyboard();
 
     // --- handlers, as the window names them; a fault leaves them ---
     void FormOnActivate();
@@ -189,9 +192,12 @@ public:
     // --- files: the front end chooses names and reads or writes bytes ---
     // "Ouvrir" once its dialog returned `path`: read through the view.
     void openParameterFile(const std::string& path);
-    // A file dropped on the window: asks, as "Ouvrir" does, before unsaved
-    // changes are replaced by it, then opens it.
-    void openDroppedFile(const std::string& path);
+    // Whether a file dropped on the window opens: a parameter file, by its
+    // extension in any case. The windows refuse any other drop.
+    static bool isOpenableName(const std::string& path);
+    // A file dropped on the window, or named on its command line: asks, as
+    // "Ouvrir" does, before unsaved changes are replaced by it, then opens it.
+    void openDropped(const std::string& path);
     // The bytes of a .kv2 file, read as the window reads them (short and long files).
     void openParameterBytes(const std::string& fileName, const std::vector<unsigned char>& bytes);
     struct SaveOutput {

@@ -16,11 +16,8 @@ const help = new Map();     // control name -> the window's help text
 let listBuilt = false;      // false: the list's lines must be read again
 let lastName = '';
 
-// What a screen reader calls the control: its label, or the captions it is labelled by.
+// What a screen reader calls the control: the model's name, set at start.
 function captionOf(el) {
-  if (el.labels && el.labels.length) return el.labels[0].textContent.replace(/\s+/g, ' ');
-  const ids = el.getAttribute('aria-labelledby');
-  if (ids) return ids.split(' ').map((id) => $(id).textContent).join(' ').replace(/\s+/g, ' ');
   return el.getAttribute('aria-label') || el.id;
 }
 
@@ -381,6 +378,11 @@ async function start() {
   const korval = await createKorval();
   form = new korval.WebForm();
   names = form.controlNames();
+  // The names the windows give their controls, from the same table.
+  for (const [name, accessible] of Object.entries(form.accessibleNames())) {
+    const el = $(name);
+    if (el) el.setAttribute('aria-label', accessible);
+  }
   for (const name of names) {
     const el = $(name);
     if (!el) continue;

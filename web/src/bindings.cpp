@@ -6,6 +6,7 @@
 #include "axes/mount_assistant.h"
 #include "config/fp_fault.h"
 #include "config/number_text.h"
+#include "form/form_help.h"
 #include "form/form_model.h"
 
 #include <emscripten/bind.h>
@@ -89,6 +90,14 @@ public:
         return out;
     }
     std::string helpText(const std::string& name) const { return m_model.helpText(name); }
+    // What a screen reader calls each control, by control name, as the windows name it.
+    val accessibleNames() const
+    {
+        val out = val::object();
+        for (const auto& [name, text] : korval::accessibleTexts())
+            out.set(name, text.name);
+        return out;
+    }
 
     // The list's lines, and their drift help, one a line: one string crosses
     // into the page instead of thousands.
@@ -221,6 +230,7 @@ EMSCRIPTEN_BINDINGS(korval_web)
         .function("controlNames", &WebForm::controlNames)
         .function("state", &WebForm::state)
         .function("helpText", &WebForm::helpText)
+        .function("accessibleNames", &WebForm::accessibleNames)
         .function("listText", &WebForm::listText)
         .function("listHelpText", &WebForm::listHelpText)
         .function("listVisible", &WebForm::listVisible)

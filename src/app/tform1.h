@@ -3,8 +3,8 @@
 // two configuration records, the drive parameters, the two file names and
 // every control's state and handler; the window shows that state in its
 // widgets and forwards typing, clicks, double-clicks and keys. What belongs to
-// the platform stays here: dialogs, drops, the keyboard search keys, the marks
-// drawn over boxes, the layout's scale and the accessible names.
+// the platform stays here: dialogs, drops, Qt's key codes, the marks drawn over
+// boxes and its font's measurements for the model's layout scale.
 
 #include "app/user_dialogs.h"
 #include "config/config_record.h"

@@ -120,7 +120,6 @@ void TForm1::dropEvent(QDropEvent* event)
 void TForm1::queueOpen(const QString& path)
 {
     QMetaObject::invokeMethod(
-        this,
-        [this, path] { guarded([this, path] { m_model->openDropped(path.toStdString()); }); },
+        this, [this, path] { guarded([this, path] { m_model->openDropped(path.toStdString()); }); },
         Qt::QueuedConnection);
 }

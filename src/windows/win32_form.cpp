@@ -644,9 +644,7 @@ LRESULT Win32Form::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case kOpenQueued: {
         const std::wstring path = std::exchange(m_startFile, std::wstring());
         if (!path.empty())
-            run([this, &path] {
-                m_model->guarded([&] { m_model->openDropped(narrow(path)); });
-            });
+            run([this, &path] { m_model->guarded([&] { m_model->openDropped(narrow(path)); }); });
         return 0;
     }
     case WM_DPICHANGED: {

@@ -230,6 +230,28 @@ function moveSelection(event) {
   return true;
 }
 
+// The model decides what a key of the period box or of the list does.
+function listKeyOf(event) {
+  if (event.key === 'ArrowDown' && event.altKey) return 'AltDown';
+  return ['F4', 'Enter', 'Escape'].includes(event.key) ? event.key : 'Other';
+}
+
+function listKey(inList, event) {
+  const action = form.listKeyAction(inList, listKeyOf(event), form.listVisible());
+  if (action === 'open') {
+    search();
+    if (form.listVisible()) list.focus();
+  } else if (action === 'apply') {
+    apply(form.listSelected());
+  } else if (action === 'close') {
+    closeList();
+  } else {
+    return false;
+  }
+  event.preventDefault();
+  return true;
+}
+
 // A photo or a HEX image chosen by mistake opens only on « Oui »; « Non »,
 // Échap and Entrée on the first focus leave everything as it was.
 function askOpenAnyway(question) {
@@ -305,16 +327,7 @@ function bind() {
     else el.addEventListener('input', () => act(() => form.typed(el.id, el.value)));
   }
   period.addEventListener('click', search);
-  period.addEventListener('keydown', (event) => {
-    if (event.key === 'F4' || (event.altKey && event.key === 'ArrowDown')) {
-      event.preventDefault();
-      search();
-      if (form.listVisible()) list.focus();
-    } else if (event.key === 'Escape' && form.listVisible()) {
-      event.preventDefault();
-      closeList();
-    }
-  });
+  period.addEventListener('keydown', (event) => listKey(false, event));
   list.addEventListener('scroll', () => { if (!list.hidden && rows) appendLines(form.listSelected()); });
   list.addEventListener('click', (event) => {
     const option = event.target.closest('[role="option"]');
@@ -325,10 +338,7 @@ function bind() {
     if (option) apply(Number(option.dataset.index));
   });
   list.addEventListener('keydown', (event) => {
-    if (event.key === 'Enter') apply(form.listSelected());
-    else if (event.key === 'Escape') closeList();
-    else if (!moveSelection(event)) return;
-    event.preventDefault();
+    if (!listKey(true, event) && moveSelection(event)) event.preventDefault();
   });
 
   $('ButtonValider').addEventListener('click', () => act(() => form.clicked('ButtonValider')));

@@ -183,9 +183,6 @@ public:
     // also when the text does not change; a fault in that handler is shown
     // and ends that handler only.
     void writeText(const std::string& name, const std::string& text);
-    // Changing a half-step box from code runs its click handler when the state
-    // really changes; a fault there also ends the caller.
-    void writeChecked(const std::string& name, bool checked);
     // Runs a handler as the event loop does: a fault is shown, none leaves.
     void guarded(const std::function<void()>& handler);
 
@@ -252,6 +249,9 @@ private:
 
     ControlState& state(const std::string& name);
     void setText(const std::string& name, const std::string& text); // no handler
+    // ShowRecord's half-step boxes: the click handler runs when the state
+    // really changes; a fault there also ends the caller.
+    void writeChecked(const std::string& name, bool checked);
     void touch(std::size_t index) { ++m_revisions[index]; }
     void showError(const std::string& message);
     void bindHandlers();

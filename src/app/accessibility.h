@@ -1,7 +1,6 @@
 #pragma once
-// What a screen reader and a tooltip say of each control: a distinct French
-// name made from the captions of its row and column, and the form model's
-// help text with its meaning, unit and what its field can hold.
+// What a screen reader and a tooltip say of each control, from the form
+// model's table (accessibleTexts): its French name and its help.
 
 #include <QString>
 
@@ -9,8 +8,8 @@ class QWidget;
 
 class TForm1;
 
-// Names every control, shown or hidden, and gives each edit box, check box and
-// result display its help as tooltip and accessible description. The help is
+// Names every control, shown or hidden, and the tool buttons, and gives each
+// one with help that help as tooltip and accessible description. The help is
 // also kept in the "korvalHelp" property, for the notes added to it later.
 void describeControls(TForm1& form);
 

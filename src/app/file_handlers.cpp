@@ -4,7 +4,6 @@
 
 #include "app/tform1.h"
 #include "app/user_dialogs.h"
-#include "config/parameter_file.h"
 #include "files/file_store.h"
 
 #include <QCloseEvent>
@@ -12,7 +11,6 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
 
@@ -59,7 +57,7 @@ void TForm1::showComparison(const FileComparison& comparison)
 
 bool TForm1::fileExists(const std::string& path)
 {
-    return QFileInfo::exists(QString::fromStdString(path));
+    return m_files->exists(path);
 }
 
 bool TForm1::confirmReplace(const std::string& path)
@@ -114,16 +112,14 @@ void TForm1::openParameterFile(const QString& path)
 
 namespace
 {
-// The one local .kv2 file or HEX image a drag brings, or an empty string.
+// The one local file a drag brings that the model opens, or an empty string.
 QString droppedParameterFile(const QMimeData* data)
 {
     if (!data || !data->hasUrls() || data->urls().size() != 1) return QString();
     const QUrl url = data->urls().constFirst();
     if (!url.isLocalFile()) return QString();
     const QString path = url.toLocalFile();
-    const bool known = path.endsWith(QLatin1String(kParameterExtension), Qt::CaseInsensitive) ||
-                       path.endsWith(QLatin1String(kHexImageExtension), Qt::CaseInsensitive);
-    return known ? path : QString();
+    return FormModel::isOpenableName(path.toStdString()) ? path : QString();
 }
 } // namespace
 
@@ -145,7 +141,6 @@ void TForm1::dropEvent(QDropEvent* event)
 void TForm1::queueOpen(const QString& path)
 {
     QMetaObject::invokeMethod(
-        this,
-        [this, path] { guarded([this, path] { m_model->openDroppedFile(path.toStdString()); }); },
+        this, [this, path] { guarded([this, path] { m_model->openDropped(path.toStdString()); }); },
         Qt::QueuedConnection);
 }

@@ -42,8 +42,8 @@ QComboBox* rateBox(QWidget* parent, const char* name)
     auto* rate = new QComboBox(parent);
     rate->setObjectName(QLatin1String(name));
     rate->setEditable(true);
-    for (const char* name : kTrackingRateNames)
-        rate->addItem(QString::fromUtf8(name));
+    for (const char* rateName : kTrackingRateNames)
+        rate->addItem(QString::fromUtf8(rateName));
     rate->setToolTip(QString::fromUtf8(kTrackingRateHelp));
     return rate;
 }

@@ -5,6 +5,8 @@
 #include "app/stored_value_mark.h"
 #include "app/user_dialogs.h"
 #include "files/file_store.h"
+#include "form/form_help.h"
+#include "form/layout_scale.h"
 #include "ui_tform1.h"
 
 #include <QCheckBox>
@@ -28,16 +30,22 @@ using namespace korval;
 
 namespace
 {
-// The layout is drawn for an 8-point font whose text is 13 pixels high.
-constexpr int kLayoutLineHeight = 13;
-constexpr int kLayoutClientWidth = 788;
-constexpr int kLayoutClientHeight = 290;
-
-// F4 and Alt+Down open a list from its box, as in a combo box.
-bool opensCandidateList(const QKeyEvent& key)
+// The model's name of a key of the candidate list.
+ListKey listKeyOf(const QKeyEvent& key)
 {
-    return key.key() == Qt::Key_F4 ||
-           (key.key() == Qt::Key_Down && key.modifiers().testFlag(Qt::AltModifier));
+    switch (key.key()) {
+    case Qt::Key_F4:
+        return ListKey::F4;
+    case Qt::Key_Down:
+        return key.modifiers().testFlag(Qt::AltModifier) ? ListKey::AltDown : ListKey::Other;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return ListKey::Enter;
+    case Qt::Key_Escape:
+        return ListKey::Escape;
+    default:
+        return ListKey::Other;
+    }
 }
 } // namespace
 
@@ -73,17 +81,12 @@ void TForm1::createCompareButton()
 {
     // A tool button like « Monture… », on the free place the form's table gives it.
     m_compareButton = new QToolButton(this);
-    m_compareButton->setObjectName(QStringLiteral("ButtonComparer"));
+    m_compareButton->setObjectName(QString::fromUtf8(kCompareButtonName));
     m_compareButton->setText(QStringLiteral("&Comparer…"));
     m_compareButton->setFocusPolicy(Qt::NoFocus);
     m_compareButton->setGeometry(kCompareButtonPlace.x, kCompareButtonPlace.y,
                                  kCompareButtonPlace.width, kCompareButtonPlace.height);
-    const QString help = QStringLiteral(
-        "Compare les valeurs de la fenêtre avec un fichier .kv2 ou une image HEX de la carte "
-        "(Alt+C) ; la fenêtre ne change pas.");
-    m_compareButton->setToolTip(help);
-    m_compareButton->setAccessibleName(QStringLiteral("Comparer…"));
-    m_compareButton->setAccessibleDescription(help);
+    // Its name and help come with the others' (describeControls).
     connect(m_compareButton, &QToolButton::clicked, this, [this] { ButtonComparerClick(); });
 }
 
@@ -144,25 +147,15 @@ void TForm1::bindControls()
 
 void TForm1::scaleLayout()
 {
-    // Captions were measured for a smaller font than most platforms use:
-    // every position and size grows by what three captions in four need, and
-    // each label then fits its own text.
-    std::vector<double> growth;
-    const QList<QLabel*> labels = findChildren<QLabel*>();
-    for (const QLabel* label : labels) {
-        if (label->width() > 0)
-            growth.push_back(double(QFontMetrics(label->font()).horizontalAdvance(label->text())) /
-                             label->width());
-    }
-    double scale = double(QFontMetrics(font()).height()) / kLayoutLineHeight;
-    if (!growth.empty()) {
-        const auto upperQuartile = growth.begin() + std::ptrdiff_t(growth.size() * 3 / 4);
-        std::nth_element(growth.begin(), upperQuartile, growth.end());
-        scale = std::max(scale, *upperQuartile);
-    }
-    m_scale = std::clamp(scale, 1.0, 3.0);
+    // Qt scales for the DPI itself; the font's line height is weighed too.
+    const double scale = layoutScale(
+        [this](const ControlInfo& info) {
+            const QLabel* label = findChild<QLabel*>(QString::fromUtf8(info.name));
+            return double(QFontMetrics(label->font()).horizontalAdvance(label->text()));
+        },
+        double(QFontMetrics(font()).height()) / kLayoutLineHeight, 1.0);
 
-    const auto scaled = [this](int v) { return int(std::lround(v * m_scale)); };
+    const auto scaled = [scale](int v) { return int(std::lround(v * scale)); };
     const QList<QWidget*> widgets = findChildren<QWidget*>();
     for (QWidget* w : widgets) {
         // The controls of the layout sit on the window or in a group box; the
@@ -176,7 +169,7 @@ void TForm1::scaleLayout()
         // Group boxes are opaque: what they cover stays hidden.
         if (qobject_cast<QGroupBox*>(w)) w->setAutoFillBackground(true);
     }
-    resize(scaled(kLayoutClientWidth), scaled(kLayoutClientHeight));
+    resize(scaled(kFormWidth), scaled(kFormHeight));
 }
 
 void TForm1::run(const std::function<void()>& action)
@@ -265,11 +258,6 @@ void TForm1::writeText(QLineEdit* box, const QString& text)
     run([&] { m_model->writeText(box->objectName().toStdString(), text.toStdString()); });
 }
 
-void TForm1::writeChecked(QCheckBox* box, bool checked)
-{
-    run([&] { m_model->writeChecked(box->objectName().toStdString(), checked); });
-}
-
 void TForm1::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
@@ -286,32 +274,35 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
     QListWidget* list = ui->ListBoxValeurTimer;
     if (watched == ui->EditPeriodeTimer) {
-        if (event->type() == QEvent::MouseButtonPress) {
+        if (event->type() == QEvent::MouseButtonPress)
             run([this] { m_model->userClicked("EditPeriodeTimer"); });
-        } else if (event->type() == QEvent::KeyPress &&
-                   opensCandidateList(*static_cast<QKeyEvent*>(event))) {
-            searchFromKeyboard();
-            return true;
-        } else if (event->type() == QEvent::KeyPress && list->isVisible() &&
-                   static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-            hideCandidateList();
-            return true;
-        }
+        else if (event->type() == QEvent::KeyPress)
+            return listKey(ListKeyPlace::PeriodBox, *static_cast<QKeyEvent*>(event));
     } else if (watched == list->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         ListBoxValeurTimerDblClick();
         return true;
     } else if (watched == list && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            ListBoxValeurTimerDblClick();
-            return true;
-        }
-        if (key == Qt::Key_Escape) {
-            hideCandidateList();
-            return true;
-        }
+        return listKey(ListKeyPlace::List, *static_cast<QKeyEvent*>(event));
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool TForm1::listKey(ListKeyPlace place, const QKeyEvent& key)
+{
+    switch (listKeyAction(place, listKeyOf(key), ui->ListBoxValeurTimer->isVisible())) {
+    case ListKeyAction::Open:
+        searchFromKeyboard();
+        return true;
+    case ListKeyAction::Apply:
+        ListBoxValeurTimerDblClick();
+        return true;
+    case ListKeyAction::Close:
+        hideCandidateList();
+        return true;
+    case ListKeyAction::None:
+        break;
+    }
+    return false;
 }
 
 int TForm1::selectedLine() const
@@ -337,7 +328,7 @@ void TForm1::hideCandidateList()
 
 void TForm1::searchFromKeyboard()
 {
-    run([this] { m_model->userClicked("EditPeriodeTimer"); });
+    run([this] { m_model->searchFromKeyboard(); });
     QListWidget* list = ui->ListBoxValeurTimer;
     if (!list->isVisible()) return; // the search stopped on a fault, shown already
     list->setFocus(Qt::OtherFocusReason);

@@ -3,13 +3,14 @@
 // two configuration records, the drive parameters, the two file names and
 // every control's state and handler; the window shows that state in its
 // widgets and forwards typing, clicks, double-clicks and keys. What belongs to
-// the platform stays here: dialogs, drops, the keyboard search keys, the marks
-// drawn over boxes, the layout's scale and the accessible names.
+// the platform stays here: dialogs, drops, Qt's key codes, the marks drawn over
+// boxes and its font's measurements for the model's layout scale.
 
 #include "app/user_dialogs.h"
 #include "config/config_record.h"
 #include "files/file_store.h"
 #include "form/form_model.h"
+#include "form/list_keys.h"
 
 #include <QString>
 #include <QWidget>
@@ -21,6 +22,7 @@
 #include <vector>
 
 class QCheckBox;
+class QKeyEvent;
 class QToolButton;
 class QLineEdit;
 class QListWidget;
@@ -56,7 +58,8 @@ public:
     Ui::TForm1* form() const { return ui.get(); }
     korval::FormModel& model() const { return *m_model; }
 
-    // Activation and display.
+    // The handlers the tests, the benchmark and the start-up call by name; every other
+    // handler is the model's (src/form/form_model.h), bound through its table.
     void FormOnActivate()
     {
         run([this] { m_model->FormOnActivate(); });
@@ -65,23 +68,13 @@ public:
     {
         run([this] { m_model->ShowRecord(); });
     }
-    void ButtonValiderClick()
-    {
-        run([this] { m_model->ButtonValiderClick(); });
-    }
-
-    // Parameter file and HEX export.
-    void ButtonOuvrirClick()
-    {
-        run([this] { m_model->ButtonOuvrirClick(); });
-    }
     void ButtonSauvegarderClick()
     {
         run([this] { m_model->ButtonSauvegarderClick(); });
     }
-    void ExportHex()
+    void ChercherValeurTimer()
     {
-        run([this] { m_model->ExportHex(); });
+        run([this] { m_model->ChercherValeurTimer(); });
     }
     // « Comparer… »: the window's values against a chosen file, shown apart.
     void ButtonComparerClick()
@@ -89,120 +82,18 @@ public:
         run([this] { m_model->ButtonComparerClick(); });
     }
     QToolButton* compareButton() const { return m_compareButton; }
-
-    // Timing parameters.
-    void EditFrequenceQuartzChange()
-    {
-        run([this] { m_model->EditFrequenceQuartzChange(); });
-    }
-    void EditDureeTourChange()
-    {
-        run([this] { m_model->EditDureeTourChange(); });
-    }
-    void EditPasParTourChange()
-    {
-        run([this] { m_model->EditPasParTourChange(); });
-    }
-    void EditTranchePecChange()
-    {
-        run([this] { m_model->EditTranchePecChange(); });
-    }
-    void EditPasParTrancheChange()
-    {
-        run([this] { m_model->EditPasParTrancheChange(); });
-    }
-    void EditPeriodeTimerChange()
-    {
-        run([this] { m_model->EditPeriodeTimerChange(); });
-    }
-
-    // Interrupt period search.
-    void EditPeriodeClick()
-    {
-        run([this] { m_model->EditPeriodeClick(); });
-    }
-    void ChercherValeurTimer()
-    {
-        run([this] { m_model->ChercherValeurTimer(); });
-    }
     void ListBoxValeurTimerDblClick();
-
-    // Speed levels.
-    void EditV1ADChange() { call(&korval::FormModel::EditV1ADChange); }
-    void EditV1DeChange() { call(&korval::FormModel::EditV1DeChange); }
-    void EditV1FocChange() { call(&korval::FormModel::EditV1FocChange); }
-    void EditV2ADChange() { call(&korval::FormModel::EditV2ADChange); }
-    void EditV2DeChange() { call(&korval::FormModel::EditV2DeChange); }
-    void EditV2FocChange() { call(&korval::FormModel::EditV2FocChange); }
-    void EditV3ADChange() { call(&korval::FormModel::EditV3ADChange); }
-    void EditV3DeChange() { call(&korval::FormModel::EditV3DeChange); }
-    void EditV3FocChange() { call(&korval::FormModel::EditV3FocChange); }
-    void EditV4ADChange() { call(&korval::FormModel::EditV4ADChange); }
-    void EditV4DeChange() { call(&korval::FormModel::EditV4DeChange); }
-    void EditV4FocChange() { call(&korval::FormModel::EditV4FocChange); }
-    void EditV5ADChange() { call(&korval::FormModel::EditV5ADChange); }
-    void EditV5DeChange() { call(&korval::FormModel::EditV5DeChange); }
-    void EditV5FocChange() { call(&korval::FormModel::EditV5FocChange); }
-    void EditV6ADChange() { call(&korval::FormModel::EditV6ADChange); }
-    void EditV6DeChange() { call(&korval::FormModel::EditV6DeChange); }
-    void EditV6FocChange() { call(&korval::FormModel::EditV6FocChange); }
-    void EditV7ADChange() { call(&korval::FormModel::EditV7ADChange); }
-    void EditV7DeChange() { call(&korval::FormModel::EditV7DeChange); }
-    void EditV7FocChange() { call(&korval::FormModel::EditV7FocChange); }
-    void CheckBoxAD1Click() { call(&korval::FormModel::CheckBoxAD1Click); }
-    void CheckBoxAD2Click() { call(&korval::FormModel::CheckBoxAD2Click); }
-    void CheckBoxAD3Click() { call(&korval::FormModel::CheckBoxAD3Click); }
-    void CheckBoxAD4Click() { call(&korval::FormModel::CheckBoxAD4Click); }
-    void CheckBoxAD5Click() { call(&korval::FormModel::CheckBoxAD5Click); }
-    void CheckBoxAD6Click() { call(&korval::FormModel::CheckBoxAD6Click); }
-    void CheckBoxAD7Click() { call(&korval::FormModel::CheckBoxAD7Click); }
-    void CheckBoxDe1Click() { call(&korval::FormModel::CheckBoxDe1Click); }
-    void CheckBoxDe2Click() { call(&korval::FormModel::CheckBoxDe2Click); }
-    void CheckBoxDe3Click() { call(&korval::FormModel::CheckBoxDe3Click); }
-    void CheckBoxDe4Click() { call(&korval::FormModel::CheckBoxDe4Click); }
-    void CheckBoxDe5Click() { call(&korval::FormModel::CheckBoxDe5Click); }
-    void CheckBoxDe6Click() { call(&korval::FormModel::CheckBoxDe6Click); }
-    void CheckBoxDe7Click() { call(&korval::FormModel::CheckBoxDe7Click); }
-
-    // Backlash, PWM and hold.
-    void EditJeuADChange()
-    {
-        run([this] { m_model->EditJeuADChange(); });
-    }
-    void EditJeuDeChange()
-    {
-        run([this] { m_model->EditJeuDeChange(); });
-    }
-    void EditMaintienFocChange()
-    {
-        run([this] { m_model->EditMaintienFocChange(); });
-    }
-    void EditPwm0Change() { call(&korval::FormModel::EditPwm0Change); }
-    void EditPwm1Change() { call(&korval::FormModel::EditPwm1Change); }
-    void EditPwm2Change() { call(&korval::FormModel::EditPwm2Change); }
-    void EditPwm3Change() { call(&korval::FormModel::EditPwm3Change); }
-    void EditPwm4Change() { call(&korval::FormModel::EditPwm4Change); }
-    void EditPwm5Change() { call(&korval::FormModel::EditPwm5Change); }
-    void EditPwm6Change() { call(&korval::FormModel::EditPwm6Change); }
-    void EditPwm7Change() { call(&korval::FormModel::EditPwm7Change); }
-    void EditPwm8Change() { call(&korval::FormModel::EditPwm8Change); }
 
     // Writing a box from code runs its change handler at once, every time,
     // also when the text does not change; a fault in that handler is shown
     // and ends that handler only.
     void writeText(QLineEdit* box, const QString& text);
-    // Changing a half-step box from code runs its click handler when the state
-    // really changes; a fault there also ends the caller.
-    void writeChecked(QCheckBox* box, bool checked);
 
     QLineEdit* levelEdit(korval::Axis axis, int level) const;
     QCheckBox* halfStepBox(korval::Axis axis, int level) const;
     QLineEdit* ratioDisplay(korval::Axis axis, int level) const;
     QLineEdit* msDisplay(int level) const;
     QLineEdit* pwmEdit(int entry) const;
-
-    // The factor applied to the layout's pixel sizes for the platform font.
-    double layoutScale() const { return m_scale; }
 
     // Reads a parameter file as "Ouvrir" does once its dialog has returned
     // `path`: the same reading, ShowRecord and messages.
@@ -224,11 +115,6 @@ private:
     // Runs `action` on the model: the file names set here go to it first, and
     // its state is shown afterwards, also when a fault leaves the action.
     void run(const std::function<void()>& action);
-    // Runs one of the model's named handlers, as run does.
-    void call(void (korval::FormModel::*handler)())
-    {
-        run([this, handler] { (m_model.get()->*handler)(); });
-    }
     // Runs `action` as the event loop does: a fault is shown, none leaves.
     void guarded(const std::function<void()>& action);
     // Shows what changed in the model since the last time.
@@ -240,6 +126,8 @@ private:
     void hideCandidateList();
     // Opens the candidate list from the keyboard, focus in it on line 0.
     void searchFromKeyboard();
+    // What the model's key policy answers for `key` in the period box or the list.
+    bool listKey(korval::ListKeyPlace place, const QKeyEvent& key);
     // The row the list has selected, -1 for none.
     int selectedLine() const;
 
@@ -272,7 +160,6 @@ private:
     std::string m_saveSeen;
     int m_depth = 0; // nested runs: names go and come at the outermost
     bool m_activated = false;
-    double m_scale = 1.0;
     QToolButton* m_compareButton = nullptr; // made in code, at kCompareButtonPlace
 
     // Opens `path` from the event loop, as a click on "Ouvrir" does.

@@ -53,4 +53,7 @@ public:
         std::string warning;
         return writeAtomically(path, data, reason, warning);
     }
+    // Whether something exists under `path` (a link: its target), asked as
+    // read and writeAtomically ask, long Windows paths included.
+    virtual bool exists(const std::string& path);
 };

@@ -402,3 +402,9 @@ bool FileStore::writeAtomically(const std::string& path, const std::vector<unsig
     }
     return true;
 }
+
+bool FileStore::exists(const std::string& path)
+{
+    struct stat info;
+    return !path.empty() && ::stat(path.c_str(), &info) == 0;
+}

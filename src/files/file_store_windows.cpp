@@ -546,3 +546,11 @@ bool FileStore::writeAtomically(const std::string& path, const std::vector<unsig
     }
     return true;
 }
+
+bool FileStore::exists(const std::string& path)
+{
+    NativePath native;
+    std::string reason;
+    return nativePath(path, native, reason) &&
+           ::GetFileAttributesW(forCalls(native.full).c_str()) != INVALID_FILE_ATTRIBUTES;
+}

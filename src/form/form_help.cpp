@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 namespace korval
 {
@@ -157,6 +158,62 @@ std::unordered_map<std::string, std::string> formHelpTexts()
         "interruption X interruptions par pas. Entrée ou double-clic applique la ligne, Échap "
         "ferme la liste.";
     return help;
+}
+
+std::unordered_map<std::string, AccessibleText> accessibleTexts()
+{
+    std::unordered_map<std::string, std::string> names;
+    // The caption beside each box.
+    const std::pair<const char*, const char*> besideCaption[] = {
+        {"EditFrequenceQuartz", "Label22"}, {"EditDureeTour", "Label23"},
+        {"EditPasParTour", "Label24"},      {"EditTranchePec", "Label25"},
+        {"EditPasParTranche", "Label26"},   {"EditPeriodeTimer", "Label33"},
+        {"EditErreur", "Label35"},          {"EditVmax", "Label34"},
+        {"EditPeriodeMax", "Label36"}};
+    for (const auto& [edit, label] : besideCaption)
+        names[edit] = caption(label);
+    names["EditPerPas"] = "Temps par pas (ms)"; // its captions "à" and "ms" say nothing alone
+
+    const std::string axisCaption[] = {caption("Label10"), caption("Label11"), caption("Label12")};
+    const std::string ratioColumn = caption("Label27"); // "X"
+    const std::string msColumn = caption("Label29");    // "ms"
+    for (int level = 1; level <= kLevelCount; ++level) {
+        const std::string row = rowCaption("GroupBox1", level);
+        for (Axis axis : {Axis::AD, Axis::De}) {
+            const std::string where = row + " " + axisCaption[axis == Axis::AD ? 0 : 1];
+            // The De slot V3 holds the acceleration time, in its own group.
+            names[FormModel::levelEditName(axis, level)] =
+                axis == Axis::De && level == 3
+                    ? caption("GroupBox5") + " (" + caption("Label7") + ")"
+                    : where;
+            names[FormModel::halfStepName(axis, level)] = where + " demi-pas";
+            names[FormModel::ratioName(axis, level)] = ratioColumn + " " + where;
+        }
+        const std::string focuser = row + " " + axisCaption[2];
+        names[FormModel::levelEditName(Axis::Foc, level)] = focuser;
+        names[FormModel::msName(level)] = msColumn + " " + focuser;
+    }
+    names["EditJeuAD"] = caption("Label13") + " " + axisCaption[0];
+    names["EditJeuDe"] = caption("Label13") + " " + axisCaption[1];
+    names["EditMaintienFoc"] = caption("Label14") + " (" + caption("GroupBox3") + ")";
+    for (int entry = 0; entry < kPwmCount; ++entry)
+        names[FormModel::pwmName(entry)] = "PWM" + std::to_string(entry); // the caption of its row
+    for (const char* control : {"ButtonOuvrir", "ButtonValider", "ButtonSauvegarder", "GroupBox1",
+                                "GroupBox2", "GroupBox3", "GroupBox4", "GroupBox5"})
+        names[control] = caption(control);
+    names["ListBoxValeurTimer"] = "Périodes IT proposées";
+
+    std::unordered_map<std::string, std::string> help = formHelpTexts();
+    std::unordered_map<std::string, AccessibleText> texts;
+    for (auto& [control, name] : names)
+        texts[control] = {std::move(name), help[control]};
+    texts[kMountButtonName] = {"Monture…", "Assistant de monture : DureeTour et PasParTour depuis "
+                                           "les dents de la roue, les pas du moteur et la "
+                                           "réduction (Alt+M)."};
+    texts[kCompareButtonName] = {"Comparer…", "Compare les valeurs de la fenêtre avec un fichier "
+                                              ".kv2 ou une image HEX de la carte (Alt+C) ; la "
+                                              "fenêtre ne change pas."};
+    return texts;
 }
 
 } // namespace korval

@@ -14,6 +14,7 @@
 #include "timing/time_per_step.h"
 
 #include <algorithm>
+#include <cctype>
 #include <stdexcept>
 #include <utility>
 
@@ -383,6 +384,12 @@ void FormModel::hideList()
     m_listVisible = false;
 }
 
+void FormModel::searchFromKeyboard()
+{
+    userClicked("EditPeriodeTimer");
+    if (m_listVisible && !m_lines.empty()) userSelectedLine(0);
+}
+
 // --- activation and display -------------------------------------------------
 
 void FormModel::FormOnActivate()
@@ -677,7 +684,19 @@ void FormModel::ButtonOuvrirClick()
     openParameterFile(path);
 }
 
-void FormModel::openDroppedFile(const std::string& path)
+bool FormModel::isOpenableName(const std::string& path)
+{
+    const auto endsWith = [&path](const std::string& extension) {
+        if (path.size() <= extension.size()) return false;
+        std::string end = path.substr(path.size() - extension.size());
+        for (char& c : end)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        return end == extension;
+    };
+    return endsWith(kParameterExtension) || endsWith(kHexImageExtension);
+}
+
+void FormModel::openDropped(const std::string& path)
 {
     if (!saveChangesBefore("d'ouvrir un autre fichier")) return;
     openParameterFile(path);
@@ -932,6 +951,8 @@ void FormModel::ExportHex()
 
 bool FormModel::exportHex()
 {
+    // Without a save name yet there is no file to write beside.
+    if (m_saveFileName.empty()) return false;
     const std::string hexName = replaceExtension(m_saveFileName, kHexExtension);
     const IntelHexText hex = exportHexText(m_current);
     std::string reason;

@@ -132,6 +132,9 @@ public:
     void userSelectedLine(int index);
     void userDoubleClickedLine(int index);
     void hideList();
+    // F4 or Alt+Down in the period box (see listKeyAction): the search, as a
+    // click runs it, with the first line selected.
+    void searchFromKeyboard();
 
     // --- handlers, as the window names them; a fault leaves them ---
     void FormOnActivate();
@@ -209,18 +212,18 @@ public:
     // also when the text does not change; a fault in that handler is shown
     // and ends that handler only.
     void writeText(const std::string& name, const std::string& text);
-    // Changing a half-step box from code runs its click handler when the state
-    // really changes; a fault there also ends the caller.
-    void writeChecked(const std::string& name, bool checked);
     // Runs a handler as the event loop does: a fault is shown, none leaves.
     void guarded(const std::function<void()>& handler);
 
     // --- files: the front end chooses names and reads or writes bytes ---
     // "Ouvrir" once its dialog returned `path`: read through the view.
     void openParameterFile(const std::string& path);
-    // A file dropped on the window: asks, as "Ouvrir" does, before unsaved
-    // changes are replaced by it, then opens it.
-    void openDroppedFile(const std::string& path);
+    // Whether a file dropped on the window opens: a parameter file or a HEX
+    // image, by its extension in any case. The windows refuse any other drop.
+    static bool isOpenableName(const std::string& path);
+    // A file dropped on the window, or named on its command line: asks, as
+    // "Ouvrir" does, before unsaved changes are replaced by it, then opens it.
+    void openDropped(const std::string& path);
     // The bytes of a .kv2 file, read as the window reads them (short and long
     // files), or of a HEX image (isHexImage), whose table alone is taken.
     void openParameterBytes(const std::string& fileName, const std::vector<unsigned char>& bytes);
@@ -284,6 +287,9 @@ private:
 
     ControlState& state(const std::string& name);
     void setText(const std::string& name, const std::string& text); // no handler
+    // ShowRecord's half-step boxes: the click handler runs when the state
+    // really changes; a fault there also ends the caller.
+    void writeChecked(const std::string& name, bool checked);
     void touch(std::size_t index) { ++m_revisions[index]; }
     void showError(const std::string& message);
     void bindHandlers();

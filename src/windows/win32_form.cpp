@@ -1,8 +1,9 @@
 #include "windows/win32_form.h"
 
-#include "windows/accessible_names.h"
 #include "windows/mount_window.h"
 #include "files/text_utf16.h"
+#include "form/form_help.h"
+#include "form/layout_scale.h"
 
 #include <commctrl.h>
 #include <initguid.h>
@@ -25,9 +26,6 @@ namespace
 constexpr int kFirstControlId = 100;
 constexpr int kMountButtonId = 90;
 constexpr int kCompareButtonId = 91;
-const wchar_t* const kCompareHelp =
-    L"Compare les valeurs de la fenêtre avec un fichier .kv2 ou une image HEX de la carte "
-    L"(Alt+C) ; la fenêtre ne change pas.";
 constexpr UINT kOpenQueued = WM_APP + 1; // the file of the command line or of a drop
 constexpr int kLayoutDpi = 96;
 constexpr int kFontPoints = 8;
@@ -63,10 +61,21 @@ const wchar_t* className(ControlKind kind)
     }
 }
 
-// F4 and Alt+Down open a list from its box, as in a combo box.
-bool opensCandidateList(UINT message, WPARAM key)
+// The model's name of a key of the candidate list; Alt+Down comes as a system key.
+ListKey listKeyOf(UINT message, WPARAM key)
 {
-    return (message == WM_KEYDOWN && key == VK_F4) || (message == WM_SYSKEYDOWN && key == VK_DOWN);
+    if (message == WM_SYSKEYDOWN) return key == VK_DOWN ? ListKey::AltDown : ListKey::Other;
+    if (message != WM_KEYDOWN) return ListKey::Other;
+    switch (key) {
+    case VK_F4:
+        return ListKey::F4;
+    case VK_RETURN:
+        return ListKey::Enter;
+    case VK_ESCAPE:
+        return ListKey::Escape;
+    default:
+        return ListKey::Other;
+    }
 }
 
 // Screen readers ask the control itself; Windows answers from these.
@@ -82,8 +91,10 @@ Win32Form::Win32Form(std::unique_ptr<Win32Dialogs> dialogs)
     : m_model(std::make_unique<FormModel>(this)),
       m_dialogs(dialogs ? std::move(dialogs) : std::make_unique<StandardWin32Dialogs>())
 {
-    for (const auto& [name, text] : accessibleNames())
-        m_names[name] = widen(text);
+    for (const auto& [name, text] : accessibleTexts()) {
+        m_names[name] = widen(text.name);
+        m_descriptions[name] = widen(text.description);
+    }
 }
 
 Win32Form::~Win32Form()
@@ -234,43 +245,20 @@ void Win32Form::describeForScreenReaders()
                      reinterpret_cast<void**>(&m_access));
     IAccPropServices* services = m_access;
     for (const Control& control : m_controls) {
-        m_descriptions[control.name] = widen(m_model->baseHelp(control.name));
         setAccessibleText(services, control.hwnd, PROPID_ACC_NAME, accessibleName(control.name));
         setAccessibleText(services, control.hwnd, PROPID_ACC_DESCRIPTION,
                           m_descriptions[control.name]);
     }
-    setAccessibleText(services, m_mountButton, PROPID_ACC_NAME, L"Monture…");
-    setAccessibleText(services, m_compareButton, PROPID_ACC_NAME, L"Comparer…");
-    setAccessibleText(services, m_compareButton, PROPID_ACC_DESCRIPTION, kCompareHelp);
+    setAccessibleText(services, m_mountButton, PROPID_ACC_NAME, accessibleName(kMountButtonName));
+    setAccessibleText(services, m_compareButton, PROPID_ACC_NAME,
+                      accessibleName(kCompareButtonName));
+    setAccessibleText(services, m_compareButton, PROPID_ACC_DESCRIPTION,
+                      accessibleDescription(kCompareButtonName));
 }
 
 int Win32Form::scaled(int layoutPixels) const
 {
     return int(std::lround(layoutPixels * m_scale));
-}
-
-double Win32Form::layoutScale(HDC dc) const
-{
-    // Captions were measured for the layout's own font: where this one draws
-    // wider, every place and size grows by what three captions in four need.
-    const double dpiScale = double(m_dpi) / kLayoutDpi;
-    std::vector<double> growth;
-    HGDIOBJ old = SelectObject(dc, m_font);
-    for (const ControlInfo& info : formControls()) {
-        if (info.kind != ControlKind::Label || info.geometry.width <= 0) continue;
-        const std::wstring text = widen(info.text);
-        SIZE extent{};
-        GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
-        growth.push_back(double(extent.cx) / (info.geometry.width * dpiScale));
-    }
-    SelectObject(dc, old);
-    double scale = 1.0;
-    if (!growth.empty()) {
-        const auto upperQuartile = growth.begin() + std::ptrdiff_t(growth.size() * 3 / 4);
-        std::nth_element(growth.begin(), upperQuartile, growth.end());
-        scale = std::clamp(*upperQuartile, 1.0, 3.0);
-    }
-    return dpiScale * scale;
 }
 
 void Win32Form::applyDpi(UINT dpi)
@@ -292,7 +280,17 @@ void Win32Form::applyDpi(UINT dpi)
 
     const std::vector<ControlInfo>& table = formControls();
     HDC dc = GetDC(m_window);
-    m_scale = layoutScale(dc);
+    // Every caption in the window's font, against the layout at this DPI.
+    HGDIOBJ old = SelectObject(dc, m_font);
+    m_scale = layoutScale(
+        [dc](const ControlInfo& label) {
+            const std::wstring text = widen(label.text);
+            SIZE extent{};
+            GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
+            return double(extent.cx);
+        },
+        0, double(m_dpi) / kLayoutDpi);
+    SelectObject(dc, old);
     for (std::size_t i = 0; i < table.size(); ++i) {
         const ControlInfo& info = table[i];
         const Control& control = m_controls[i];
@@ -397,10 +395,8 @@ bool Win32Form::marked(const std::string& name) const
 
 std::wstring Win32Form::toolTipText(HWND control) const
 {
-    if (control == m_compareButton) return kCompareHelp;
-    if (control == m_mountButton)
-        return L"Assistant de monture : DureeTour et PasParTour depuis les dents de la roue, les "
-               L"pas du moteur et la réduction (Alt+M).";
+    if (control == m_mountButton) return accessibleDescription(kMountButtonName);
+    if (control == m_compareButton) return accessibleDescription(kCompareButtonName);
     for (const Control& own : m_controls) {
         if (own.hwnd != control) continue;
         if (own.kind == ControlKind::List) {
@@ -558,13 +554,27 @@ void Win32Form::writeText(const std::string& name, const std::string& text)
 
 void Win32Form::searchFromKeyboard()
 {
-    run([this] { m_model->userClicked("EditPeriodeTimer"); });
+    run([this] { m_model->searchFromKeyboard(); });
     if (!m_model->listVisible()) return; // the search stopped on a fault, shown already
-    HWND list = control("ListBoxValeurTimer");
-    SetFocus(list);
-    if (!m_model->listLines().empty()) {
-        run([this] { m_model->userSelectedLine(0); });
+    SetFocus(control("ListBoxValeurTimer"));
+}
+
+bool Win32Form::listKey(ListKeyPlace place, ListKey key)
+{
+    switch (listKeyAction(place, key, m_model->listVisible())) {
+    case ListKeyAction::Open:
+        searchFromKeyboard();
+        return true;
+    case ListKeyAction::Apply:
+        doubleClickLine();
+        return true;
+    case ListKeyAction::Close:
+        hideCandidateList();
+        return true;
+    case ListKeyAction::None:
+        break;
     }
+    return false;
 }
 
 void Win32Form::hideCandidateList()
@@ -650,9 +660,7 @@ LRESULT Win32Form::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case kOpenQueued: {
         const std::wstring path = std::exchange(m_startFile, std::wstring());
         if (!path.empty())
-            run([this, &path] {
-                m_model->guarded([&] { m_model->openDroppedFile(narrow(path)); });
-            });
+            run([this, &path] { m_model->guarded([&] { m_model->openDropped(narrow(path)); }); });
         return 0;
     }
     case WM_DPICHANGED: {
@@ -704,13 +712,10 @@ void Win32Form::command(int id, int code, HWND from)
         run([this] { m_model->guarded([this] { m_model->ButtonComparerClick(); }); });
         return;
     }
-    if (id == IDCANCEL) { // Esc where no control takes it
-        if (m_model->listVisible()) hideCandidateList();
-        return;
-    }
-    if (id == IDOK) { // Enter: on a line, the double-click
-        if (GetFocus() == control("ListBoxValeurTimer") && m_model->listVisible())
-            doubleClickLine();
+    if (id == IDCANCEL || id == IDOK) { // Esc or Enter where no control takes it
+        const bool inList = GetFocus() == control("ListBoxValeurTimer");
+        listKey(inList ? ListKeyPlace::List : ListKeyPlace::PeriodBox,
+                id == IDOK ? ListKey::Enter : ListKey::Escape);
         return;
     }
     const std::size_t index = std::size_t(id - kFirstControlId);
@@ -803,14 +808,7 @@ LRESULT Win32Form::handleControl(Control& control, UINT message, WPARAM wParam, 
                 run([this] { m_model->userClicked("EditPeriodeTimer"); });
                 return result;
             }
-            if (opensCandidateList(message, wParam)) {
-                searchFromKeyboard();
-                return 0;
-            }
-            if (message == WM_KEYDOWN && wParam == VK_ESCAPE && m_model->listVisible()) {
-                hideCandidateList();
-                return 0;
-            }
+            if (listKey(ListKeyPlace::PeriodBox, listKeyOf(message, wParam))) return 0;
         }
         if ((message == WM_PAINT || message == WM_NCPAINT) && control.marked) {
             const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
@@ -837,14 +835,7 @@ LRESULT Win32Form::handleControl(Control& control, UINT message, WPARAM wParam, 
                 (key->wParam == VK_RETURN || key->wParam == VK_ESCAPE))
                 return DLGC_WANTMESSAGE;
         }
-        if (message == WM_KEYDOWN && wParam == VK_RETURN) {
-            doubleClickLine();
-            return 0;
-        }
-        if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
-            hideCandidateList();
-            return 0;
-        }
+        if (listKey(ListKeyPlace::List, listKeyOf(message, wParam))) return 0;
         break;
     default:
         break;
@@ -860,12 +851,7 @@ void Win32Form::openDropped(HDROP drop)
         path.resize(DragQueryFileW(drop, 0, path.data(), UINT(path.size())));
     }
     DragFinish(drop);
-    const auto endsWith = [&path](const std::wstring& extension) {
-        return path.size() > extension.size() &&
-               CompareStringOrdinal(path.c_str() + path.size() - extension.size(), -1,
-                                    extension.c_str(), -1, TRUE) == CSTR_EQUAL;
-    };
-    if (!endsWith(L".kv2") && !endsWith(L".hex")) return; // a parameter file or a HEX image
+    if (!FormModel::isOpenableName(narrow(path))) return;
     // Not inside the drop itself: a message box there would hold up the
     // program the file came from.
     m_startFile = path;
@@ -912,7 +898,7 @@ void Win32Form::showComparison(const FileComparison& comparison)
 
 bool Win32Form::fileExists(const std::string& path)
 {
-    return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return m_files.exists(path);
 }
 
 bool Win32Form::confirmReplace(const std::string& path)

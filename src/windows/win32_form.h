@@ -6,6 +6,7 @@
 
 #include "files/file_store.h"
 #include "form/form_model.h"
+#include "form/list_keys.h"
 #include "windows/win32_dialogs.h"
 
 #include <windows.h>
@@ -105,7 +106,6 @@ private:
     void describeForScreenReaders();
     void applyDpi(UINT dpi);
     int scaled(int layoutPixels) const;
-    double layoutScale(HDC dc) const;
     SIZE frameSize() const; // the window's outer size for the layout at its DPI
 
     // Runs a user action; the controls are repainted when the outermost ends.
@@ -114,6 +114,8 @@ private:
     void showList();
     void fitListFont(int& widest);
     void searchFromKeyboard();
+    // Carries out the model's key policy; false where the key is the control's own.
+    bool listKey(ListKeyPlace place, ListKey key);
     void hideCandidateList();
     void doubleClickLine();
     void openDropped(HDROP drop);

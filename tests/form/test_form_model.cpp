@@ -403,6 +403,22 @@ private slots:
                  model.baseHelp("EditErreur") + "\n" + model.listLineHelp(7));
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, model.control("EditNulle"));
     }
+
+    // Without a save name there is nothing to write beside: not ".hex" in the
+    // current folder. Once saved, the image goes beside the parameter file.
+    void exportHexWritesBesideTheSavedFileOnly()
+    {
+        MemoryView view;
+        FormModel model(&view);
+        model.FormOnActivate();
+        model.ExportHex();
+        QVERIFY(view.files.empty());
+        QVERIFY(view.errors.isEmpty());
+        model.setSaveFileName("/tmp/monture.kv2");
+        model.ExportHex();
+        QCOMPARE(int(view.files.size()), 1);
+        QCOMPARE(view.files.begin()->first, std::string("/tmp/monture.hex"));
+    }
 };
 
 QTEST_MAIN(TestFormModel)

@@ -16,11 +16,8 @@ const help = new Map();     // control name -> the window's help text
 let listBuilt = false;      // false: the list's lines must be read again
 let lastName = '';
 
-// What a screen reader calls the control: its label, or the captions it is labelled by.
+// What a screen reader calls the control: the model's name, set at start.
 function captionOf(el) {
-  if (el.labels && el.labels.length) return el.labels[0].textContent.replace(/\s+/g, ' ');
-  const ids = el.getAttribute('aria-labelledby');
-  if (ids) return ids.split(' ').map((id) => $(id).textContent).join(' ').replace(/\s+/g, ' ');
   return el.getAttribute('aria-label') || el.id;
 }
 
@@ -233,6 +230,28 @@ function moveSelection(event) {
   return true;
 }
 
+// The model decides what a key of the period box or of the list does.
+function listKeyOf(event) {
+  if (event.key === 'ArrowDown' && event.altKey) return 'AltDown';
+  return ['F4', 'Enter', 'Escape'].includes(event.key) ? event.key : 'Other';
+}
+
+function listKey(inList, event) {
+  const action = form.listKeyAction(inList, listKeyOf(event), form.listVisible());
+  if (action === 'open') {
+    search();
+    if (form.listVisible()) list.focus();
+  } else if (action === 'apply') {
+    apply(form.listSelected());
+  } else if (action === 'close') {
+    closeList();
+  } else {
+    return false;
+  }
+  event.preventDefault();
+  return true;
+}
+
 // A photo or a HEX image chosen by mistake opens only on « Oui »; « Non »,
 // Échap and Entrée on the first focus leave everything as it was.
 function askOpenAnyway(question) {
@@ -313,16 +332,7 @@ function bind() {
     else el.addEventListener('input', () => act(() => form.typed(el.id, el.value)));
   }
   period.addEventListener('click', search);
-  period.addEventListener('keydown', (event) => {
-    if (event.key === 'F4' || (event.altKey && event.key === 'ArrowDown')) {
-      event.preventDefault();
-      search();
-      if (form.listVisible()) list.focus();
-    } else if (event.key === 'Escape' && form.listVisible()) {
-      event.preventDefault();
-      closeList();
-    }
-  });
+  period.addEventListener('keydown', (event) => listKey(false, event));
   list.addEventListener('scroll', () => { if (!list.hidden && rows) appendLines(form.listSelected()); });
   list.addEventListener('click', (event) => {
     const option = event.target.closest('[role="option"]');
@@ -333,10 +343,7 @@ function bind() {
     if (option) apply(Number(option.dataset.index));
   });
   list.addEventListener('keydown', (event) => {
-    if (event.key === 'Enter') apply(form.listSelected());
-    else if (event.key === 'Escape') closeList();
-    else if (!moveSelection(event)) return;
-    event.preventDefault();
+    if (!listKey(true, event) && moveSelection(event)) event.preventDefault();
   });
 
   $('ButtonValider').addEventListener('click', () => act(() => form.clicked('ButtonValider')));
@@ -393,6 +400,11 @@ async function start() {
   const korval = await createKorval();
   form = new korval.WebForm();
   names = form.controlNames();
+  // The names the windows give their controls, from the same table.
+  for (const [name, accessible] of Object.entries(form.accessibleNames())) {
+    const el = $(name);
+    if (el) el.setAttribute('aria-label', accessible);
+  }
   for (const name of names) {
     const el = $(name);
     if (!el) continue;

@@ -8,7 +8,9 @@
 #include "axes/mount_table.h"
 #include "config/fp_fault.h"
 #include "config/number_text.h"
+#include "form/form_help.h"
 #include "form/form_model.h"
+#include "form/list_keys.h"
 
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
@@ -100,6 +102,14 @@ public:
         return out;
     }
     std::string helpText(const std::string& name) const { return m_model.helpText(name); }
+    // What a screen reader calls each control, by control name, as the windows name it.
+    val accessibleNames() const
+    {
+        val out = val::object();
+        for (const auto& [name, text] : korval::accessibleTexts())
+            out.set(name, text.name);
+        return out;
+    }
 
     // The list's lines, and their drift help, one a line: one string crosses
     // into the page instead of thousands.
@@ -121,6 +131,30 @@ public:
     void selectLine(int index) { m_model.userSelectedLine(index); }
     void doubleClickLine(int index) { m_model.userDoubleClickedLine(index); }
     void hideList() { m_model.hideList(); }
+    // The list's key policy for the page's key names ("F4", "AltDown", "Enter",
+    // "Escape"): "open", "apply", "close", or "" where the key is the control's own.
+    std::string listKeyAction(bool inList, const std::string& key, bool listVisible) const
+    {
+        using korval::ListKey;
+        const ListKey named = key == "F4"        ? ListKey::F4
+                              : key == "AltDown" ? ListKey::AltDown
+                              : key == "Enter"   ? ListKey::Enter
+                              : key == "Escape"  ? ListKey::Escape
+                                                 : ListKey::Other;
+        switch (korval::listKeyAction(inList ? korval::ListKeyPlace::List
+                                             : korval::ListKeyPlace::PeriodBox,
+                                      named, listVisible)) {
+        case korval::ListKeyAction::Open:
+            return "open";
+        case korval::ListKeyAction::Apply:
+            return "apply";
+        case korval::ListKeyAction::Close:
+            return "close";
+        case korval::ListKeyAction::None:
+            break;
+        }
+        return "";
+    }
 
     // The question to ask before `bytes` are opened; empty when they have
     // the form of a parameter file.
@@ -330,6 +364,7 @@ EMSCRIPTEN_BINDINGS(korval_web)
         .function("controlNames", &WebForm::controlNames)
         .function("state", &WebForm::state)
         .function("helpText", &WebForm::helpText)
+        .function("accessibleNames", &WebForm::accessibleNames)
         .function("listText", &WebForm::listText)
         .function("listHelpText", &WebForm::listHelpText)
         .function("listVisible", &WebForm::listVisible)
@@ -339,6 +374,7 @@ EMSCRIPTEN_BINDINGS(korval_web)
         .function("selectLine", &WebForm::selectLine)
         .function("doubleClickLine", &WebForm::doubleClickLine)
         .function("hideList", &WebForm::hideList)
+        .function("listKeyAction", &WebForm::listKeyAction)
         .function("openQuestion", &WebForm::openQuestion)
         .function("open", &WebForm::open)
         .function("hasUnsavedChanges", &WebForm::hasUnsavedChanges)

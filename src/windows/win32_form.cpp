@@ -135,6 +135,7 @@ void Win32Form::createControls(HINSTANCE instance)
         const ControlInfo& info = table[i];
         Control control{names.at(i), info.kind};
         control.parent = *info.parent ? groups.at(info.parent) : m_window;
+        control.look = info.look;
         control.resultDisplay = info.kind == ControlKind::Edit && !info.enabled;
         DWORD style = WS_CHILD;
         DWORD extended = 0;
@@ -284,10 +285,9 @@ void Win32Form::applyDpi(UINT dpi)
     for (std::size_t i = 0; i < table.size(); ++i) {
         const ControlInfo& info = table[i];
         const Control& control = m_controls[i];
-        const bool bold = info.kind == ControlKind::Label &&
-                          std::string(info.parent) == "GroupBox1" &&
-                          info.geometry.y == 8; // the column heads AD, De, Foc
-        HFONT own = info.kind == ControlKind::List ? m_listFont : bold ? m_boldFont : m_font;
+        HFONT own = info.kind == ControlKind::List         ? m_listFont
+                    : info.look == ControlLook::ColumnHead ? m_boldFont
+                                                           : m_font;
         SendMessageW(control.hwnd, WM_SETFONT, WPARAM(own), FALSE);
         if (info.kind == ControlKind::Edit) // room for "  1.00" in the narrow result displays
             SendMessageW(control.hwnd, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
@@ -725,12 +725,11 @@ LRESULT Win32Form::colour(HDC dc, HWND from)
 {
     for (const Control& control : m_controls) {
         if (control.hwnd != from || control.kind != ControlKind::Edit) continue;
-        if (control.name == "EditPeriodeTimer") {
+        if (control.look == ControlLook::PeriodField) {
             SetBkColor(dc, kLime);
             return LRESULT(m_lime);
         }
-        // Every result display, and the V1 AD box drawn like one.
-        if (control.resultDisplay || control.name == "EditV1AD") {
+        if (control.look == ControlLook::ResultDisplay) {
             SetTextColor(dc, kYellow);
             SetBkColor(dc, kGrey);
             return LRESULT(m_grey);

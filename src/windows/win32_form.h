@@ -82,7 +82,8 @@ private:
         ControlKind kind;
         HWND hwnd = nullptr;
         HWND parent = nullptr;
-        bool resultDisplay = false; // read-only, grey with yellow text
+        ControlLook look = ControlLook::Plain;
+        bool resultDisplay = false; // read-only: only the model writes it
         bool marked = false;
         std::uint64_t shownRevision = ~std::uint64_t(0);
     };

@@ -53,4 +53,11 @@ constexpr ControlGeometry kMountButtonPlace{32, 8, 75, 25};
 constexpr ControlGeometry kNightButtonPlace{4, 48, 60, 25};
 constexpr ControlGeometry kCompareButtonPlace{216, 8, 80, 25};
 
+// The night look's button: its caption, which is also its accessible name,
+// and its help, the tooltip and the screen reader's description.
+inline const char* const kNightButtonText = "Nuit";
+inline const char* const kNightButtonHelp =
+    "Mode nuit : toutes les fenêtres du programme en rouge sur noir, pour garder la vision "
+    "nocturne à l'oculaire ; un second appui revient à l'aspect de jour (Ctrl+N).";
+
 } // namespace korval

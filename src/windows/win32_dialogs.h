@@ -27,6 +27,8 @@ public:
     virtual FormView::SaveChoice askSaveChanges(HWND owner, const std::wstring& question) = 0;
     // Asked before what has not the form of a parameter file is read.
     virtual bool askOpenAnyway(HWND owner, const std::wstring& question) = 0;
+    // The messages and questions in the night look, or the system's by day.
+    virtual void setNight(bool night) { (void)night; }
 };
 
 // GetOpenFileNameW, GetSaveFileNameW and MessageBoxW.
@@ -39,6 +41,13 @@ public:
     void showError(HWND owner, const std::wstring& message) override;
     FormView::SaveChoice askSaveChanges(HWND owner, const std::wstring& question) override;
     bool askOpenAnyway(HWND owner, const std::wstring& question) override;
+    void setNight(bool night) override { m_night = night; }
+
+private:
+    // MessageBoxW by day; by night the tool's own window with the same texts,
+    // buttons, default button and keys, for MessageBoxW takes no colours.
+    int ask(HWND owner, const std::wstring& text, UINT type);
+    bool m_night = false;
 };
 
 // The window's title, which every message box carries too.

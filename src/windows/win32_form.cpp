@@ -2,12 +2,15 @@
 
 #include "windows/accessible_names.h"
 #include "windows/mount_window.h"
+#include "windows/night_colours.h"
+#include "windows/night_look.h"
 #include "files/text_utf16.h"
 
 #include <commctrl.h>
 #include <initguid.h>
 #include <oleacc.h>
 #include <shellapi.h>
+#include <uxtheme.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -24,6 +27,7 @@ namespace
 {
 constexpr int kFirstControlId = 100;
 constexpr int kMountButtonId = 90;
+constexpr int kNightButtonId = 91;
 constexpr UINT kOpenQueued = WM_APP + 1; // the file of the command line or of a drop
 constexpr int kLayoutDpi = 96;
 constexpr int kFontPoints = 8;
@@ -72,6 +76,30 @@ void setAccessibleText(IAccPropServices* services, HWND control, const MSAAPROPI
     if (!services || text.empty()) return;
     services->SetHwndPropStr(control, OBJID_CLIENT, CHILDID_SELF, property, text.c_str());
 }
+
+// The night look remembered from one start to the next.
+const wchar_t* const kSettingsKey = L"Software\\korvalset24";
+const wchar_t* const kNightValue = L"Nuit";
+
+void storeNightChoice(bool night)
+{
+    const DWORD value = night ? 1 : 0;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kNightValue, REG_DWORD, &value,
+                    sizeof value);
+}
+} // namespace
+
+bool storedNightChoice()
+{
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    return RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kNightValue, RRF_RT_REG_DWORD, nullptr,
+                        &value, &size) == ERROR_SUCCESS &&
+           value != 0;
+}
+
+namespace
+{
 } // namespace
 
 Win32Form::Win32Form(std::unique_ptr<Win32Dialogs> dialogs)
@@ -120,6 +148,7 @@ bool Win32Form::create(HINSTANCE instance)
     createToolTips();
     describeForScreenReaders();
     applyDpi(GetDpiForWindow(m_window));
+    if (m_night) showNightLook();
     showModel();
     return true;
 }
@@ -158,8 +187,10 @@ void Win32Form::createControls(HINSTANCE instance)
             style |= BS_PUSHBUTTON | WS_TABSTOP;
             break;
         case ControlKind::List:
-            style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | WS_VSCROLL | WS_HSCROLL |
-                     WS_BORDER | WS_TABSTOP;
+            style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | WS_BORDER | WS_TABSTOP;
+            // By night the lines are drawn in red, and the system's grey scroll
+            // bars give way to the wheel and the keys.
+            style |= m_night ? LBS_OWNERDRAWFIXED : WS_VSCROLL | WS_HSCROLL;
             break;
         }
         // A control over an earlier group box is drawn over it; the others
@@ -194,6 +225,10 @@ void Win32Form::createControls(HINSTANCE instance)
         CreateWindowExW(0, L"BUTTON", L"&Monture…",
                         WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | WS_CLIPSIBLINGS, 0, 0,
                         0, 0, m_window, HMENU(INT_PTR(kMountButtonId)), instance, nullptr);
+    m_nightButton = CreateWindowExW(
+        0, L"BUTTON", (L"&" + widen(kNightButtonText)).c_str(),
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | WS_CLIPSIBLINGS, 0, 0, 0, 0, m_window,
+        HMENU(INT_PTR(kNightButtonId)), instance, nullptr);
 }
 
 void Win32Form::createToolTips()
@@ -204,19 +239,22 @@ void Win32Form::createToolTips()
                         CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr, nullptr, nullptr);
     SendMessageW(m_toolTip, TTM_SETMAXTIPWIDTH, 0, 420); // help texts wrap
     SendMessageW(m_toolTip, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
-    const auto add = [this](HWND control) {
-        TOOLINFOW tool{};
-        tool.cbSize = sizeof tool;
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = m_window; // TTN_GETDISPINFO comes here
-        tool.uId = UINT_PTR(control);
-        tool.lpszText = LPSTR_TEXTCALLBACKW;
-        SendMessageW(m_toolTip, TTM_ADDTOOLW, 0, LPARAM(&tool));
-    };
     for (const Control& control : m_controls)
         if (control.kind != ControlKind::Label && control.kind != ControlKind::GroupBox)
-            add(control.hwnd);
-    add(m_mountButton);
+            addToolTip(control.hwnd);
+    addToolTip(m_mountButton);
+    addToolTip(m_nightButton);
+}
+
+void Win32Form::addToolTip(HWND control)
+{
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = m_window; // TTN_GETDISPINFO comes here
+    tool.uId = UINT_PTR(control);
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(m_toolTip, TTM_ADDTOOLW, 0, LPARAM(&tool));
 }
 
 void Win32Form::describeForScreenReaders()
@@ -231,6 +269,8 @@ void Win32Form::describeForScreenReaders()
                           m_descriptions[control.name]);
     }
     setAccessibleText(services, m_mountButton, PROPID_ACC_NAME, L"Monture…");
+    setAccessibleText(services, m_nightButton, PROPID_ACC_NAME, widen(kNightButtonText));
+    setAccessibleText(services, m_nightButton, PROPID_ACC_DESCRIPTION, widen(kNightButtonHelp));
 }
 
 int Win32Form::scaled(int layoutPixels) const
@@ -268,15 +308,16 @@ void Win32Form::applyDpi(UINT dpi)
     for (HFONT font : {m_font, m_boldFont, m_listFont})
         if (font) DeleteObject(font);
     const int height = -MulDiv(kFontPoints, int(m_dpi), 72);
-    const auto font = [height](int weight, const wchar_t* face) {
+    const BYTE quality = fontQuality(m_night);
+    const auto font = [height, quality](int weight, const wchar_t* face) {
         return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, quality,
                            DEFAULT_PITCH | FF_DONTCARE, face);
     };
     m_font = font(FW_NORMAL, L"MS Shell Dlg 2");
     m_boldFont = font(FW_BOLD, L"MS Shell Dlg 2");
     m_listFont = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, quality,
                              FIXED_PITCH | FF_MODERN, L"Courier New");
 
     const std::vector<ControlInfo>& table = formControls();
@@ -305,11 +346,22 @@ void Win32Form::applyDpi(UINT dpi)
         SetWindowPos(control.hwnd, nullptr, scaled(info.geometry.x), scaled(info.geometry.y), width,
                      scaled(info.geometry.height), SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    ReleaseDC(m_window, dc);
     SendMessageW(m_mountButton, WM_SETFONT, WPARAM(m_font), FALSE);
     SetWindowPos(m_mountButton, nullptr, scaled(kMountButtonPlace.x), scaled(kMountButtonPlace.y),
                  scaled(kMountButtonPlace.width), scaled(kMountButtonPlace.height),
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(m_nightButton, WM_SETFONT, WPARAM(m_font), FALSE);
+    SetWindowPos(m_nightButton, nullptr, scaled(kNightButtonPlace.x), scaled(kNightButtonPlace.y),
+                 scaled(kNightButtonPlace.width), scaled(kNightButtonPlace.height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (m_night) { // owner-drawn lines: as high as the font
+        TEXTMETRICW metrics{};
+        HGDIOBJ old = SelectObject(dc, m_listFont);
+        GetTextMetricsW(dc, &metrics);
+        SelectObject(dc, old);
+        SendMessageW(control("ListBoxValeurTimer"), LB_SETITEMHEIGHT, 0, metrics.tmHeight);
+    }
+    ReleaseDC(m_window, dc);
     SendMessageW(m_toolTip, WM_SETFONT, WPARAM(m_font), FALSE);
     m_listShown = ~std::uint64_t(0); // the list's extent follows the font
     m_listFontFitted = false;
@@ -346,6 +398,12 @@ void Win32Form::show(int showCommand)
 bool Win32Form::translateDialogMessage(MSG& message)
 {
     if (m_mount && m_mount->translateDialogMessage(message)) return true;
+    if (message.message == WM_KEYDOWN && message.wParam == 'N' && GetKeyState(VK_CONTROL) < 0 &&
+        GetKeyState(VK_MENU) >= 0 && m_window &&
+        (message.hwnd == m_window || IsChild(m_window, message.hwnd))) {
+        toggleNight(); // Ctrl+N, the key of the planetarium programs
+        return true;
+    }
     return m_window && IsDialogMessageW(m_window, &message);
 }
 
@@ -384,6 +442,7 @@ std::wstring Win32Form::toolTipText(HWND control) const
     if (control == m_mountButton)
         return L"Assistant de monture : DureeTour et PasParTour depuis les dents de la roue, les "
                L"pas du moteur et la réduction (Alt+M).";
+    if (control == m_nightButton) return widen(kNightButtonHelp);
     for (const Control& own : m_controls) {
         if (own.hwnd != control) continue;
         if (own.kind == ControlKind::List) {
@@ -434,6 +493,7 @@ void Win32Form::showModel()
             const bool marked = !m_model->storedNote(control.name).empty();
             if (marked != control.marked) {
                 control.marked = marked;
+                setNightMark(control.hwnd, marked);
                 SetWindowPos(control.hwnd, nullptr, 0, 0, 0, 0,
                              SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
                                  SWP_FRAMECHANGED);
@@ -626,7 +686,32 @@ LRESULT Win32Form::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+        if (m_night) return nightColour(message, HDC(wParam), HWND(lParam));
+        if (message == WM_CTLCOLORLISTBOX) break;
         return colour(HDC(wParam), HWND(lParam));
+    case WM_ERASEBKGND:
+        if (!m_night) break;
+        {
+            RECT area;
+            GetClientRect(m_window, &area);
+            FillRect(HDC(wParam), &area, nightBrush(night::kBackground));
+        }
+        return 1;
+    case WM_MEASUREITEM: { // the list's lines by night, as high as its font
+        auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        TEXTMETRICW metrics{};
+        HDC dc = GetDC(m_window);
+        HGDIOBJ old = SelectObject(dc, m_listFont ? m_listFont : GetStockObject(DEFAULT_GUI_FONT));
+        GetTextMetricsW(dc, &metrics);
+        SelectObject(dc, old);
+        ReleaseDC(m_window, dc);
+        item->itemHeight = UINT(metrics.tmHeight);
+        return TRUE;
+    }
+    case WM_DRAWITEM:
+        drawNightItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
     case WM_DROPFILES:
         openDropped(HDROP(wParam));
         return 0;
@@ -681,6 +766,10 @@ void Win32Form::command(int id, int code, HWND from)
 {
     if (id == kMountButtonId && code == BN_CLICKED) {
         openMountDialog();
+        return;
+    }
+    if (id == kNightButtonId && code == BN_CLICKED) {
+        toggleNight();
         return;
     }
     if (id == IDCANCEL) { // Esc where no control takes it
@@ -738,6 +827,92 @@ LRESULT Win32Form::colour(HDC dc, HWND from)
     }
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return LRESULT(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+LRESULT Win32Form::nightColour(UINT message, HDC dc, HWND from)
+{
+    for (const Control& control : m_controls) {
+        if (control.hwnd != from || control.kind != ControlKind::Edit) continue;
+        if (control.look == ControlLook::PeriodField) {
+            SetTextColor(dc, night::kPeriodText);
+            SetBkColor(dc, night::kPeriodField);
+            return LRESULT(nightBrush(night::kPeriodField));
+        }
+        if (control.look == ControlLook::ResultDisplay) {
+            SetTextColor(dc, night::kDisplayText);
+            SetBkColor(dc, night::kDisplay);
+            return LRESULT(nightBrush(night::kDisplay));
+        }
+    }
+    return nightControlColour(message, dc, from);
+}
+
+void Win32Form::toggleNight()
+{
+    m_night = !m_night;
+    storeNightChoice(m_night);
+    showNightLook();
+}
+
+void Win32Form::showNightLook()
+{
+    m_dialogs->setNight(m_night);
+    const bool ownerDrawn = GetWindowLongPtrW(control("ListBoxValeurTimer"), GWL_STYLE) &
+                            LBS_OWNERDRAWFIXED;
+    if (ownerDrawn != m_night) recreateList();
+    applyDpi(m_dpi); // the fonts smoothed in grey by night, in colour by day
+    EnumChildWindows(
+        m_window,
+        [](HWND child, LPARAM night) {
+            paintAtNight(child, night != 0);
+            return TRUE;
+        },
+        m_night);
+    SetWindowTheme(m_toolTip, m_night ? L"" : nullptr, m_night ? L"" : nullptr);
+    SendMessageW(m_toolTip, TTM_SETTIPBKCOLOR,
+                 m_night ? night::kField : GetSysColor(COLOR_INFOBK), 0);
+    SendMessageW(m_toolTip, TTM_SETTIPTEXTCOLOR,
+                 m_night ? night::kText : GetSysColor(COLOR_INFOTEXT), 0);
+    RedrawWindow(m_window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
+void Win32Form::recreateList()
+{
+    // A list box's scroll bars and drawing are chosen when it is made: by
+    // night and by day it is made again in its place, under the same names.
+    const std::size_t index = m_byName.at("ListBoxValeurTimer");
+    Control& list = m_controls[index];
+    HWND old = list.hwnd;
+    const LONG_PTR oldStyle = GetWindowLongPtrW(old, GWL_STYLE);
+    const bool focused = GetFocus() == old;
+    DWORD style = DWORD(oldStyle & ~(WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_OWNERDRAWFIXED));
+    style |= m_night ? LBS_OWNERDRAWFIXED : WS_VSCROLL | WS_HSCROLL;
+    RECT place;
+    GetWindowRect(old, &place);
+    MapWindowPoints(nullptr, list.parent, reinterpret_cast<POINT*>(&place), 2);
+    HWND fresh = CreateWindowExW(DWORD(GetWindowLongPtrW(old, GWL_EXSTYLE)), L"LISTBOX", L"", style,
+                                 place.left, place.top, place.right - place.left,
+                                 place.bottom - place.top, list.parent,
+                                 HMENU(INT_PTR(GetDlgCtrlID(old))),
+                                 HINSTANCE(GetWindowLongPtrW(old, GWLP_HINSTANCE)), nullptr);
+    if (!fresh) return;
+    SetWindowPos(fresh, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); // tab order
+    SetWindowSubclass(fresh, &Win32Form::controlProc, index, DWORD_PTR(this));
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = m_window;
+    tool.uId = UINT_PTR(old);
+    SendMessageW(m_toolTip, TTM_DELTOOLW, 0, LPARAM(&tool));
+    list.hwnd = fresh;
+    DestroyWindow(old);
+    addToolTip(fresh);
+    setAccessibleText(m_access, fresh, PROPID_ACC_NAME, accessibleName(list.name));
+    setAccessibleText(m_access, fresh, PROPID_ACC_DESCRIPTION, m_descriptions[list.name]);
+    SendMessageW(fresh, WM_SETFONT, WPARAM(m_listFont), FALSE);
+    m_listShown = ~std::uint64_t(0); // its lines again
+    showList();
+    if (focused) SetFocus(fresh);
 }
 
 LRESULT CALLBACK Win32Form::controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,

@@ -40,6 +40,12 @@ public:
     void openAtStart(const std::wstring& path) { m_startFile = path; }
     // The main loop posts the quit message when the window is destroyed.
     void quitOnDestroy() { m_quitOnDestroy = true; }
+    // The night look from the start, before create (the stored choice or --nuit).
+    void startAtNight(bool night) { m_night = night; }
+    // The « Nuit » button and Ctrl+N: the other look, remembered for the next start.
+    void toggleNight();
+    bool night() const { return m_night; }
+    HWND nightButton() const { return m_nightButton; }
     // Keyboard navigation of the window and of the mount dialog.
     bool translateDialogMessage(MSG& message);
 
@@ -95,6 +101,10 @@ private:
     LRESULT handleControl(Control& control, UINT message, WPARAM wParam, LPARAM lParam);
     void command(int id, int code, HWND from);
     LRESULT colour(HDC dc, HWND control);
+    LRESULT nightColour(UINT message, HDC dc, HWND control);
+    void showNightLook();
+    void recreateList();
+    void addToolTip(HWND control);
     void reportCaught(const char* what);
 
     void createControls(HINSTANCE instance);
@@ -121,6 +131,7 @@ private:
     HWND m_window = nullptr;
     HWND m_toolTip = nullptr;
     HWND m_mountButton = nullptr;
+    HWND m_nightButton = nullptr;
     IAccPropServices* m_access = nullptr; // names and descriptions for screen readers
     std::unique_ptr<MountWindow> m_mount;
     std::vector<Control> m_controls; // in the model's order
@@ -141,10 +152,14 @@ private:
     bool m_painting = false; // the view's own writes: no EN_CHANGE reaches the model
     bool m_activated = false;
     bool m_quitOnDestroy = false;
+    bool m_night = false;
     std::wstring m_startFile;
 };
 
 // The window class's name.
 extern const wchar_t* const kFormClass;
+
+// The night look chosen last, under HKCU\Software\korvalset24, value Nuit.
+bool storedNightChoice();
 
 } // namespace korval

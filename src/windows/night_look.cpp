@@ -217,17 +217,29 @@ void paintEdit(HWND box, HDC dc)
     const COLORREF paper = GetBkColor(dc);
     SetBkMode(dc, OPAQUE);
     const int lines = int(SendMessageW(box, EM_GETLINECOUNT, 0, 0));
-    for (int line = int(SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0)); line < lines; ++line) {
+    // (A single-line box answers the first visible character instead.)
+    const bool multiLine = GetWindowLongPtrW(box, GWL_STYLE) & ES_MULTILINE;
+    const int top = multiLine ? int(SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0)) : 0;
+    for (int line = top; line < lines; ++line) {
         const int first = int(SendMessageW(box, EM_LINEINDEX, WPARAM(line), 0));
         if (first < 0 || first > int(text.size())) break;
         int length = int(SendMessageW(box, EM_LINELENGTH, WPARAM(first), 0));
         length = std::min(length, int(text.size()) - first);
-        const LRESULT place = SendMessageW(box, EM_POSFROMCHAR, WPARAM(first), 0);
-        if (place == -1 && length == 0) continue;
-        const int x = short(LOWORD(place));
+        const wchar_t* at = text.c_str() + first;
+        // A line scrolled to its end has no place for its first character:
+        // that of its last, less the width before it.
+        LRESULT place = SendMessageW(box, EM_POSFROMCHAR, WPARAM(first), 0);
+        int shift = 0;
+        if (place == -1 && length > 0) {
+            place = SendMessageW(box, EM_POSFROMCHAR, WPARAM(first + length - 1), 0);
+            SIZE before{};
+            GetTextExtentPoint32W(dc, at, length - 1, &before);
+            shift = before.cx;
+        }
+        if (place == -1) continue;
+        const int x = short(LOWORD(place)) - shift;
         const int y = short(HIWORD(place));
         if (y >= format.bottom) break;
-        const wchar_t* at = text.c_str() + first;
         SetTextColor(dc, ink);
         SetBkColor(dc, paper);
         ExtTextOutW(dc, x, y, ETO_CLIPPED, &format, at, UINT(length), nullptr);

@@ -354,13 +354,7 @@ void Win32Form::applyDpi(UINT dpi)
     SetWindowPos(m_nightButton, nullptr, scaled(kNightButtonPlace.x), scaled(kNightButtonPlace.y),
                  scaled(kNightButtonPlace.width), scaled(kNightButtonPlace.height),
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    if (m_night) { // owner-drawn lines: as high as the font
-        TEXTMETRICW metrics{};
-        HGDIOBJ old = SelectObject(dc, m_listFont);
-        GetTextMetricsW(dc, &metrics);
-        SelectObject(dc, old);
-        SendMessageW(control("ListBoxValeurTimer"), LB_SETITEMHEIGHT, 0, metrics.tmHeight);
-    }
+    fitListLineHeight();
     ReleaseDC(m_window, dc);
     SendMessageW(m_toolTip, WM_SETFONT, WPARAM(m_font), FALSE);
     m_listShown = ~std::uint64_t(0); // the list's extent follows the font
@@ -591,7 +585,23 @@ void Win32Form::fitListFont(int& widest)
     DeleteObject(m_listFont);
     m_listFont = smaller;
     SendMessageW(list, WM_SETFONT, WPARAM(m_listFont), FALSE);
+    fitListLineHeight();
     widest = room;
+}
+
+void Win32Form::fitListLineHeight()
+{
+    // The night's owner-drawn lines are as high as the font; by day the list
+    // measures them itself.
+    HWND list = control("ListBoxValeurTimer");
+    if (!(GetWindowLongPtrW(list, GWL_STYLE) & LBS_OWNERDRAWFIXED)) return;
+    TEXTMETRICW metrics{};
+    HDC dc = GetDC(list);
+    HGDIOBJ old = SelectObject(dc, m_listFont);
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
+    SendMessageW(list, LB_SETITEMHEIGHT, 0, metrics.tmHeight);
 }
 
 void Win32Form::writeText(const std::string& name, const std::string& text)
@@ -857,10 +867,11 @@ void Win32Form::toggleNight()
 void Win32Form::showNightLook()
 {
     m_dialogs->setNight(m_night);
+    applyDpi(m_dpi); // the fonts smoothed in grey by night, in colour by day
     const bool ownerDrawn = GetWindowLongPtrW(control("ListBoxValeurTimer"), GWL_STYLE) &
                             LBS_OWNERDRAWFIXED;
     if (ownerDrawn != m_night) recreateList();
-    applyDpi(m_dpi); // the fonts smoothed in grey by night, in colour by day
+    showList();
     EnumChildWindows(
         m_window,
         [](HWND child, LPARAM night) {
@@ -904,12 +915,15 @@ void Win32Form::recreateList()
     tool.hwnd = m_window;
     tool.uId = UINT_PTR(old);
     SendMessageW(m_toolTip, TTM_DELTOOLW, 0, LPARAM(&tool));
-    list.hwnd = fresh;
+    // The old list's messages must not reach the new one's handler on the way out.
+    RemoveWindowSubclass(old, &Win32Form::controlProc, index);
     DestroyWindow(old);
+    list.hwnd = fresh;
     addToolTip(fresh);
     setAccessibleText(m_access, fresh, PROPID_ACC_NAME, accessibleName(list.name));
     setAccessibleText(m_access, fresh, PROPID_ACC_DESCRIPTION, m_descriptions[list.name]);
     SendMessageW(fresh, WM_SETFONT, WPARAM(m_listFont), FALSE);
+    fitListLineHeight();
     m_listShown = ~std::uint64_t(0); // its lines again
     showList();
     if (focused) SetFocus(fresh);

@@ -120,6 +120,7 @@ private:
     void showModel();
     void showList();
     void fitListFont(int& widest);
+    void fitListLineHeight();
     void searchFromKeyboard();
     void hideCandidateList();
     void doubleClickLine();

@@ -3,6 +3,8 @@
 #include "axes/drift_calibration.h"
 #include "axes/mount_assistant.h"
 #include "files/text_utf16.h"
+#include "windows/night_colours.h"
+#include "windows/night_look.h"
 #include "windows/win32_form.h"
 
 #include <commctrl.h>
@@ -126,10 +128,14 @@ void MountWindow::open()
                                m_form.window(), nullptr, instance, this);
     if (!m_window) return;
     HFONT font = HFONT(SendMessageW(m_form.control("ButtonOuvrir"), WM_GETFONT, 0, 0));
+    // By night the lists' lines are drawn in red, and the system's grey scroll
+    // bars give way to the wheel and the keys.
+    const bool night = m_form.night();
+    const DWORD scrollBars = night ? 0 : WS_VSCROLL | WS_HSCROLL;
     if (m_fixedFont) DeleteObject(m_fixedFont);
     m_fixedFont = CreateFontW(-MulDiv(8, int(dpi), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                               DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                              CLEARTYPE_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New");
+                              fontQuality(night), FIXED_PITCH | FF_MODERN, L"Courier New");
 
     const auto make = [&](const wchar_t* kind, const std::wstring& text, DWORD style,
                           DWORD extended, int left, int top, int w, int h, int id) {
@@ -168,8 +174,10 @@ void MountWindow::open()
     };
     const auto rateCombo = [&](int top, int id) {
         HWND combo =
-            add(make(L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL, 0,
-                     182, top, 200, 120, id));
+            add(make(L"COMBOBOX", L"",
+                     WS_TABSTOP | CBS_DROPDOWN | CBS_AUTOHSCROLL |
+                         (night ? CBS_OWNERDRAWFIXED | CBS_HASSTRINGS : WS_VSCROLL),
+                     0, 182, top, 200, 120, id));
         for (const wchar_t* rate : {L"sidéral", L"solaire", L"lunaire", L"King"})
             SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(rate));
         SendMessageW(combo, CB_SETCURSEL, 0, 0);
@@ -178,7 +186,7 @@ void MountWindow::open()
     const auto resultsBox = [&](int top, int boxHeight, int id) {
         HWND results = add(make(L"EDIT", L"",
                                 WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL |
-                                    ES_AUTOVSCROLL | WS_VSCROLL | WS_HSCROLL,
+                                    ES_AUTOVSCROLL | scrollBars,
                                 WS_EX_CLIENTEDGE, 20, top, 680, boxHeight, id));
         SendMessageW(results, WM_SETFONT, WPARAM(m_fixedFont), FALSE);
         return results;
@@ -240,6 +248,18 @@ void MountWindow::open()
         make(L"BUTTON", L"&Appliquer", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 540, 564, 80, 25, kApply);
     make(L"BUTTON", L"&Fermer", WS_TABSTOP | BS_PUSHBUTTON, 0, 628, 564, 80, 25, kClose);
     SetWindowPos(m_tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (night) {
+        EnumChildWindows(
+            m_window,
+            [](HWND child, LPARAM) {
+                paintAtNight(child, true);
+                return TRUE;
+            },
+            0);
+        SetWindowTheme(m_toolTips, L"", L"");
+        SendMessageW(m_toolTips, TTM_SETTIPBKCOLOR, night::kField, 0);
+        SendMessageW(m_toolTips, TTM_SETTIPTEXTCOLOR, night::kText, 0);
+    }
     recompute();
     recomputeCalibration();
     showPage(0);
@@ -393,6 +413,10 @@ LRESULT MountWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+        if (m_form.night()) return nightControlColour(message, HDC(wParam), HWND(lParam));
+        if (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX) break;
         // Labels and buttons in the dialog's own colour, as in the window;
         // the read-only results keep the system's.
         if (HWND(lParam) != m_results && HWND(lParam) != m_calibrationResults) {
@@ -406,6 +430,28 @@ LRESULT MountWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
             showPage(int(SendMessageW(m_tabs, TCM_GETCURSEL, 0, 0)));
         return 0;
     }
+    case WM_ERASEBKGND:
+        if (!m_form.night()) break;
+        {
+            RECT area;
+            GetClientRect(m_window, &area);
+            FillRect(HDC(wParam), &area, nightBrush(night::kBackground));
+        }
+        return 1;
+    case WM_MEASUREITEM: { // the rates' lines by night, as high as the font
+        TEXTMETRICW metrics{};
+        HDC dc = GetDC(m_window);
+        HGDIOBJ old = SelectObject(
+            dc, HFONT(SendMessageW(m_form.control("ButtonOuvrir"), WM_GETFONT, 0, 0)));
+        GetTextMetricsW(dc, &metrics);
+        SelectObject(dc, old);
+        ReleaseDC(m_window, dc);
+        reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = UINT(metrics.tmHeight + 2);
+        return TRUE;
+    }
+    case WM_DRAWITEM:
+        drawNightItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
     case WM_CLOSE:
         close();
         return 0;

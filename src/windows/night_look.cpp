@@ -255,11 +255,26 @@ void paintEdit(HWND box, HDC dc)
                         nullptr);
         }
     }
+    if (text.empty() && GetFocus() != box) { // the hint of an empty box, dimmed
+        wchar_t hint[64] = {};
+        SendMessageW(box, EM_GETCUEBANNER, WPARAM(hint), LPARAM(std::size(hint)));
+        SetTextColor(dc, night::kDisabled);
+        SetBkMode(dc, TRANSPARENT);
+        DrawTextW(dc, hint, -1, &format, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+    }
     SelectObject(dc, oldFont);
+}
+
+bool inCombo(HWND control)
+{
+    wchar_t name[32] = {};
+    GetClassNameW(GetParent(control), name, int(std::size(name)));
+    return CompareStringOrdinal(name, -1, L"ComboBox", -1, TRUE) == CSTR_EQUAL;
 }
 
 void paintEdges(HWND control, bool client)
 {
+    if (inCombo(control)) return; // the combo box draws the frame
     // The box's own edge: two rings, or a mark's thicker brighter frame.
     const bool marked = GetPropW(control, kMarkProperty) != nullptr;
     const bool focused = GetFocus() == control;

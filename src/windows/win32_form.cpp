@@ -884,6 +884,12 @@ void Win32Form::showNightLook()
                  m_night ? night::kField : GetSysColor(COLOR_INFOBK), 0);
     SendMessageW(m_toolTip, TTM_SETTIPTEXTCOLOR,
                  m_night ? night::kText : GetSysColor(COLOR_INFOTEXT), 0);
+    // A box's caret is made when it takes the focus: made again in this look.
+    HWND focus = GetFocus();
+    if (focus && IsChild(m_window, focus)) {
+        SetFocus(m_window);
+        SetFocus(focus);
+    }
     RedrawWindow(m_window, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }

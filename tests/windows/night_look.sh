@@ -126,10 +126,23 @@ dayColours "$work/day-again.png" "the second Ctrl+N"
 [ "$(stored)" = 0x0 ] || fail "the day look is not stored: $(stored)"
 stop
 
-# --nuit: by night for once, the stored choice unchanged.
+# --nuit: by night for once, the stored choice unchanged; the « Monture… »
+# dialog by night, both its pages.
 start --nuit
 openList
 allRed "--nuit"
+press "$(windows | head -1)" Escape
+press "$(windows | head -1)" alt+m
+dialog=$(xdotool search --onlyvisible --name '^Monture$' | head -1)
+[ -n "$dialog" ] || fail "Alt+M opened no « Monture » dialog"
+for page in 1 2; do
+    shoot "$dialog" "$work/mount-$page.png"
+    [ -n "$picture" ] && cp "$work/mount-$page.png" "${picture%.png}-monture-$page.png"
+    bad=$(notRed "$work/mount-$page.png")
+    echo "night_look: the « Monture » dialog, page $page: $bad pixels with green or blue"
+    [ "$bad" -eq 0 ] || fail "the « Monture » dialog by night, page $page: not pure red"
+    press "$dialog" ctrl+Tab
+done
 stop
 [ "$(stored)" = 0x0 ] || fail "--nuit changed the stored choice: $(stored)"
 echo "night_look: pure red by night, the day colours by day, remembered, --nuit for once"

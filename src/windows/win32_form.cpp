@@ -225,9 +225,10 @@ void Win32Form::createControls(HINSTANCE instance)
         CreateWindowExW(0, L"BUTTON", L"&Monture…",
                         WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | WS_CLIPSIBLINGS, 0, 0,
                         0, 0, m_window, HMENU(INT_PTR(kMountButtonId)), instance, nullptr);
+    // Out of the tab walk, as a tool bar's button: Ctrl+N and Alt+N reach it.
     m_nightButton = CreateWindowExW(
         0, L"BUTTON", (L"&" + widen(kNightButtonText)).c_str(),
-        WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | WS_CLIPSIBLINGS, 0, 0, 0, 0, m_window,
+        WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | WS_CLIPSIBLINGS, 0, 0, 0, 0, m_window,
         HMENU(INT_PTR(kNightButtonId)), instance, nullptr);
 }
 

@@ -396,7 +396,8 @@ bool Win32Form::translateDialogMessage(MSG& message)
     if (message.message == WM_KEYDOWN && message.wParam == 'N' && GetKeyState(VK_CONTROL) < 0 &&
         GetKeyState(VK_MENU) >= 0 && m_window &&
         (message.hwnd == m_window || IsChild(m_window, message.hwnd))) {
-        toggleNight(); // Ctrl+N, the key of the planetarium programs
+        // Ctrl+N, the key of the planetarium programs; once for a key held down.
+        if (!(message.lParam & (LPARAM(1) << 30))) toggleNight();
         return true;
     }
     return m_window && IsDialogMessageW(m_window, &message);

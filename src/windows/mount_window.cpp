@@ -173,11 +173,10 @@ void MountWindow::open()
                         boxWidth, 21, id));
     };
     const auto rateCombo = [&](int top, int id) {
-        HWND combo =
-            add(make(L"COMBOBOX", L"",
-                     WS_TABSTOP | CBS_DROPDOWN | CBS_AUTOHSCROLL |
-                         (night ? CBS_OWNERDRAWFIXED | CBS_HASSTRINGS : WS_VSCROLL),
-                     0, 182, top, 200, 120, id));
+        HWND combo = add(make(L"COMBOBOX", L"",
+                              WS_TABSTOP | CBS_DROPDOWN | CBS_AUTOHSCROLL |
+                                  (night ? CBS_OWNERDRAWFIXED | CBS_HASSTRINGS : WS_VSCROLL),
+                              0, 182, top, 200, 120, id));
         for (const wchar_t* rate : {L"sidéral", L"solaire", L"lunaire", L"King"})
             SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(rate));
         SendMessageW(combo, CB_SETCURSEL, 0, 0);
@@ -441,8 +440,8 @@ LRESULT MountWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_MEASUREITEM: { // the rates' lines by night, as high as the font
         TEXTMETRICW metrics{};
         HDC dc = GetDC(m_window);
-        HGDIOBJ old = SelectObject(
-            dc, HFONT(SendMessageW(m_form.control("ButtonOuvrir"), WM_GETFONT, 0, 0)));
+        HGDIOBJ old =
+            SelectObject(dc, HFONT(SendMessageW(m_form.control("ButtonOuvrir"), WM_GETFONT, 0, 0)));
         GetTextMetricsW(dc, &metrics);
         SelectObject(dc, old);
         ReleaseDC(m_window, dc);

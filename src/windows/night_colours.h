@@ -7,8 +7,8 @@
 
 namespace korval::night
 {
-constexpr COLORREF kBackground = RGB(0, 0, 0); // windows, labels, group boxes
-constexpr COLORREF kField = RGB(40, 0, 0);     // typeable boxes, buttons, the lists
+constexpr COLORREF kBackground = RGB(0, 0, 0);     // windows, labels, group boxes
+constexpr COLORREF kField = RGB(40, 0, 0);         // typeable boxes, buttons, the lists
 constexpr COLORREF kReadOnlyField = RGB(20, 0, 0); // boxes that show without taking keys
 constexpr COLORREF kDisplay = RGB(75, 0, 0);       // the result displays (grey by day)
 constexpr COLORREF kDisplayText = RGB(255, 0, 0);  // their text (yellow by day)

@@ -187,7 +187,8 @@ void paintCombo(HWND combo, HDC dc)
     const int half = std::max(2, int(button.right - button.left) / 4);
     const int cx = int(button.left + button.right) / 2;
     const int cy = int(button.top + button.bottom) / 2;
-    const POINT arrow[] = {{cx - half, cy - half / 2}, {cx + half, cy - half / 2}, {cx, cy + half / 2}};
+    const POINT arrow[] = {
+        {cx - half, cy - half / 2}, {cx + half, cy - half / 2}, {cx, cy + half / 2}};
     HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
     HGDIOBJ oldBrush = SelectObject(dc, nightBrush(night::kText));
     Polygon(dc, arrow, 3);
@@ -203,9 +204,8 @@ void paintEdit(HWND box, HDC dc)
     const bool readOnly =
         (GetWindowLongPtrW(box, GWL_STYLE) & ES_READONLY) || !IsWindowEnabled(box);
     HGDIOBJ oldFont = SelectObject(dc, HFONT(SendMessageW(box, WM_GETFONT, 0, 0)));
-    auto* brush = HBRUSH(SendMessageW(GetParent(box),
-                                      readOnly ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT,
-                                      WPARAM(dc), LPARAM(box)));
+    auto* brush = HBRUSH(SendMessageW(
+        GetParent(box), readOnly ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT, WPARAM(dc), LPARAM(box)));
     FillRect(dc, &area, brush ? brush : nightBrush(night::kField));
     RECT format = area;
     SendMessageW(box, EM_GETRECT, 0, LPARAM(&format));
@@ -278,10 +278,10 @@ void paintEdges(HWND control, bool client)
     // The box's own edge: two rings, or a mark's thicker brighter frame.
     const bool marked = GetPropW(control, kMarkProperty) != nullptr;
     const bool focused = GetFocus() == control;
-    const COLORREF colour = marked                       ? night::kMark
-                            : focused                    ? night::kFocus
-                            : IsWindowEnabled(control)   ? night::kFrame
-                                                         : night::kDisabled;
+    const COLORREF colour = marked                     ? night::kMark
+                            : focused                  ? night::kFocus
+                            : IsWindowEnabled(control) ? night::kFrame
+                                                       : night::kDisabled;
     const int edge = (GetWindowLongPtrW(control, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) ? 2 : 1;
     const int rings = marked ? std::max(edge + 1, scaledFor(control, night::kMarkWidth)) : edge;
     if (client && rings <= edge) return;
@@ -456,8 +456,8 @@ void drawNightItem(const DRAWITEMSTRUCT& item)
     FillRect(item.hDC, &area, nightBrush(selected ? night::kSelection : night::kField));
     if (item.itemID != UINT(-1)) {
         const bool combo = item.CtlType == ODT_COMBOBOX;
-        const UINT length =
-            UINT(SendMessageW(item.hwndItem, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, item.itemID, 0));
+        const UINT length = UINT(
+            SendMessageW(item.hwndItem, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, item.itemID, 0));
         std::vector<wchar_t> text(length + 1, L'\0');
         SendMessageW(item.hwndItem, combo ? CB_GETLBTEXT : LB_GETTEXT, item.itemID,
                      LPARAM(text.data()));

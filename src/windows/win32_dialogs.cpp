@@ -1,7 +1,7 @@
 #include "windows/win32_dialogs.h"
 
-#include "form/form_controls.h"
 #include "files/text_utf16.h"
+#include "form/form_controls.h"
 #include "windows/night_colours.h"
 #include "windows/night_look.h"
 
@@ -112,7 +112,7 @@ int nightMessage(HWND owner, const std::wstring& text, UINT type)
         state.escapeId = IDOK;
         break;
     }
-    const std::size_t chosen = (type & MB_DEFMASK) == MB_DEFBUTTON2 ? 1
+    const std::size_t chosen = (type & MB_DEFMASK) == MB_DEFBUTTON2   ? 1
                                : (type & MB_DEFMASK) == MB_DEFBUTTON3 ? 2
                                                                       : 0;
     state.defaultId = answers[std::min(chosen, answers.size() - 1)].id;
@@ -143,29 +143,29 @@ int nightMessage(HWND owner, const std::wstring& text, UINT type)
     if (owner) GetWindowRect(owner, &over);
     const int outerWidth = frame.right - frame.left;
     const int outerHeight = frame.bottom - frame.top;
-    HWND window = CreateWindowExW(
-        WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT | WS_EX_TOPMOST, kMessageClass, formTitle(),
-        WS_POPUP | WS_CAPTION | WS_SYSMENU, (over.left + over.right - outerWidth) / 2,
-        (over.top + over.bottom - outerHeight) / 2, outerWidth, outerHeight, owner, nullptr,
-        instance, &state);
+    HWND window = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT | WS_EX_TOPMOST,
+                                  kMessageClass, formTitle(), WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                                  (over.left + over.right - outerWidth) / 2,
+                                  (over.top + over.bottom - outerHeight) / 2, outerWidth,
+                                  outerHeight, owner, nullptr, instance, &state);
     if (!window) {
         DeleteObject(font);
         return MessageBoxW(owner, text.c_str(), formTitle(), type);
     }
     if (!state.escapeId) EnableMenuItem(GetSystemMenu(window, FALSE), SC_CLOSE, MF_GRAYED);
-    HWND label = CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT |
-                                     SS_NOPREFIX, margin, margin, textArea.right, textArea.bottom,
-                                 window, nullptr, instance, nullptr);
+    HWND label = CreateWindowExW(
+        0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, margin, margin,
+        textArea.right, textArea.bottom, window, nullptr, instance, nullptr);
     SendMessageW(label, WM_SETFONT, WPARAM(font), FALSE);
     HWND focus = nullptr;
     int x = width - margin - buttonsWidth;
     for (const Answer& answer : answers) {
         const bool isDefault = answer.id == state.defaultId;
-        HWND button = CreateWindowExW(
-            0, L"BUTTON", answer.caption,
-            WS_CHILD | WS_VISIBLE | WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), x,
-            height - margin - buttonHeight, buttonWidth, buttonHeight, window,
-            HMENU(INT_PTR(answer.id)), instance, nullptr);
+        HWND button = CreateWindowExW(0, L"BUTTON", answer.caption,
+                                      WS_CHILD | WS_VISIBLE | WS_TABSTOP |
+                                          (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
+                                      x, height - margin - buttonHeight, buttonWidth, buttonHeight,
+                                      window, HMENU(INT_PTR(answer.id)), instance, nullptr);
         SendMessageW(button, WM_SETFONT, WPARAM(font), FALSE);
         paintAtNight(button, true);
         if (isDefault) focus = button;

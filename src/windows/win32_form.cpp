@@ -84,8 +84,7 @@ const wchar_t* const kNightValue = L"Nuit";
 void storeNightChoice(bool night)
 {
     const DWORD value = night ? 1 : 0;
-    RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kNightValue, REG_DWORD, &value,
-                    sizeof value);
+    RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kNightValue, REG_DWORD, &value, sizeof value);
 }
 } // namespace
 
@@ -226,10 +225,10 @@ void Win32Form::createControls(HINSTANCE instance)
                         WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | WS_CLIPSIBLINGS, 0, 0,
                         0, 0, m_window, HMENU(INT_PTR(kMountButtonId)), instance, nullptr);
     // Out of the tab walk, as a tool bar's button: Ctrl+N and Alt+N reach it.
-    m_nightButton = CreateWindowExW(
-        0, L"BUTTON", (L"&" + widen(kNightButtonText)).c_str(),
-        WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | WS_CLIPSIBLINGS, 0, 0, 0, 0, m_window,
-        HMENU(INT_PTR(kNightButtonId)), instance, nullptr);
+    m_nightButton =
+        CreateWindowExW(0, L"BUTTON", (L"&" + widen(kNightButtonText)).c_str(),
+                        WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+                        m_window, HMENU(INT_PTR(kNightButtonId)), instance, nullptr);
 }
 
 void Win32Form::createToolTips()
@@ -870,8 +869,8 @@ void Win32Form::showNightLook()
 {
     m_dialogs->setNight(m_night);
     applyDpi(m_dpi); // the fonts smoothed in grey by night, in colour by day
-    const bool ownerDrawn = GetWindowLongPtrW(control("ListBoxValeurTimer"), GWL_STYLE) &
-                            LBS_OWNERDRAWFIXED;
+    const bool ownerDrawn =
+        GetWindowLongPtrW(control("ListBoxValeurTimer"), GWL_STYLE) & LBS_OWNERDRAWFIXED;
     if (ownerDrawn != m_night) recreateList();
     showList();
     EnumChildWindows(
@@ -882,8 +881,8 @@ void Win32Form::showNightLook()
         },
         m_night);
     SetWindowTheme(m_toolTip, m_night ? L"" : nullptr, m_night ? L"" : nullptr);
-    SendMessageW(m_toolTip, TTM_SETTIPBKCOLOR,
-                 m_night ? night::kField : GetSysColor(COLOR_INFOBK), 0);
+    SendMessageW(m_toolTip, TTM_SETTIPBKCOLOR, m_night ? night::kField : GetSysColor(COLOR_INFOBK),
+                 0);
     SendMessageW(m_toolTip, TTM_SETTIPTEXTCOLOR,
                  m_night ? night::kText : GetSysColor(COLOR_INFOTEXT), 0);
     // A box's caret is made when it takes the focus: made again in this look.
@@ -910,11 +909,11 @@ void Win32Form::recreateList()
     RECT place;
     GetWindowRect(old, &place);
     MapWindowPoints(nullptr, list.parent, reinterpret_cast<POINT*>(&place), 2);
-    HWND fresh = CreateWindowExW(DWORD(GetWindowLongPtrW(old, GWL_EXSTYLE)), L"LISTBOX", L"", style,
-                                 place.left, place.top, place.right - place.left,
-                                 place.bottom - place.top, list.parent,
-                                 HMENU(INT_PTR(GetDlgCtrlID(old))),
-                                 HINSTANCE(GetWindowLongPtrW(old, GWLP_HINSTANCE)), nullptr);
+    HWND fresh =
+        CreateWindowExW(DWORD(GetWindowLongPtrW(old, GWL_EXSTYLE)), L"LISTBOX", L"", style,
+                        place.left, place.top, place.right - place.left, place.bottom - place.top,
+                        list.parent, HMENU(INT_PTR(GetDlgCtrlID(old))),
+                        HINSTANCE(GetWindowLongPtrW(old, GWLP_HINSTANCE)), nullptr);
     if (!fresh) return;
     SetWindowPos(fresh, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); // tab order
     SetWindowSubclass(fresh, &Win32Form::controlProc, index, DWORD_PTR(this));

@@ -8,10 +8,10 @@
 #include "axes/drift_calibration.h"
 #include "axes/mount_assistant.h"
 #include "config/intel_hex.h"
+#include "files/text_utf16.h"
 #include "form/form_model.h"
 #include "support/session_script.h"
 #include "windows/mount_window.h"
-#include "files/text_utf16.h"
 #include "windows/win32_form.h"
 
 #include <windows.h>

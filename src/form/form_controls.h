@@ -11,6 +11,13 @@ namespace korval
 
 enum class ControlKind { Label, GroupBox, Edit, CheckBox, Button, List };
 
+// What a control stands for on screen, which each window maps to its own
+// colours and fonts: the period field (lime by day), the result displays
+// (grey with yellow text, EditV1AD among them although it stays typeable), the
+// bold column heads of the speeds. A box marked for a stored value that
+// differs is a state of the moment (FormModel::storedNote), not a look.
+enum class ControlLook { Plain, PeriodField, ResultDisplay, ColumnHead };
+
 struct ControlGeometry {
     int x = 0;
     int y = 0;
@@ -27,6 +34,7 @@ struct ControlInfo {
     bool checked;
     bool visible;
     bool enabled;
+    ControlLook look = ControlLook::Plain;
 };
 
 // In the window's creation order.

@@ -213,6 +213,9 @@ std::unordered_map<std::string, AccessibleText> accessibleTexts()
     texts[kCompareButtonName] = {"Comparer…", "Compare les valeurs de la fenêtre avec un fichier "
                                               ".kv2 ou une image HEX de la carte (Alt+C) ; la "
                                               "fenêtre ne change pas."};
+    texts[kNightButtonName] = {"Nuit", "Mode nuit : toutes les fenêtres du programme en rouge sur "
+                                       "noir, pour garder la vision nocturne à l'oculaire ; un "
+                                       "second appui revient à l'aspect de jour (Ctrl+N)."};
     return texts;
 }
 

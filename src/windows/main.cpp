@@ -1,5 +1,6 @@
 // korvalset24.exe: the window, a .kv2 named on the command line opened once
-// the defaults are shown; "--version" answers on the output or in a box.
+// the defaults are shown; "--version" answers on the output or in a box;
+// "--nuit" starts in the night look for once, the stored choice unchanged.
 
 #include "korval_version.h"
 #include "windows/win32_form.h"
@@ -40,15 +41,24 @@ void answerVersion()
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
 {
-    const std::vector<std::wstring> words = arguments();
+    std::vector<std::wstring> words = arguments();
     if (!words.empty() && words[0] == L"--version") {
         answerVersion();
         return 0;
     }
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     int status = 1;
+    bool night = korval::storedNightChoice();
+    for (auto word = words.begin(); word != words.end();)
+        if (*word == L"--nuit") {
+            night = true;
+            word = words.erase(word);
+        } else {
+            ++word;
+        }
     {
         korval::Win32Form form;
+        form.startAtNight(night);
         if (!words.empty()) form.openAtStart(words[0]);
         if (form.create(instance)) {
             form.quitOnDestroy();

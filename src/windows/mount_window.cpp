@@ -5,6 +5,8 @@
 #include "axes/mount_dialog_texts.h"
 #include "axes/mount_table.h"
 #include "files/text_utf16.h"
+#include "windows/night_colours.h"
+#include "windows/night_look.h"
 #include "windows/win32_form.h"
 
 #include <commctrl.h>
@@ -128,10 +130,11 @@ void MountWindow::open()
                                x, y, width, height, m_form.window(), nullptr, instance, this);
     if (!m_window) return;
     m_font = HFONT(SendMessageW(m_form.control("ButtonOuvrir"), WM_GETFONT, 0, 0));
+    const bool night = m_form.night();
     if (m_fixedFont) DeleteObject(m_fixedFont);
     m_fixedFont = CreateFontW(-MulDiv(8, int(dpi), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                               DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                              CLEARTYPE_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New");
+                              fontQuality(night), FIXED_PITCH | FF_MODERN, L"Courier New");
 
     // The tab control goes first, for the page controls to be drawn over it
     // it is put at the bottom of the order once they exist.
@@ -157,6 +160,18 @@ void MountWindow::open()
     make(L"BUTTON", withMnemonic(kMountCloseCaption, 0), WS_TABSTOP | BS_PUSHBUTTON, 0, 628, 564,
          80, 25, kClose);
     SetWindowPos(m_tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (night) {
+        EnumChildWindows(
+            m_window,
+            [](HWND child, LPARAM) {
+                paintAtNight(child, true);
+                return TRUE;
+            },
+            0);
+        SetWindowTheme(m_toolTips, L"", L"");
+        SendMessageW(m_toolTips, TTM_SETTIPBKCOLOR, night::kField, 0);
+        SendMessageW(m_toolTips, TTM_SETTIPTEXTCOLOR, night::kText, 0);
+    }
     recompute();
     recomputeCalibration();
     showPage(0);
@@ -180,6 +195,18 @@ HWND MountWindow::make(const wchar_t* kind, const std::wstring& text, DWORD styl
                         GetModuleHandleW(nullptr), nullptr);
     SendMessageW(control, WM_SETFONT, WPARAM(m_font), FALSE);
     return control;
+}
+
+// By night the lists' lines are drawn in red by the dialog, and the system's
+// grey scroll bars give way to the wheel and the keys.
+DWORD MountWindow::listLook() const
+{
+    return m_form.night() ? CBS_OWNERDRAWFIXED | CBS_HASSTRINGS : WS_VSCROLL;
+}
+
+DWORD MountWindow::scrollBars() const
+{
+    return m_form.night() ? 0 : WS_VSCROLL | WS_HSCROLL;
 }
 
 HWND MountWindow::add(int page, HWND control)
@@ -216,7 +243,7 @@ void MountWindow::addToolTip(HWND control, const std::string& help, bool update)
 HWND MountWindow::rateList(int page, int top, int id)
 {
     HWND combo =
-        add(page, make(L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL,
+        add(page, make(L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWN | CBS_AUTOHSCROLL | listLook(),
                        0, 182, top, 200, 120, id));
     for (const char* rate : kTrackingRateNames)
         SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(widen(rate).c_str()));
@@ -228,7 +255,7 @@ HWND MountWindow::resultsBox(int page, int top, int height, int id)
 {
     HWND results = add(page, make(L"EDIT", L"",
                                   WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL |
-                                      ES_AUTOVSCROLL | WS_VSCROLL | WS_HSCROLL,
+                                      ES_AUTOVSCROLL | scrollBars(),
                                   WS_EX_CLIENTEDGE, 20, top, 680, height, id));
     SendMessageW(results, WM_SETFONT, WPARAM(m_fixedFont), FALSE);
     return results;
@@ -238,7 +265,7 @@ void MountWindow::makeGearTrainPage()
 {
     const int page = int(MountPage::GearTrain);
     label(page, withMnemonic(kMountListCaption, 0), 44); // &Monture
-    m_mount = add(page, make(L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, 0, 182,
+    m_mount = add(page, make(L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWNLIST | listLook(), 0, 182,
                              44, 300, 200, kMount));
     for (const std::string& entry : mountListEntries())
         SendMessageW(m_mount, CB_ADDSTRING, 0, LPARAM(widen(entry).c_str()));
@@ -445,6 +472,10 @@ LRESULT MountWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+        if (m_form.night()) return nightControlColour(message, HDC(wParam), HWND(lParam));
+        if (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX) break;
         // Labels and buttons in the dialog's own colour, as in the window;
         // the read-only results keep the system's.
         if (HWND(lParam) != m_results && HWND(lParam) != m_calibrationResults) {
@@ -458,6 +489,28 @@ LRESULT MountWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
             showPage(int(SendMessageW(m_tabs, TCM_GETCURSEL, 0, 0)));
         return 0;
     }
+    case WM_ERASEBKGND:
+        if (!m_form.night()) break;
+        {
+            RECT area;
+            GetClientRect(m_window, &area);
+            FillRect(HDC(wParam), &area, nightBrush(night::kBackground));
+        }
+        return 1;
+    case WM_MEASUREITEM: { // the rates' lines by night, as high as the font
+        TEXTMETRICW metrics{};
+        HDC dc = GetDC(m_window);
+        HGDIOBJ old =
+            SelectObject(dc, HFONT(SendMessageW(m_form.control("ButtonOuvrir"), WM_GETFONT, 0, 0)));
+        GetTextMetricsW(dc, &metrics);
+        SelectObject(dc, old);
+        ReleaseDC(m_window, dc);
+        reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = UINT(metrics.tmHeight + 2);
+        return TRUE;
+    }
+    case WM_DRAWITEM:
+        drawNightItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
     case WM_CLOSE:
         close();
         return 0;

@@ -74,6 +74,8 @@ private:
     void chooseMount(); // fills the gear train from the list's row
     HWND rateList(int page, int top, int id);
     HWND resultsBox(int page, int top, int height, int id);
+    DWORD listLook() const;   // by night drawn by the dialog, in red
+    DWORD scrollBars() const; // none by night: the wheel and the keys scroll
 
     Win32Form& m_form;
     HWND m_window = nullptr;

@@ -1,7 +1,9 @@
 #include "windows/win32_dialogs.h"
 
-#include "form/form_controls.h"
 #include "files/text_utf16.h"
+#include "form/form_controls.h"
+#include "windows/night_colours.h"
+#include "windows/night_look.h"
 
 #include <commdlg.h>
 
@@ -44,7 +46,167 @@ std::wstring runFileDialog(HWND owner, bool save, const std::wstring& proposed =
     }
     return name.data();
 }
+
+const wchar_t* const kMessageClass = L"KorvalMessage";
+
+// The answer of a night message, as MessageBoxW would return it.
+struct NightMessage {
+    int answer = 0;
+    int defaultId = IDOK;
+    int escapeId = 0; // what Esc and the close box answer; 0: nothing
+};
+
+LRESULT CALLBACK nightMessageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          LONG_PTR(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+    auto* state = reinterpret_cast<NightMessage*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+    case WM_ERASEBKGND: {
+        RECT area;
+        GetClientRect(window, &area);
+        FillRect(HDC(wParam), &area, nightBrush(night::kBackground));
+        return 1;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        return nightControlColour(message, HDC(wParam), HWND(lParam));
+    case DM_GETDEFID: // Enter, where the focus is on no button
+        return MAKELRESULT(state->defaultId, DC_HASDEFID);
+    case WM_COMMAND:
+        if (state && HIWORD(wParam) == BN_CLICKED)
+            state->answer = LOWORD(wParam) == IDCANCEL ? state->escapeId : LOWORD(wParam);
+        return 0;
+    case WM_CLOSE:
+        if (state) state->answer = state->escapeId;
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+// The night look's message: the text, then the buttons of `type` at the
+// bottom right, the default one focused; Tab, Enter, Esc and the mnemonics
+// answer as in MessageBoxW.
+int nightMessage(HWND owner, const std::wstring& text, UINT type)
+{
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &nightMessageProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kMessageClass;
+    RegisterClassExW(&windowClass); // once; again harmlessly
+
+    struct Answer {
+        int id;
+        const wchar_t* caption;
+    };
+    std::vector<Answer> answers;
+    NightMessage state;
+    switch (type & MB_TYPEMASK) {
+    case MB_YESNO:
+        answers = {{IDYES, L"&Oui"}, {IDNO, L"&Non"}};
+        break;
+    case MB_YESNOCANCEL:
+        answers = {{IDYES, L"&Oui"}, {IDNO, L"&Non"}, {IDCANCEL, L"Annuler"}};
+        state.escapeId = IDCANCEL;
+        break;
+    default:
+        answers = {{IDOK, L"OK"}};
+        state.escapeId = IDOK;
+        break;
+    }
+    const std::size_t chosen = (type & MB_DEFMASK) == MB_DEFBUTTON2   ? 1
+                               : (type & MB_DEFMASK) == MB_DEFBUTTON3 ? 2
+                                                                      : 0;
+    state.defaultId = answers[std::min(chosen, answers.size() - 1)].id;
+
+    const UINT dpi = owner ? GetDpiForWindow(owner) : 96;
+    const auto s = [dpi](int v) { return MulDiv(v, int(dpi ? dpi : 96), 96); };
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
+    metrics.lfMessageFont.lfQuality = ANTIALIASED_QUALITY;
+    HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    RECT textArea{0, 0, s(420), 0};
+    DrawTextW(dc, text.c_str(), -1, &textArea, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    const int margin = s(12);
+    const int buttonWidth = s(75);
+    const int buttonHeight = s(23);
+    const int gap = s(6);
+    const int buttonsWidth = int(answers.size()) * (buttonWidth + gap) - gap;
+    const int width = std::max(int(textArea.right), buttonsWidth) + 2 * margin;
+    const int height = 3 * margin + int(textArea.bottom) + buttonHeight;
+    RECT frame{0, 0, width, height};
+    AdjustWindowRectExForDpi(&frame, WS_CAPTION | WS_SYSMENU, FALSE, WS_EX_DLGMODALFRAME, dpi);
+    RECT over{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (owner) GetWindowRect(owner, &over);
+    const int outerWidth = frame.right - frame.left;
+    const int outerHeight = frame.bottom - frame.top;
+    HWND window = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT | WS_EX_TOPMOST,
+                                  kMessageClass, formTitle(), WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                                  (over.left + over.right - outerWidth) / 2,
+                                  (over.top + over.bottom - outerHeight) / 2, outerWidth,
+                                  outerHeight, owner, nullptr, instance, &state);
+    if (!window) {
+        DeleteObject(font);
+        return MessageBoxW(owner, text.c_str(), formTitle(), type);
+    }
+    if (!state.escapeId) EnableMenuItem(GetSystemMenu(window, FALSE), SC_CLOSE, MF_GRAYED);
+    HWND label = CreateWindowExW(
+        0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, margin, margin,
+        textArea.right, textArea.bottom, window, nullptr, instance, nullptr);
+    SendMessageW(label, WM_SETFONT, WPARAM(font), FALSE);
+    HWND focus = nullptr;
+    int x = width - margin - buttonsWidth;
+    for (const Answer& answer : answers) {
+        const bool isDefault = answer.id == state.defaultId;
+        HWND button = CreateWindowExW(0, L"BUTTON", answer.caption,
+                                      WS_CHILD | WS_VISIBLE | WS_TABSTOP |
+                                          (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
+                                      x, height - margin - buttonHeight, buttonWidth, buttonHeight,
+                                      window, HMENU(INT_PTR(answer.id)), instance, nullptr);
+        SendMessageW(button, WM_SETFONT, WPARAM(font), FALSE);
+        paintAtNight(button, true);
+        if (isDefault) focus = button;
+        x += buttonWidth + gap;
+    }
+    const bool ownerEnabled = owner && IsWindowEnabled(owner);
+    if (ownerEnabled) EnableWindow(owner, FALSE); // modal, as a message box
+    ShowWindow(window, SW_SHOW);
+    SetFocus(focus);
+    MSG message{};
+    bool quit = false;
+    while (!state.answer) {
+        if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
+            quit = true;
+            break;
+        }
+        if (IsDialogMessageW(window, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    if (ownerEnabled) EnableWindow(owner, TRUE);
+    DestroyWindow(window);
+    DeleteObject(font);
+    if (owner) SetActiveWindow(owner);
+    if (quit) PostQuitMessage(int(message.wParam)); // for the main loop to end too
+    return state.answer ? state.answer : state.escapeId;
+}
 } // namespace
+
+int StandardWin32Dialogs::ask(HWND owner, const std::wstring& text, UINT type)
+{
+    return m_night ? nightMessage(owner, text, type)
+                   : MessageBoxW(owner, text.c_str(), formTitle(), type);
+}
 
 const wchar_t* formTitle()
 {
@@ -71,19 +233,18 @@ bool StandardWin32Dialogs::confirmReplace(HWND owner, const std::wstring& path)
 {
     const std::wstring question =
         L"Le fichier « " + path + L" » existe déjà.\nVoulez-vous le remplacer ?";
-    return MessageBoxW(owner, question.c_str(), formTitle(),
-                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    return ask(owner, question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 void StandardWin32Dialogs::showError(HWND owner, const std::wstring& message)
 {
-    MessageBoxW(owner, message.c_str(), formTitle(), MB_OK | MB_ICONERROR);
+    ask(owner, message, MB_OK | MB_ICONERROR);
 }
 
 FormView::SaveChoice StandardWin32Dialogs::askSaveChanges(HWND owner, const std::wstring& question)
 {
     // Oui saves, Non lets the changes go, Annuler stays.
-    switch (MessageBoxW(owner, question.c_str(), formTitle(), MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    switch (ask(owner, question, MB_YESNOCANCEL | MB_ICONQUESTION)) {
     case IDYES:
         return FormView::SaveChoice::Save;
     case IDNO:
@@ -95,13 +256,12 @@ FormView::SaveChoice StandardWin32Dialogs::askSaveChanges(HWND owner, const std:
 
 bool StandardWin32Dialogs::askOpenAnyway(HWND owner, const std::wstring& question)
 {
-    return MessageBoxW(owner, question.c_str(), formTitle(),
-                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    return ask(owner, question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 void StandardWin32Dialogs::showNote(HWND owner, const std::wstring& message)
 {
-    MessageBoxW(owner, message.c_str(), formTitle(), MB_OK | MB_ICONINFORMATION);
+    ask(owner, message, MB_OK | MB_ICONINFORMATION);
 }
 
 namespace
@@ -111,6 +271,7 @@ const wchar_t* const kComparisonClass = L"KorvalComparer";
 struct ComparisonState {
     std::wstring text; // what « Copier » puts on the clipboard
     bool* closed = nullptr;
+    bool night = false; // drawn in the night look's reds
 };
 
 // Windows' own line ends, for the box and the clipboard.
@@ -152,6 +313,19 @@ LRESULT CALLBACK comparisonProc(HWND window, UINT message, WPARAM wParam, LPARAM
 {
     auto* state = reinterpret_cast<ComparisonState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     switch (message) {
+    case WM_ERASEBKGND:
+        if (!state || !state->night) break;
+        {
+            RECT area;
+            GetClientRect(window, &area);
+            FillRect(HDC(wParam), &area, nightBrush(night::kBackground));
+        }
+        return 1;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+        if (state && state->night) return nightControlColour(message, HDC(wParam), HWND(lParam));
+        break;
     case WM_COMMAND:
         if (LOWORD(wParam) == kComparisonCopyId && state) copyToClipboard(window, state->text);
         if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDOK) DestroyWindow(window);
@@ -170,7 +344,7 @@ LRESULT CALLBACK comparisonProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 } // namespace
 
-HWND createComparisonDialog(HWND owner, const FileComparison& comparison)
+HWND createComparisonDialog(HWND owner, const FileComparison& comparison, bool night)
 {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     static const ATOM registered = [instance] {
@@ -196,11 +370,12 @@ HWND createComparisonDialog(HWND owner, const FileComparison& comparison)
                                   ownerPlace.top + px(40), frame.right - frame.left,
                                   frame.bottom - frame.top, owner, nullptr, instance, nullptr);
     if (!window) return nullptr;
-    auto* state = new ComparisonState{windowsLines(comparison.text()), nullptr};
+    auto* state = new ComparisonState{windowsLines(comparison.text()), nullptr, night};
     SetWindowLongPtrW(window, GWLP_USERDATA, LONG_PTR(state));
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
+    metrics.lfMessageFont.lfQuality = fontQuality(night);
     HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
     const auto add = [&](const wchar_t* type, const std::wstring& text, DWORD more, int id, int x,
                          int y, int width, int height) {
@@ -209,6 +384,7 @@ HWND createComparisonDialog(HWND owner, const FileComparison& comparison)
             WS_CHILD | WS_VISIBLE | more, px(x), px(y), px(width), px(height), window,
             HMENU(INT_PTR(id)), instance, nullptr);
         SendMessageW(child, WM_SETFONT, WPARAM(font), FALSE);
+        if (night) paintAtNight(child, true);
         return child;
     };
     add(L"STATIC", windowsLines(comparison.heading), SS_LEFT, 10, 10, 8, 440, 44);
@@ -216,7 +392,8 @@ HWND createComparisonDialog(HWND owner, const FileComparison& comparison)
     for (const std::string& line : comparison.lines)
         lines += (lines.empty() ? "" : "\n") + line;
     HWND list = add(L"EDIT", windowsLines(lines),
-                    WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                    WS_TABSTOP | (night ? 0 : WS_VSCROLL) | ES_MULTILINE | ES_READONLY |
+                        ES_AUTOVSCROLL, // by night no grey scroll bar: the keys scroll
                     kComparisonTextId, 10, 56, 440, 160);
     SetWindowSubclass(list, listProc, 1, DWORD_PTR(state));
     add(L"BUTTON", L"&Copier", WS_TABSTOP | BS_PUSHBUTTON, kComparisonCopyId, 270, 224, 85, 26);
@@ -229,7 +406,7 @@ HWND createComparisonDialog(HWND owner, const FileComparison& comparison)
 
 void StandardWin32Dialogs::showComparison(HWND owner, const FileComparison& comparison)
 {
-    HWND dialog = createComparisonDialog(owner, comparison);
+    HWND dialog = createComparisonDialog(owner, comparison, m_night);
     if (!dialog) return;
     bool closed = false;
     reinterpret_cast<ComparisonState*>(GetWindowLongPtrW(dialog, GWLP_USERDATA))->closed = &closed;

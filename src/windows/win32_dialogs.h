@@ -46,6 +46,8 @@ public:
         (void)owner;
         (void)comparison;
     }
+    // The messages and questions in the night look, or the system's by day.
+    virtual void setNight(bool night) { (void)night; }
 };
 
 // GetOpenFileNameW, GetSaveFileNameW and MessageBoxW.
@@ -61,12 +63,20 @@ public:
     std::wstring saveFileNameProposing(HWND owner, const std::wstring& proposed) override;
     void showNote(HWND owner, const std::wstring& message) override;
     void showComparison(HWND owner, const FileComparison& comparison) override;
+    void setNight(bool night) override { m_night = night; }
+
+private:
+    // MessageBoxW by day; by night the tool's own window with the same texts,
+    // buttons, default button and keys, for MessageBoxW takes no colours.
+    int ask(HWND owner, const std::wstring& text, UINT type);
+    bool m_night = false;
 };
 
 // The dialog of « Comparer… », modeless, so that a test can look at it and
 // press its buttons: the heading, the lines in a read-only box, « Copier »
-// (also Ctrl+C in the box: the whole list) and « Fermer », which destroys it.
-HWND createComparisonDialog(HWND owner, const FileComparison& comparison);
+// (also Ctrl+C in the box: the whole list) and « Fermer », which destroys it;
+// in the night look's reds when `night`.
+HWND createComparisonDialog(HWND owner, const FileComparison& comparison, bool night = false);
 constexpr int kComparisonTextId = 11;
 constexpr int kComparisonCopyId = 12;
 

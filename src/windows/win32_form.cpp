@@ -1,6 +1,8 @@
 #include "windows/win32_form.h"
 
 #include "windows/mount_window.h"
+#include "windows/night_colours.h"
+#include "windows/night_look.h"
 #include "files/text_utf16.h"
 #include "form/form_help.h"
 #include "form/layout_scale.h"
@@ -9,6 +11,7 @@
 #include <initguid.h>
 #include <oleacc.h>
 #include <shellapi.h>
+#include <uxtheme.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -26,6 +29,7 @@ namespace
 constexpr int kFirstControlId = 100;
 constexpr int kMountButtonId = 90;
 constexpr int kCompareButtonId = 91;
+constexpr int kNightButtonId = 92;
 constexpr UINT kOpenQueued = WM_APP + 1; // the file of the command line or of a drop
 constexpr int kLayoutDpi = 96;
 constexpr int kFontPoints = 8;
@@ -85,6 +89,29 @@ void setAccessibleText(IAccPropServices* services, HWND control, const MSAAPROPI
     if (!services || text.empty()) return;
     services->SetHwndPropStr(control, OBJID_CLIENT, CHILDID_SELF, property, text.c_str());
 }
+
+// The night look remembered from one start to the next.
+const wchar_t* const kSettingsKey = L"Software\\korvalset24";
+const wchar_t* const kNightValue = L"Nuit";
+
+void storeNightChoice(bool night)
+{
+    const DWORD value = night ? 1 : 0;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kNightValue, REG_DWORD, &value, sizeof value);
+}
+} // namespace
+
+bool storedNightChoice()
+{
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    return RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kNightValue, RRF_RT_REG_DWORD, nullptr,
+                        &value, &size) == ERROR_SUCCESS &&
+           value != 0;
+}
+
+namespace
+{
 } // namespace
 
 Win32Form::Win32Form(std::unique_ptr<Win32Dialogs> dialogs)
@@ -135,6 +162,7 @@ bool Win32Form::create(HINSTANCE instance)
     createToolTips();
     describeForScreenReaders();
     applyDpi(GetDpiForWindow(m_window));
+    if (m_night) showNightLook();
     showModel();
     return true;
 }
@@ -150,6 +178,7 @@ void Win32Form::createControls(HINSTANCE instance)
         const ControlInfo& info = table[i];
         Control control{names.at(i), info.kind};
         control.parent = *info.parent ? groups.at(info.parent) : m_window;
+        control.look = info.look;
         control.resultDisplay = info.kind == ControlKind::Edit && !info.enabled;
         DWORD style = WS_CHILD;
         DWORD extended = 0;
@@ -172,8 +201,10 @@ void Win32Form::createControls(HINSTANCE instance)
             style |= BS_PUSHBUTTON | WS_TABSTOP;
             break;
         case ControlKind::List:
-            style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | WS_VSCROLL | WS_HSCROLL |
-                     WS_BORDER | WS_TABSTOP;
+            style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | WS_BORDER | WS_TABSTOP;
+            // By night the lines are drawn in red, and the system's grey scroll
+            // bars give way to the wheel and the keys.
+            style |= m_night ? LBS_OWNERDRAWFIXED : WS_VSCROLL | WS_HSCROLL;
             break;
         }
         // A control over an earlier group box is drawn over it; the others
@@ -213,6 +244,11 @@ void Win32Form::createControls(HINSTANCE instance)
                                       WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | WS_CLIPSIBLINGS, 0, 0,
                                       0, 0, m_window, HMENU(INT_PTR(kCompareButtonId)), instance,
                                       nullptr);
+    // Out of the tab walk, as a tool bar's button: Ctrl+N and Alt+N reach it.
+    m_nightButton =
+        CreateWindowExW(0, L"BUTTON", (L"&" + accessibleName(kNightButtonName)).c_str(),
+                        WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+                        m_window, HMENU(INT_PTR(kNightButtonId)), instance, nullptr);
 }
 
 void Win32Form::createToolTips()
@@ -223,20 +259,23 @@ void Win32Form::createToolTips()
                         CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr, nullptr, nullptr);
     SendMessageW(m_toolTip, TTM_SETMAXTIPWIDTH, 0, 420); // help texts wrap
     SendMessageW(m_toolTip, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
-    const auto add = [this](HWND control) {
-        TOOLINFOW tool{};
-        tool.cbSize = sizeof tool;
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = m_window; // TTN_GETDISPINFO comes here
-        tool.uId = UINT_PTR(control);
-        tool.lpszText = LPSTR_TEXTCALLBACKW;
-        SendMessageW(m_toolTip, TTM_ADDTOOLW, 0, LPARAM(&tool));
-    };
     for (const Control& control : m_controls)
         if (control.kind != ControlKind::Label && control.kind != ControlKind::GroupBox)
-            add(control.hwnd);
-    add(m_mountButton);
-    add(m_compareButton);
+            addToolTip(control.hwnd);
+    addToolTip(m_mountButton);
+    addToolTip(m_compareButton);
+    addToolTip(m_nightButton);
+}
+
+void Win32Form::addToolTip(HWND control)
+{
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = m_window; // TTN_GETDISPINFO comes here
+    tool.uId = UINT_PTR(control);
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(m_toolTip, TTM_ADDTOOLW, 0, LPARAM(&tool));
 }
 
 void Win32Form::describeForScreenReaders()
@@ -250,10 +289,11 @@ void Win32Form::describeForScreenReaders()
                           m_descriptions[control.name]);
     }
     setAccessibleText(services, m_mountButton, PROPID_ACC_NAME, accessibleName(kMountButtonName));
-    setAccessibleText(services, m_compareButton, PROPID_ACC_NAME,
-                      accessibleName(kCompareButtonName));
-    setAccessibleText(services, m_compareButton, PROPID_ACC_DESCRIPTION,
-                      accessibleDescription(kCompareButtonName));
+    for (const auto& [button, name] : {std::pair{m_compareButton, kCompareButtonName},
+                                       std::pair{m_nightButton, kNightButtonName}}) {
+        setAccessibleText(services, button, PROPID_ACC_NAME, accessibleName(name));
+        setAccessibleText(services, button, PROPID_ACC_DESCRIPTION, accessibleDescription(name));
+    }
 }
 
 int Win32Form::scaled(int layoutPixels) const
@@ -267,15 +307,16 @@ void Win32Form::applyDpi(UINT dpi)
     for (HFONT font : {m_font, m_boldFont, m_listFont})
         if (font) DeleteObject(font);
     const int height = -MulDiv(kFontPoints, int(m_dpi), 72);
-    const auto font = [height](int weight, const wchar_t* face) {
+    const BYTE quality = fontQuality(m_night);
+    const auto font = [height, quality](int weight, const wchar_t* face) {
         return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, quality,
                            DEFAULT_PITCH | FF_DONTCARE, face);
     };
     m_font = font(FW_NORMAL, L"MS Shell Dlg 2");
     m_boldFont = font(FW_BOLD, L"MS Shell Dlg 2");
     m_listFont = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, quality,
                              FIXED_PITCH | FF_MODERN, L"Courier New");
 
     const std::vector<ControlInfo>& table = formControls();
@@ -294,10 +335,9 @@ void Win32Form::applyDpi(UINT dpi)
     for (std::size_t i = 0; i < table.size(); ++i) {
         const ControlInfo& info = table[i];
         const Control& control = m_controls[i];
-        const bool bold = info.kind == ControlKind::Label &&
-                          std::string(info.parent) == "GroupBox1" &&
-                          info.geometry.y == 8; // the column heads AD, De, Foc
-        HFONT own = info.kind == ControlKind::List ? m_listFont : bold ? m_boldFont : m_font;
+        HFONT own = info.kind == ControlKind::List         ? m_listFont
+                    : info.look == ControlLook::ColumnHead ? m_boldFont
+                                                           : m_font;
         SendMessageW(control.hwnd, WM_SETFONT, WPARAM(own), FALSE);
         if (info.kind == ControlKind::Edit) // room for "  1.00" in the narrow result displays
             SendMessageW(control.hwnd, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
@@ -315,7 +355,6 @@ void Win32Form::applyDpi(UINT dpi)
         SetWindowPos(control.hwnd, nullptr, scaled(info.geometry.x), scaled(info.geometry.y), width,
                      scaled(info.geometry.height), SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    ReleaseDC(m_window, dc);
     SendMessageW(m_mountButton, WM_SETFONT, WPARAM(m_font), FALSE);
     SetWindowPos(m_mountButton, nullptr, scaled(kMountButtonPlace.x), scaled(kMountButtonPlace.y),
                  scaled(kMountButtonPlace.width), scaled(kMountButtonPlace.height),
@@ -324,6 +363,12 @@ void Win32Form::applyDpi(UINT dpi)
     SetWindowPos(m_compareButton, nullptr, scaled(kCompareButtonPlace.x),
                  scaled(kCompareButtonPlace.y), scaled(kCompareButtonPlace.width),
                  scaled(kCompareButtonPlace.height), SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(m_nightButton, WM_SETFONT, WPARAM(m_font), FALSE);
+    SetWindowPos(m_nightButton, nullptr, scaled(kNightButtonPlace.x), scaled(kNightButtonPlace.y),
+                 scaled(kNightButtonPlace.width), scaled(kNightButtonPlace.height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    fitListLineHeight();
+    ReleaseDC(m_window, dc);
     SendMessageW(m_toolTip, WM_SETFONT, WPARAM(m_font), FALSE);
     m_listShown = ~std::uint64_t(0); // the list's extent follows the font
     m_listFontFitted = false;
@@ -360,6 +405,13 @@ void Win32Form::show(int showCommand)
 bool Win32Form::translateDialogMessage(MSG& message)
 {
     if (m_mount && m_mount->translateDialogMessage(message)) return true;
+    if (message.message == WM_KEYDOWN && message.wParam == 'N' && GetKeyState(VK_CONTROL) < 0 &&
+        GetKeyState(VK_MENU) >= 0 && m_window &&
+        (message.hwnd == m_window || IsChild(m_window, message.hwnd))) {
+        // Ctrl+N, the key of the planetarium programs; once for a key held down.
+        if (!(message.lParam & (LPARAM(1) << 30))) toggleNight();
+        return true;
+    }
     return m_window && IsDialogMessageW(m_window, &message);
 }
 
@@ -397,6 +449,7 @@ std::wstring Win32Form::toolTipText(HWND control) const
 {
     if (control == m_mountButton) return accessibleDescription(kMountButtonName);
     if (control == m_compareButton) return accessibleDescription(kCompareButtonName);
+    if (control == m_nightButton) return accessibleDescription(kNightButtonName);
     for (const Control& own : m_controls) {
         if (own.hwnd != control) continue;
         if (own.kind == ControlKind::List) {
@@ -447,6 +500,7 @@ void Win32Form::showModel()
             const bool marked = !m_model->storedNote(control.name).empty();
             if (marked != control.marked) {
                 control.marked = marked;
+                setNightMark(control.hwnd, marked);
                 SetWindowPos(control.hwnd, nullptr, 0, 0, 0, 0,
                              SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
                                  SWP_FRAMECHANGED);
@@ -544,7 +598,23 @@ void Win32Form::fitListFont(int& widest)
     DeleteObject(m_listFont);
     m_listFont = smaller;
     SendMessageW(list, WM_SETFONT, WPARAM(m_listFont), FALSE);
+    fitListLineHeight();
     widest = room;
+}
+
+void Win32Form::fitListLineHeight()
+{
+    // The night's owner-drawn lines are as high as the font; by day the list
+    // measures them itself.
+    HWND list = control("ListBoxValeurTimer");
+    if (!(GetWindowLongPtrW(list, GWL_STYLE) & LBS_OWNERDRAWFIXED)) return;
+    TEXTMETRICW metrics{};
+    HDC dc = GetDC(list);
+    HGDIOBJ old = SelectObject(dc, m_listFont);
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
+    SendMessageW(list, LB_SETITEMHEIGHT, 0, metrics.tmHeight);
 }
 
 void Win32Form::writeText(const std::string& name, const std::string& text)
@@ -653,7 +723,32 @@ LRESULT Win32Form::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+        if (m_night) return nightColour(message, HDC(wParam), HWND(lParam));
+        if (message == WM_CTLCOLORLISTBOX) break;
         return colour(HDC(wParam), HWND(lParam));
+    case WM_ERASEBKGND:
+        if (!m_night) break;
+        {
+            RECT area;
+            GetClientRect(m_window, &area);
+            FillRect(HDC(wParam), &area, nightBrush(night::kBackground));
+        }
+        return 1;
+    case WM_MEASUREITEM: { // the list's lines by night, as high as its font
+        auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        TEXTMETRICW metrics{};
+        HDC dc = GetDC(m_window);
+        HGDIOBJ old = SelectObject(dc, m_listFont ? m_listFont : GetStockObject(DEFAULT_GUI_FONT));
+        GetTextMetricsW(dc, &metrics);
+        SelectObject(dc, old);
+        ReleaseDC(m_window, dc);
+        item->itemHeight = UINT(metrics.tmHeight);
+        return TRUE;
+    }
+    case WM_DRAWITEM:
+        drawNightItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
     case WM_DROPFILES:
         openDropped(HDROP(wParam));
         return 0;
@@ -712,6 +807,10 @@ void Win32Form::command(int id, int code, HWND from)
         run([this] { m_model->guarded([this] { m_model->ButtonComparerClick(); }); });
         return;
     }
+    if (id == kNightButtonId && code == BN_CLICKED) {
+        toggleNight();
+        return;
+    }
     if (id == IDCANCEL || id == IDOK) { // Esc or Enter where no control takes it
         const bool inList = GetFocus() == control("ListBoxValeurTimer");
         listKey(inList ? ListKeyPlace::List : ListKeyPlace::PeriodBox,
@@ -751,12 +850,11 @@ LRESULT Win32Form::colour(HDC dc, HWND from)
 {
     for (const Control& control : m_controls) {
         if (control.hwnd != from || control.kind != ControlKind::Edit) continue;
-        if (control.name == "EditPeriodeTimer") {
+        if (control.look == ControlLook::PeriodField) {
             SetBkColor(dc, kLime);
             return LRESULT(m_lime);
         }
-        // Every result display, and the V1 AD box drawn like one.
-        if (control.resultDisplay || control.name == "EditV1AD") {
+        if (control.look == ControlLook::ResultDisplay) {
             SetTextColor(dc, kYellow);
             SetBkColor(dc, kGrey);
             return LRESULT(m_grey);
@@ -765,6 +863,102 @@ LRESULT Win32Form::colour(HDC dc, HWND from)
     }
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return LRESULT(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+LRESULT Win32Form::nightColour(UINT message, HDC dc, HWND from)
+{
+    for (const Control& control : m_controls) {
+        if (control.hwnd != from || control.kind != ControlKind::Edit) continue;
+        if (control.look == ControlLook::PeriodField) {
+            SetTextColor(dc, night::kPeriodText);
+            SetBkColor(dc, night::kPeriodField);
+            return LRESULT(nightBrush(night::kPeriodField));
+        }
+        if (control.look == ControlLook::ResultDisplay) {
+            SetTextColor(dc, night::kDisplayText);
+            SetBkColor(dc, night::kDisplay);
+            return LRESULT(nightBrush(night::kDisplay));
+        }
+    }
+    return nightControlColour(message, dc, from);
+}
+
+void Win32Form::toggleNight()
+{
+    m_night = !m_night;
+    storeNightChoice(m_night);
+    showNightLook();
+}
+
+void Win32Form::showNightLook()
+{
+    m_dialogs->setNight(m_night);
+    applyDpi(m_dpi); // the fonts smoothed in grey by night, in colour by day
+    const bool ownerDrawn =
+        GetWindowLongPtrW(control("ListBoxValeurTimer"), GWL_STYLE) & LBS_OWNERDRAWFIXED;
+    if (ownerDrawn != m_night) recreateList();
+    showList();
+    EnumChildWindows(
+        m_window,
+        [](HWND child, LPARAM night) {
+            paintAtNight(child, night != 0);
+            return TRUE;
+        },
+        m_night);
+    SetWindowTheme(m_toolTip, m_night ? L"" : nullptr, m_night ? L"" : nullptr);
+    SendMessageW(m_toolTip, TTM_SETTIPBKCOLOR, m_night ? night::kField : GetSysColor(COLOR_INFOBK),
+                 0);
+    SendMessageW(m_toolTip, TTM_SETTIPTEXTCOLOR,
+                 m_night ? night::kText : GetSysColor(COLOR_INFOTEXT), 0);
+    // A box's caret is made when it takes the focus: made again in this look.
+    HWND focus = GetFocus();
+    if (focus && IsChild(m_window, focus)) {
+        SetFocus(m_window);
+        SetFocus(focus);
+    }
+    RedrawWindow(m_window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
+void Win32Form::recreateList()
+{
+    // A list box's scroll bars and drawing are chosen when it is made: by
+    // night and by day it is made again in its place, under the same names.
+    const std::size_t index = m_byName.at("ListBoxValeurTimer");
+    Control& list = m_controls[index];
+    HWND old = list.hwnd;
+    const LONG_PTR oldStyle = GetWindowLongPtrW(old, GWL_STYLE);
+    const bool focused = GetFocus() == old;
+    DWORD style = DWORD(oldStyle & ~(WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_OWNERDRAWFIXED));
+    style |= m_night ? LBS_OWNERDRAWFIXED : WS_VSCROLL | WS_HSCROLL;
+    RECT place;
+    GetWindowRect(old, &place);
+    MapWindowPoints(nullptr, list.parent, reinterpret_cast<POINT*>(&place), 2);
+    HWND fresh =
+        CreateWindowExW(DWORD(GetWindowLongPtrW(old, GWL_EXSTYLE)), L"LISTBOX", L"", style,
+                        place.left, place.top, place.right - place.left, place.bottom - place.top,
+                        list.parent, HMENU(INT_PTR(GetDlgCtrlID(old))),
+                        HINSTANCE(GetWindowLongPtrW(old, GWLP_HINSTANCE)), nullptr);
+    if (!fresh) return;
+    SetWindowPos(fresh, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); // tab order
+    SetWindowSubclass(fresh, &Win32Form::controlProc, index, DWORD_PTR(this));
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = m_window;
+    tool.uId = UINT_PTR(old);
+    SendMessageW(m_toolTip, TTM_DELTOOLW, 0, LPARAM(&tool));
+    // The old list's messages must not reach the new one's handler on the way out.
+    RemoveWindowSubclass(old, &Win32Form::controlProc, index);
+    DestroyWindow(old);
+    list.hwnd = fresh;
+    addToolTip(fresh);
+    setAccessibleText(m_access, fresh, PROPID_ACC_NAME, accessibleName(list.name));
+    setAccessibleText(m_access, fresh, PROPID_ACC_DESCRIPTION, m_descriptions[list.name]);
+    SendMessageW(fresh, WM_SETFONT, WPARAM(m_listFont), FALSE);
+    fitListLineHeight();
+    m_listShown = ~std::uint64_t(0); // its lines again
+    showList();
+    if (focused) SetFocus(fresh);
 }
 
 LRESULT CALLBACK Win32Form::controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,

@@ -41,6 +41,12 @@ public:
     void openAtStart(const std::wstring& path) { m_startFile = path; }
     // The main loop posts the quit message when the window is destroyed.
     void quitOnDestroy() { m_quitOnDestroy = true; }
+    // The night look from the start, before create (the stored choice or --nuit).
+    void startAtNight(bool night) { m_night = night; }
+    // The « Nuit » button and Ctrl+N: the other look, remembered for the next start.
+    void toggleNight();
+    bool night() const { return m_night; }
+    HWND nightButton() const { return m_nightButton; }
     // Keyboard navigation of the window and of the mount dialog.
     bool translateDialogMessage(MSG& message);
 
@@ -87,7 +93,8 @@ private:
         ControlKind kind;
         HWND hwnd = nullptr;
         HWND parent = nullptr;
-        bool resultDisplay = false; // read-only, grey with yellow text
+        ControlLook look = ControlLook::Plain;
+        bool resultDisplay = false; // read-only: only the model writes it
         bool marked = false;
         std::uint64_t shownRevision = ~std::uint64_t(0);
     };
@@ -99,6 +106,10 @@ private:
     LRESULT handleControl(Control& control, UINT message, WPARAM wParam, LPARAM lParam);
     void command(int id, int code, HWND from);
     LRESULT colour(HDC dc, HWND control);
+    LRESULT nightColour(UINT message, HDC dc, HWND control);
+    void showNightLook();
+    void recreateList();
+    void addToolTip(HWND control);
     void reportCaught(const char* what);
 
     void createControls(HINSTANCE instance);
@@ -113,6 +124,7 @@ private:
     void showModel();
     void showList();
     void fitListFont(int& widest);
+    void fitListLineHeight();
     void searchFromKeyboard();
     // Carries out the model's key policy; false where the key is the control's own.
     bool listKey(ListKeyPlace place, ListKey key);
@@ -127,6 +139,7 @@ private:
     HWND m_toolTip = nullptr;
     HWND m_mountButton = nullptr;
     HWND m_compareButton = nullptr;       // at kCompareButtonPlace; Alt+C, outside the Tab order
+    HWND m_nightButton = nullptr;
     IAccPropServices* m_access = nullptr; // names and descriptions for screen readers
     std::unique_ptr<MountWindow> m_mount;
     std::vector<Control> m_controls; // in the model's order
@@ -147,10 +160,14 @@ private:
     bool m_painting = false; // the view's own writes: no EN_CHANGE reaches the model
     bool m_activated = false;
     bool m_quitOnDestroy = false;
+    bool m_night = false;
     std::wstring m_startFile;
 };
 
 // The window class's name.
 extern const wchar_t* const kFormClass;
+
+// The night look chosen last, under HKCU\Software\korvalset24, value Nuit.
+bool storedNightChoice();
 
 } // namespace korval

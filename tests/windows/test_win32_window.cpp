@@ -12,10 +12,10 @@
 #include "axes/drift_calibration.h"
 #include "axes/mount_assistant.h"
 #include "config/intel_hex.h"
+#include "files/text_utf16.h"
 #include "form/form_model.h"
 #include "support/session_script.h"
 #include "windows/mount_window.h"
-#include "files/text_utf16.h"
 #include "windows/win32_form.h"
 
 #include <windows.h>
@@ -1119,6 +1119,66 @@ void testComparisonDialog()
     pumpMessages();
     check(!IsWindow(dialog), "« Fermer » closes it");
 }
+// « Nuit » and back: the looks that stand apart by day stay apart in the reds,
+// with no green or blue, disabled apart from enabled; no accessible name
+// changes; the second press gives the day's colours back.
+void testNightLook()
+{
+    Pair pair;
+    Win32Form& form = *pair.form;
+    using Colours = std::pair<COLORREF, COLORREF>; // background, text
+    const auto coloursOf = [&pair](const char* name) {
+        HWND box = pair.control(name);
+        const bool readOnly = styled(box, ES_READONLY) || !IsWindowEnabled(box) ||
+                              std::string(name).rfind("Label", 0) == 0;
+        HDC dc = CreateCompatibleDC(nullptr);
+        SendMessageW(GetParent(box), readOnly ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT, WPARAM(dc),
+                     LPARAM(box));
+        const Colours colours{GetBkColor(dc), GetTextColor(dc)};
+        DeleteDC(dc);
+        return colours;
+    };
+    // The period field, a result display, EditV1AD, a typeable box, a label.
+    const char* const looks[] = {"EditPeriodeTimer", "EditErreur", "EditV1AD", "EditJeuAD",
+                                 "Label22"};
+    std::vector<Colours> day;
+    for (const char* name : looks)
+        day.push_back(coloursOf(name));
+    std::vector<std::wstring> names;
+    for (const std::string& name : pair.model.controlNames())
+        names.push_back(form.accessibleName(name));
+
+    SendMessageW(form.nightButton(), BM_CLICK, 0, 0);
+    pumpMessages();
+    check(form.night(), "« Nuit » gives the night look");
+    std::vector<Colours> night;
+    for (const char* name : looks)
+        night.push_back(coloursOf(name));
+    for (std::size_t i = 0; i < night.size(); ++i)
+        for (const COLORREF colour : {night[i].first, night[i].second})
+            check(GetGValue(colour) == 0 && GetBValue(colour) == 0,
+                  std::string("by night, no green or blue in ") + looks[i]);
+    check(night[1] == night[2], "by night EditV1AD looks like the result displays");
+    check(night[0] != night[1] && night[0] != night[3] && night[1] != night[3] &&
+              night[3].first != night[4].first,
+          "by night the period field, the displays, the boxes and the window stay apart");
+    EnableWindow(pair.control("EditJeuAD"), FALSE);
+    check(coloursOf("EditJeuAD") != night[3], "by night a disabled box stands apart");
+    EnableWindow(pair.control("EditJeuAD"), TRUE);
+    std::vector<std::wstring> nightNames;
+    for (const std::string& name : pair.model.controlNames())
+        nightNames.push_back(form.accessibleName(name));
+    check(nightNames == names, "by night every accessible name stays");
+    check(!form.toolTipText(form.nightButton()).empty(), "« Nuit » has its help");
+
+    SendMessageW(form.nightButton(), BM_CLICK, 0, 0);
+    pumpMessages();
+    std::vector<Colours> back;
+    for (const char* name : looks)
+        back.push_back(coloursOf(name));
+    check(!form.night() && back == day, "the second press gives the day's colours back");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -1153,6 +1213,7 @@ int main(int argc, char** argv)
             testHexCompare(saveDir);
             testComparisonDialog();
         }
+        testNightLook();
     } catch (const std::exception& caught) {
         check(false, std::string("exception: ") + caught.what());
     }

@@ -1,0 +1,148 @@
+#!/bin/bash
+# The night look of korvalset24.exe under Wine on a virtual X display. By
+# day the window shows the lime period field and the grey displays with
+# yellow text; Ctrl+N turns it, with its candidate list open, to pure red:
+# not one pixel of its client area with green or blue above 0. The choice is
+# stored (HKCU\Software\korvalset24, Nuit) and the next start is by night,
+# its error message too (the tool's own window, answered with Enter); a
+# second Ctrl+N brings the day back. "--nuit" starts by night without
+# changing the stored choice. With a 4th argument, a picture of the window by
+# night with its list open is written there.
+# usage: night_look.sh KORVALSET24.EXE WINE PREFIX [PICTURE.png]
+set -euo pipefail
+exe=$1 wine=$2 prefix=$3 picture=${4:-}
+title="Programme de configuration de KORVAL 2.4"
+key='HKCU\Software\korvalset24'
+for tool in Xvfb xdotool import convert; do
+    command -v "$tool" >/dev/null || { echo "night_look: $tool is missing" >&2; exit 1; }
+done
+work=$(mktemp -d)
+number=120
+while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
+export DISPLAY=:$number WINEPREFIX=$prefix WINEDEBUG=-all
+wineserver="$(dirname "$wine")/wineserver"
+Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+program=
+cleanup() {
+    [ -n "$program" ] && kill "$program" 2>/dev/null
+    "$wineserver" -k 2>/dev/null || true
+    kill "$xvfb" 2>/dev/null || true
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "night_look: $*" >&2; exit 1; }
+for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+"$wine" wineboot.exe -i >/dev/null 2>&1 || true
+"$wine" reg delete "$key" /f >/dev/null 2>&1 || true
+
+windows() { xdotool search --onlyvisible --name "^$title\$" 2>/dev/null || true; }
+start() {
+    "$wine" "$exe" "$@" >"$work/out.txt" 2>&1 &
+    program=$!
+    local started=$SECONDS
+    until [ -n "$(windows)" ]; do
+        ((SECONDS - started < 20)) || fail "no window \"$title\" within 20 s"
+        sleep 0.2
+    done
+    sleep 3 # the defaults are shown
+}
+stop() {
+    kill "$program" 2>/dev/null || true
+    wait "$program" 2>/dev/null || true
+    program=
+}
+# The X window of each is its client area: Wine's frame and title bar are not in it.
+shoot() { # window picture
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    xdotool mousemove 1270 790 # no pointer or tooltip over the picture
+    sleep 0.5
+    import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$2"
+}
+pixels() { convert "$1" -depth 8 txt:- | tail -n +2; }
+notRed() { pixels "$1" | grep -vc ',0,0)  #' || true; }
+count() { pixels "$1" | grep -c "($2)" || true; }
+openList() {
+    local window
+    window=$(windows | head -1)
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    xdotool mousemove $((X + 168 * WIDTH / 788)) $((Y + 250 * WIDTH / 788)) click 1
+    sleep 2
+}
+# Without a window manager the keys go to the window under the pointer.
+press() { # window key
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    xdotool mousemove $((X + 2)) $((Y + 2)) key "$2"
+    sleep 2
+}
+stored() { "$wine" reg query "$key" /v Nuit 2>/dev/null | grep -o '0x[0-9a-f]*' || echo none; }
+dayColours() { # picture where
+    local lime grey yellow
+    lime=$(count "$1" 0,255,0) grey=$(count "$1" 128,128,128) yellow=$(count "$1" 255,255,0)
+    echo "night_look: $2: $lime lime, $grey grey, $yellow yellow pixels"
+    [ "$lime" -gt 200 ] && [ "$grey" -gt 1000 ] && [ "$yellow" -gt 20 ] ||
+        fail "$2: the day colours are missing"
+}
+allRed() { # where: every window of the tool, by night
+    local n=0 window bad
+    for window in $(windows); do
+        n=$((n + 1))
+        shoot "$window" "$work/night-$n.png"
+        bad=$(notRed "$work/night-$n.png")
+        echo "night_look: $1, window $n ($(identify -format %wx%h "$work/night-$n.png")): $bad pixels with green or blue"
+        [ "$bad" -eq 0 ] || fail "$1: not pure red"
+        [ "$(count "$work/night-$n.png" 0,0,0)" -lt "$((WIDTH * HEIGHT))" ] || fail "$1: all black"
+    done
+    [ "$n" -ge "${2:-1}" ] || fail "$1: $n windows, ${2:-1} expected"
+}
+
+# By day, then Ctrl+N with the list open.
+start
+openList
+shoot "$(windows | head -1)" "$work/day.png"
+dayColours "$work/day.png" "by day"
+press "$(windows | head -1)" ctrl+n
+allRed "Ctrl+N, the list open"
+[ "$(stored)" = 0x1 ] || fail "the night look is not stored: $(stored)"
+if [ -n "$picture" ]; then
+    eval "$(xdotool getwindowgeometry --shell "$(windows | head -1)")"
+    margin=8
+    import -window root -crop "$((WIDTH + 2 * margin))x$((HEIGHT + 2 * margin))+$((X - margin))+$((Y - margin))" +repage "$picture"
+    echo "night_look: $picture written"
+fi
+stop
+
+# The next start is by night, and so is its message; Enter answers it.
+start 'Z:\nonexistent\absent.kv2'
+allRed "restarted, with its message" 2
+press "$(windows | tail -1)" Return
+[ "$(windows | wc -l)" -eq 1 ] || fail "Enter did not answer the message"
+openList
+allRed "restarted, the list open"
+press "$(windows | head -1)" ctrl+n
+shoot "$(windows | head -1)" "$work/day-again.png"
+dayColours "$work/day-again.png" "the second Ctrl+N"
+[ "$(stored)" = 0x0 ] || fail "the day look is not stored: $(stored)"
+stop
+
+# --nuit: by night for once, the stored choice unchanged; the « Monture… »
+# dialog by night, both its pages.
+start --nuit
+openList
+allRed "--nuit"
+press "$(windows | head -1)" Escape
+press "$(windows | head -1)" alt+m
+dialog=$(xdotool search --onlyvisible --name '^Monture$' | head -1)
+[ -n "$dialog" ] || fail "Alt+M opened no « Monture » dialog"
+for page in 1 2; do
+    shoot "$dialog" "$work/mount-$page.png"
+    [ -n "$picture" ] && cp "$work/mount-$page.png" "${picture%.png}-monture-$page.png"
+    bad=$(notRed "$work/mount-$page.png")
+    echo "night_look: the « Monture » dialog, page $page: $bad pixels with green or blue"
+    [ "$bad" -eq 0 ] || fail "the « Monture » dialog by night, page $page: not pure red"
+    press "$dialog" ctrl+Tab
+done
+stop
+[ "$(stored)" = 0x0 ] || fail "--nuit changed the stored choice: $(stored)"
+echo "night_look: pure red by night, the day colours by day, remembered, --nuit for once"

@@ -2,6 +2,7 @@
 
 #include "app/accessibility.h"
 #include "app/mount_dialog.h"
+#include "app/night_look.h"
 #include "app/stored_value_mark.h"
 #include "app/user_dialogs.h"
 #include "files/file_store.h"
@@ -17,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QShortcut>
 #include <QToolButton>
 
 #include <algorithm>
@@ -55,6 +57,7 @@ TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, std::unique_ptr<FileStore> 
     setObjectName(QStringLiteral("Form1"));
     ui->ListBoxValeurTimer->setUniformItemSizes(true);
     ui->ListBoxValeurTimer->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    addNightButton();
     scaleLayout();
     move(205, 128);
     bindControls();
@@ -121,6 +124,40 @@ void TForm1::bindControls()
     ui->EditPeriodeTimer->installEventFilter(this);
     ui->ListBoxValeurTimer->installEventFilter(this);
     ui->ListBoxValeurTimer->viewport()->installEventFilter(this);
+}
+
+void TForm1::addNightButton()
+{
+    auto* button = new QToolButton(this);
+    button->setObjectName(QStringLiteral("ButtonNuit"));
+    button->setGeometry(kNightButtonPlace.x, kNightButtonPlace.y, kNightButtonPlace.width,
+                        kNightButtonPlace.height);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setCheckable(true);
+    button->setText(QStringLiteral("Nuit"));
+    const QString help = QStringLiteral("Mode nuit : toutes les fenêtres en rouge sur noir, pour "
+                                        "garder l'œil adapté à l'obscurité ; un second appui "
+                                        "revient au jour (Ctrl+N).");
+    button->setToolTip(help);
+    button->setAccessibleName(QStringLiteral("Mode nuit"));
+    button->setAccessibleDescription(help);
+    connect(button, &QToolButton::clicked, this, &TForm1::toggleNightLook);
+    // Also from the mount dialog, where planetarium users press it too.
+    auto* key = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_N), this);
+    key->setContext(Qt::ApplicationShortcut);
+    connect(key, &QShortcut::activated, this, &TForm1::toggleNightLook);
+}
+
+void TForm1::toggleNightLook()
+{
+    showNightLook(!nightLookOn());
+    rememberNightLook(nightLookOn());
+}
+
+void TForm1::showNightLook(bool night)
+{
+    setNightLook(night);
+    findChild<QToolButton*>(QStringLiteral("ButtonNuit"))->setChecked(night);
 }
 
 void TForm1::scaleLayout()

@@ -194,6 +194,11 @@ public:
     QLineEdit* msDisplay(int level) const;
     QLineEdit* pwmEdit(int entry) const;
 
+    // The night look (« Nuit », Ctrl+N): a press switches it and remembers the
+    // choice for the next start; showNightLook switches it for this start only.
+    void toggleNightLook();
+    void showNightLook(bool night);
+
     // The factor applied to the layout's pixel sizes for the platform font.
     double layoutScale() const { return m_scale; }
 
@@ -228,6 +233,7 @@ private:
     void showModel();
     void showList();
     void bindControls();
+    void addNightButton();
     void scaleLayout();
     void hideCandidateList();
     // Opens the candidate list from the keyboard, focus in it on line 0.

@@ -5,6 +5,7 @@
 #include <QFileIconProvider>
 #include <QHash>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
@@ -15,6 +16,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <utility>
 
 namespace
 {
@@ -152,6 +154,33 @@ private:
         return *found;
     }
     mutable QHash<qint64, QIcon> m_red;
+};
+
+class NightKey : public QObject
+{
+public:
+    NightKey(QWidget& window, std::function<void()> toggle)
+        : QObject(&window), m_window(window), m_toggle(std::move(toggle))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_N || key->modifiers() != Qt::ControlModifier) return false;
+        for (auto* w = qobject_cast<QWidget*>(watched); w; w = w->parentWidget())
+            if (w == &m_window) {
+                m_toggle();
+                return true; // taken: the parents it would go on to do not see it again
+            }
+        return false;
+    }
+
+private:
+    QWidget& m_window;
+    std::function<void()> m_toggle;
 };
 
 void installNightStyle()
@@ -320,6 +349,11 @@ void setNightLook(bool night)
     const QWidgetList widgets = QApplication::allWidgets();
     for (QWidget* widget : widgets)
         widget->update();
+}
+
+void installNightKey(QWidget& window, std::function<void()> toggle)
+{
+    qApp->installEventFilter(new NightKey(window, std::move(toggle)));
 }
 
 bool nightLookOn()

@@ -8,7 +8,10 @@
 
 #include <QColor>
 
+#include <functional>
+
 class QFileDialog;
+class QWidget;
 
 // The few levels of red (0-255) the night look draws with.
 namespace nightred
@@ -34,6 +37,10 @@ inline QColor nightRed(int level)
 // Needs a QApplication; widgets created later follow on their own.
 void setNightLook(bool night);
 bool nightLookOn();
+
+// Ctrl+N in `window` and in every dialog it owns, the modal ones included
+// (where a shortcut of the window would be blocked), runs `toggle`.
+void installNightKey(QWidget& window, std::function<void()> toggle);
 
 // The look the user chose last, kept between starts (QSettings, organisation
 // "korvalset24").

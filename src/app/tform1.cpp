@@ -18,7 +18,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QShortcut>
 #include <QToolButton>
 
 #include <algorithm>
@@ -142,10 +141,7 @@ void TForm1::addNightButton()
     button->setAccessibleName(QStringLiteral("Mode nuit"));
     button->setAccessibleDescription(help);
     connect(button, &QToolButton::clicked, this, &TForm1::toggleNightLook);
-    // Also from the mount dialog, where planetarium users press it too.
-    auto* key = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_N), this);
-    key->setContext(Qt::ApplicationShortcut);
-    connect(key, &QShortcut::activated, this, &TForm1::toggleNightLook);
+    installNightKey(*this, [this] { toggleNightLook(); });
 }
 
 void TForm1::toggleNightLook()

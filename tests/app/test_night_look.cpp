@@ -220,6 +220,15 @@ private slots:
         QTest::keyClick(form.form.get(), Qt::Key_N, Qt::ControlModifier);
         QVERIFY(!nightLookOn() && !button->isChecked());
         QVERIFY(grabbed(form.form.get()) == day);
+
+        // The key works from a modal dialog of the window too, once each press.
+        MountDialog* dialog = openMountDialog(*form.form);
+        QLineEdit* teeth = dialog->findChild<QLineEdit*>(QStringLiteral("EditDents"));
+        QTest::keyClick(teeth, Qt::Key_N, Qt::ControlModifier);
+        QVERIFY(nightLookOn());
+        QTest::keyClick(teeth, Qt::Key_N, Qt::ControlModifier);
+        QVERIFY(!nightLookOn());
+        dialog->close();
     }
 
     void distinctLooksStayDistinctByNight()

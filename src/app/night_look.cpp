@@ -338,17 +338,19 @@ void setNightLook(bool night)
         QToolTip::setPalette(day.toolTips);
         QApplication::setFont(day.font);
         restoreDaySheets();
-        // Boxes that the night style sheet had coloured keep its colours
-        // until they resolve their palette again from the application's.
-        QEvent change(QEvent::ApplicationPaletteChange);
-        const QWidgetList widgets = QApplication::allWidgets();
-        for (QWidget* widget : widgets)
-            QApplication::sendEvent(widget, &change);
     }
-    // Frames drawn by hand (the stored-value marks) read the look when painted.
+    // Not every widget takes the application's new font and palette on its
+    // own (the boxes the night style sheet had coloured, the labels' font
+    // smoothing): each resolves them again, and repaints, which the frames
+    // drawn by hand (the stored-value marks) need to read the look.
+    QEvent fontChange(QEvent::ApplicationFontChange);
+    QEvent paletteChange(QEvent::ApplicationPaletteChange);
     const QWidgetList widgets = QApplication::allWidgets();
-    for (QWidget* widget : widgets)
+    for (QWidget* widget : widgets) {
+        QApplication::sendEvent(widget, &fontChange);
+        QApplication::sendEvent(widget, &paletteChange);
         widget->update();
+    }
 }
 
 void installNightKey(QWidget& window, std::function<void()> toggle)

@@ -216,6 +216,10 @@ private slots:
         for (QWidget* w : form->findChildren<QWidget*>())
             namesByNight << w->objectName() + QLatin1Char('=') + w->accessibleName();
         QCOMPARE(namesByNight, names);
+        // Grey-level smoothing everywhere, the list's own fixed font included.
+        for (QWidget* w : form->findChildren<QWidget*>())
+            QVERIFY2(w->font().styleStrategy() & QFont::NoSubpixelAntialias,
+                     qPrintable(w->objectName()));
 
         QTest::keyClick(form.form.get(), Qt::Key_N, Qt::ControlModifier);
         QVERIFY(!nightLookOn() && !button->isChecked());

@@ -215,7 +215,7 @@ QPalette nightPalette()
     set(QPalette::Mid, kFrame);
     set(QPalette::Dark, kFrame);
     set(QPalette::Shadow, kWindow);
-    set(QPalette::Highlight, kText);
+    set(QPalette::Highlight, kHighlight);
     set(QPalette::HighlightedText, kWindow);
     set(QPalette::Link, kText);
     set(QPalette::LinkVisited, kFrame);
@@ -234,7 +234,7 @@ QString nightStyleSheet()
                "QToolTip { background-color: %2; color: %5; border: 1px solid %3; }"
                "QLineEdit, QPlainTextEdit, QAbstractItemView, QComboBox {"
                " background-color: %2; color: %5; border: 1px solid %3;"
-               " selection-background-color: %5; selection-color: %1; }"
+               " selection-background-color: %6; selection-color: %1; }"
                "QLineEdit:focus, QPlainTextEdit:focus, QAbstractItemView:focus, QComboBox:focus"
                " { border-color: %5; }"
                "QLineEdit:read-only, QPlainTextEdit[readOnly=\"true\"] { background-color: %1; }"
@@ -245,7 +245,7 @@ QString nightStyleSheet()
                "QLineEdit[korvalNuit=\"affichage\"]:focus { border-color: %5; }"
                "QLineEdit[korvalNuit=\"periode\"] { border: 3px double %4; }"
                "QLineEdit[korvalNuit=\"periode\"]:focus { border-color: %5; }"
-               "QAbstractItemView::item:selected { background-color: %5; color: %1; }"
+               "QAbstractItemView::item:selected { background-color: %6; color: %1; }"
                "QPushButton, QToolButton { background-color: %2; color: %5;"
                " border: 1px solid %3; padding: 2px 6px; }"
                "QPushButton:default { border-width: 2px; }"
@@ -269,8 +269,8 @@ QString nightStyleSheet()
                "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; border: none; }"
                "QScrollBar::add-page, QScrollBar::sub-page { background: none; }"
                "QMenu { background-color: %2; color: %5; border: 1px solid %3; }"
-               "QMenu::item:selected { background-color: %5; color: %1; }")
-        .arg(red(kWindow), red(kField), red(kFrame), red(kPeriod), red(kText));
+               "QMenu::item:selected { background-color: %6; color: %1; }")
+        .arg(red(kWindow), red(kField), red(kFrame), red(kPeriod), red(kText), red(kHighlight));
 }
 
 // The window's own style sheets (the lime period field, the grey displays with

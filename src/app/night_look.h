@@ -20,7 +20,11 @@ constexpr int kWindow = 0;   // window and dialog backgrounds, result displays
 constexpr int kField = 40;   // boxes, lists, buttons, tooltips
 constexpr int kFrame = 110;  // frames, scroll handles, text of disabled controls
 constexpr int kPeriod = 200; // the double frame of the period field (lime by day)
-constexpr int kText = 255;   // text, the focus frame, the selected line
+constexpr int kText = 255;   // text, the focus frame
+// The selected line, and the palette's highlight, which the style shades up
+// to 124 % lighter: above 205 that would take saturation away, and add green
+// and blue.
+constexpr int kHighlight = 200;
 // The frame of a box whose stored value differs: brighter and thicker than
 // the 1-pixel frames of the others.
 constexpr int kMark = 255;

@@ -8,7 +8,9 @@
 #include "app/start_up.h"
 #include "support/form_fixture.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -118,6 +120,10 @@ QList<QImage> windowsOf(const QString& kind, ShownForm& form, const QString& fol
         images << grabbed(dialog);
         dialog->findChild<QTabWidget*>(QStringLiteral("OngletsMonture"))->setCurrentIndex(1);
         images << grabbed(dialog);
+        auto* rates = dialog->findChild<QComboBox*>(QStringLiteral("ComboSuiviCalibration"));
+        rates->showPopup();
+        images << grabbed(rates->view()->window());
+        rates->hidePopup();
         dialog->close();
     } else if (kind == QLatin1String("message")) {
         // As the standard dialogs build it; shown without exec, nothing waits.
@@ -134,6 +140,8 @@ QList<QImage> windowsOf(const QString& kind, ShownForm& form, const QString& fol
     } else {
         QFileDialog dialog(form.form.get());
         prepareFileDialog(dialog);
+        if (dialog.testOption(QFileDialog::DontUseNativeDialog) != nightLookOn())
+            qFatal("the file dialog is Qt's own by night, the desktop's by day");
         dialog.setDirectory(folder);
         dialog.show();
         QTest::qWait(50); // the folder is read in the background

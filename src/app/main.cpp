@@ -6,15 +6,11 @@
 #include "korval_version.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
-#include <QDir>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTranslator>
 
 #include <clocale>
-#include <cstdio>
-#include <cstdlib>
 #include <exception>
 #include <string_view>
 
@@ -46,39 +42,11 @@ public:
 void setUpApplication(QTranslator& qtBase)
 {
     QCoreApplication::setApplicationName(QStringLiteral("korvalset24"));
+    QCoreApplication::setOrganizationName(QStringLiteral("korvalset24"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KORVAL_VERSION));
     if (qtBase.load(QStringLiteral("qtbase_fr"),
                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&qtBase);
-}
-
-// The parameter file named on the command line, as a full path like the one
-// the open dialog returns; empty without one. Qt's own options are gone from
-// the arguments by now. --help, --version and a usage error end the program.
-QString startPath(const QStringList& arguments)
-{
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Configuration du contrôleur de monture de télescope KORVAL 2.4."));
-    // Qt's own help option has no French text.
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Affiche cette aide."));
-    parser.addOption(help);
-    parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("FICHIER.kv2"),
-                                 QStringLiteral("Fichier de paramètres, ou image HEX de la carte (.hex), à ouvrir au démarrage."),
-                                 QStringLiteral("[FICHIER.kv2]"));
-    parser.process(arguments);
-    if (parser.isSet(help)) parser.showHelp(0);
-    const QStringList paths = parser.positionalArguments();
-    if (paths.size() > 1) {
-        std::fprintf(stderr, "%s\n",
-                     qUtf8Printable(QStringLiteral("korvalset24 : un seul fichier à la fois (%1 "
-                                                   "donnés).")
-                                        .arg(paths.size())));
-        std::exit(1);
-    }
-    return paths.isEmpty() ? QString() : QDir::current().absoluteFilePath(paths.constFirst());
 }
 
 // The first --help or --version, which answer without a display (over SSH for
@@ -102,7 +70,7 @@ int main(int argc, char* argv[])
         QCoreApplication core(argc, argv);
         QTranslator qtBase;
         setUpApplication(qtBase);
-        startPath({QCoreApplication::arguments().constFirst(), textOnly}); // prints and ends
+        parseStartOptions({QCoreApplication::arguments().constFirst(), textOnly}); // prints, ends
         return 0;
     }
     ignoreClosedOutput();
@@ -112,11 +80,12 @@ int main(int argc, char* argv[])
         std::setlocale(LC_NUMERIC, "C");
         QTranslator qtBase;
         setUpApplication(qtBase);
-        const QString path = startPath(QCoreApplication::arguments());
+        const StartOptions options = parseStartOptions(QCoreApplication::arguments());
 
         TForm1 Form1;
+        if (startsInNightLook(options)) Form1.showNightLook(true);
         // Opened as if "Ouvrir" had returned it, once the defaults are shown.
-        if (!path.isEmpty()) Form1.openAtFirstShow(path);
+        if (!options.path.isEmpty()) Form1.openAtFirstShow(options.path);
         Form1.show();
         app.exec();
     } catch (const std::exception& error) {

@@ -1,5 +1,7 @@
 #include "stored_value_mark.h"
 
+#include "app/night_look.h"
+
 #include <QEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -32,8 +34,10 @@ protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
-        constexpr int kWidth = 2;
-        painter.setPen(QPen(QColor(220, 0, 0), kWidth));
+        // By night every frame is red: this one stands out brighter and thicker.
+        const bool night = nightLookOn();
+        const int kWidth = night ? nightred::kMarkWidth : 2;
+        painter.setPen(QPen(night ? nightRed(nightred::kMark) : QColor(220, 0, 0), kWidth));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(
             QRectF(rect()).adjusted(kWidth / 2.0, kWidth / 2.0, -kWidth / 2.0, -kWidth / 2.0));

@@ -2,6 +2,7 @@
 
 #include "app/accessibility.h"
 #include "app/mount_dialog.h"
+#include "app/night_look.h"
 #include "app/stored_value_mark.h"
 #include "app/user_dialogs.h"
 #include "files/file_store.h"
@@ -64,6 +65,7 @@ TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, std::unique_ptr<FileStore> 
     ui->ListBoxValeurTimer->setUniformItemSizes(true);
     ui->ListBoxValeurTimer->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     createCompareButton();
+    addNightButton();
     scaleLayout();
     move(205, 128);
     bindControls();
@@ -143,6 +145,32 @@ void TForm1::bindControls()
     ui->EditPeriodeTimer->installEventFilter(this);
     ui->ListBoxValeurTimer->installEventFilter(this);
     ui->ListBoxValeurTimer->viewport()->installEventFilter(this);
+}
+
+void TForm1::addNightButton()
+{
+    auto* button = new QToolButton(this);
+    button->setObjectName(QString::fromUtf8(kNightButtonName));
+    button->setGeometry(kNightButtonPlace.x, kNightButtonPlace.y, kNightButtonPlace.width,
+                        kNightButtonPlace.height);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setCheckable(true);
+    button->setText(QStringLiteral("Nuit"));
+    // Its name and help come with the others' (describeControls).
+    connect(button, &QToolButton::clicked, this, &TForm1::toggleNightLook);
+    installNightKey(*this, [this] { toggleNightLook(); });
+}
+
+void TForm1::toggleNightLook()
+{
+    showNightLook(!nightLookOn());
+    rememberNightLook(nightLookOn());
+}
+
+void TForm1::showNightLook(bool night)
+{
+    setNightLook(night);
+    findChild<QToolButton*>(QString::fromUtf8(kNightButtonName))->setChecked(night);
 }
 
 void TForm1::scaleLayout()

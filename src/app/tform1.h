@@ -95,6 +95,11 @@ public:
     QLineEdit* msDisplay(int level) const;
     QLineEdit* pwmEdit(int entry) const;
 
+    // The night look (« Nuit », Ctrl+N): a press switches it and remembers the
+    // choice for the next start; showNightLook switches it for this start only.
+    void toggleNightLook();
+    void showNightLook(bool night);
+
     // Reads a parameter file as "Ouvrir" does once its dialog has returned
     // `path`: the same reading, ShowRecord and messages.
     void openParameterFile(const QString& path);
@@ -122,6 +127,7 @@ private:
     void showList();
     void bindControls();
     void createCompareButton();
+    void addNightButton();
     void scaleLayout();
     void hideCandidateList();
     // Opens the candidate list from the keyboard, focus in it on line 0.

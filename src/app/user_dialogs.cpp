@@ -1,5 +1,7 @@
 #include "user_dialogs.h"
 
+#include "app/night_look.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
@@ -31,6 +33,7 @@ QString StandardDialogs::openFileName(QWidget* parent, const QString& filter)
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile); // a typed name is returned as it is
     dialog.setNameFilter(qtNameFilter(filter));
+    prepareFileDialog(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
     return dialog.selectedFiles().constFirst();
 }
@@ -51,6 +54,7 @@ QString StandardDialogs::saveFileNameProposing(QWidget* parent, const QString& f
     dialog.setNameFilter(qtNameFilter(filter));
     // With the suffix the dialog sees the final name, and asks before replacing it.
     dialog.setDefaultSuffix(defaultSuffix);
+    prepareFileDialog(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
     return dialog.selectedFiles().constFirst();
 }

@@ -1,8 +1,8 @@
 // Pictures of the page for the README: docs/web-desktop.png (list open, a
 // mark shown), docs/web-phone.png (the same, V3 to V6 unfolded, the whole
 // page), docs/web-monture.png (the mount assistant open) and
-// docs/web-calibration.png (its calibration tab), in Debian's chromium,
-// headless.
+// docs/web-calibration.png (its calibration tab), docs/web-night.png (the
+// desktop picture by night), in Debian's chromium, headless.
 // usage: node bench/screenshots.mjs   (from web/, after the site is built)
 import { chromium } from '@playwright/test';
 import { spawn } from 'node:child_process';
@@ -41,6 +41,14 @@ try {
     await page.locator(`#${id}`).fill(text);
   await page.screenshot({ path: `${docs}web-calibration.png` });
   await page.close();
+  const night = await browser.newPage({ viewport: { width: 1280, height: 720 }, deviceScaleFactor: 1 });
+  await night.goto(`http://127.0.0.1:${port}/`);
+  await night.locator('body[data-pret="1"]').waitFor();
+  await night.locator('#ButtonNuit').click();
+  await night.locator('#EditPwm3').fill('300');
+  await night.locator('#EditPeriodeTimer').click();
+  await night.screenshot({ path: `${docs}web-night.png` });
+  await night.close();
 } finally {
   await browser.close();
   server.kill();

@@ -39,14 +39,11 @@ add_custom_command(OUTPUT ${korval_stamp}
     COMMENT "Staging the Windows programs"
     VERBATIM)
 
-add_custom_command(OUTPUT ${KORVAL_WINDOWS_ZIP}
-    COMMAND ${CMAKE_COMMAND} -E rm -f ${KORVAL_WINDOWS_ZIP}
-    COMMAND ${CMAKE_COMMAND} -E tar cf ${KORVAL_WINDOWS_ZIP} --format=zip ${korval_stage_files}
-    WORKING_DIRECTORY ${KORVAL_WINDOWS_STAGE}
-    DEPENDS ${korval_stamp}
-    COMMENT "Making korvalset24-${PROJECT_VERSION}-win64.zip"
-    VERBATIM)
-add_custom_target(windows-zip DEPENDS ${KORVAL_WINDOWS_ZIP})
+korval_reproducible_zip(${KORVAL_WINDOWS_ZIP} ${KORVAL_WINDOWS_STAGE} FILES ${korval_stage_files}
+    DEPENDS ${korval_stamp})
+if(KORVAL_ZIP)
+    add_custom_target(windows-zip DEPENDS ${KORVAL_WINDOWS_ZIP})
+endif()
 
 find_program(KORVAL_MAKENSIS makensis)
 if(NOT KORVAL_MAKENSIS)

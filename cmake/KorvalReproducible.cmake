@@ -22,6 +22,9 @@ endif()
 if(NOT KORVAL_SOURCE_DATE_EPOCH MATCHES "^[0-9]+$")
     message(FATAL_ERROR "SOURCE_DATE_EPOCH must be seconds since 1970: «${KORVAL_SOURCE_DATE_EPOCH}»")
 endif()
+# Rewritten only when it changes: what carries the time depends on it.
+set(KORVAL_SOURCE_DATE_EPOCH_FILE ${PROJECT_BINARY_DIR}/source_date_epoch.txt)
+file(CONFIGURE OUTPUT ${KORVAL_SOURCE_DATE_EPOCH_FILE} CONTENT "${KORVAL_SOURCE_DATE_EPOCH}\n")
 
 add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=.
     -ffile-prefix-map=${PROJECT_BINARY_DIR}=build)
@@ -55,7 +58,7 @@ function(korval_reproducible_zip zip folder)
         COMMAND env TZ=UTC touch -h -d @${KORVAL_SOURCE_DATE_EPOCH} ${files}
         COMMAND env TZ=UTC LC_ALL=C ${KORVAL_ZIP} -X -D -q -9 ${zip} ${files}
         WORKING_DIRECTORY ${folder}
-        DEPENDS ${arg_DEPENDS}
+        DEPENDS ${arg_DEPENDS} ${KORVAL_SOURCE_DATE_EPOCH_FILE}
         COMMENT "Making ${name}"
         VERBATIM)
 endfunction()

@@ -14,6 +14,8 @@ version=$(sed -n 's/^project(korvalset24 VERSION \([0-9.]*\).*/\1/p' CMakeLists.
 jobs=$(nproc 2>/dev/null || echo 2)
 out=build-release
 release=(-DCMAKE_BUILD_TYPE=Release -DKORVAL_BUILD_TESTS=OFF -DKORVAL_BUILD_BENCH=OFF)
+laps=""
+lap() { laps+=" $1 $(($(date +%s) - started)) s,"; }
 
 deb() { # build folder, cmake options...: configure, build, cpack
     local dir=$1
@@ -24,11 +26,14 @@ deb() { # build folder, cmake options...: configure, build, cpack
     (cd "$dir" && cpack -G DEB >/dev/null)
 }
 deb "$out/native"
+lap amd64
 deb "$out/arm64" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-aarch64-linux-gnu.cmake
+lap arm64
 
 cmake -S . -B "$out/windows" "${release[@]}" \
     -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake >/dev/null
 cmake --build "$out/windows" --target windows-zip windows-installer -j "$jobs"
+lap Windows
 
 # The page, as tools/ci/web.sh builds it (MinSizeRel, the web build's own
 # type: it is downloaded), without ccache.
@@ -37,6 +42,7 @@ export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 env -u CMAKE_CXX_COMPILER_LAUNCHER emcmake cmake -S . -B "$out/web" -DKORVAL_WEB=ON \
     -DKORVAL_BUILD_TESTS=OFF -DCMAKE_CXX_COMPILER_LAUNCHER= >/dev/null
 cmake --build "$out/web" --target web-zip -j "$jobs"
+lap web
 
 # In byte order, whatever the locale's.
 files=("$out/windows/korvalset24-$version-setup.exe" "$out/web/korvalset24-$version-web.zip"
@@ -50,4 +56,4 @@ chmod 0644 dist/*
 (cd dist && sha256sum -- "${names[@]}" >SHA256SUMS && sha256sum --quiet -c SHA256SUMS)
 echo "dist/ (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH, commit $(git rev-parse --short HEAD)) :"
 (cd dist && stat -c '%10s  %n' "${names[@]}" SHA256SUMS)
-echo "release : $(($(date +%s) - started)) s"
+echo "release : $(($(date +%s) - started)) s (cumulé :${laps%,})"

@@ -16,11 +16,9 @@ if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
 fi
 epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 
+commit=$(git rev-parse HEAD)
 work=$(mktemp -d /tmp/korvalset24-reproduce.XXXXXX)
 clone=$work/un/autre/dossier/korvalset24
-git clone --quiet --no-hardlinks "$root" "$clone"
-git -C "$clone" checkout --quiet --detach "$(git rev-parse HEAD)"
-mkdir -p "$work/home"
 # A SOURCE_DATE_EPOCH given to the test is given to both builds; unset, each
 # takes the commit's date. With ccache, the clone uses the caller's cache (its
 # key holds the paths relative to the clone): only what differs is compiled.
@@ -30,7 +28,11 @@ if [ "${CMAKE_CXX_COMPILER_LAUNCHER:-}" = ccache ]; then
     clone_env+=(CCACHE_DIR="$(ccache -k cache_dir)" CCACHE_BASEDIR="$clone")
 fi
 (
+    # The clone too is made under this umask: its files are rw------- .
     umask 0077
+    git clone --quiet --no-hardlinks "$root" "$clone"
+    git -C "$clone" checkout --quiet --detach "$commit"
+    mkdir "$work/home"
     env -u LC_ALL -u SOURCE_DATE_EPOCH TZ=KORV-14 LANG=C.UTF-8 LANGUAGE=fr USER=korvalbis \
         LOGNAME=korvalbis HOME="$work/home" "${clone_env[@]}" bash "$clone/tools/ci/release.sh"
 ) >"$work/release.log" 2>&1 || {

@@ -34,5 +34,9 @@ if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_PROCESSOR STREQUAL "aarch64")
     set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
 endif()
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# cpack's .deb keeps the umask in its members' and folders' modes: each is
+# packed again by dpkg-deb, the same bytes from every build of a commit.
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/KorvalDebRepack.cmake)
+set(CPACK_KORVAL_SOURCE_DATE_EPOCH ${KORVAL_SOURCE_DATE_EPOCH})
 
 include(CPack)

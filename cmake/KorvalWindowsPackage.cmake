@@ -25,28 +25,28 @@ string(ASCII 239 187 191 korval_utf8_bom)
 file(WRITE ${CMAKE_BINARY_DIR}/windows/LISEZMOI.txt "${korval_utf8_bom}${korval_readme}")
 
 # The shipped programs carry no debug data (they are built RelWithDebInfo).
+# strip writes a link time into the PE header (the linker wrote none): the
+# commit's, from SOURCE_DATE_EPOCH, rather than the clock's.
 set(korval_stamp ${CMAKE_BINARY_DIR}/windows/package.stamp)
+set(korval_strip ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${KORVAL_SOURCE_DATE_EPOCH} ${CMAKE_STRIP} --strip-all)
 add_custom_command(OUTPUT ${korval_stamp}
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${KORVAL_WINDOWS_STAGE}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${KORVAL_WINDOWS_STAGE}
-    COMMAND ${CMAKE_STRIP} --strip-all -o ${KORVAL_WINDOWS_STAGE}/korvalset24.exe $<TARGET_FILE:korvalset24>
-    COMMAND ${CMAKE_STRIP} --strip-all -o ${KORVAL_WINDOWS_STAGE}/korvalset24-cli.exe
-            $<TARGET_FILE:korvalset24-cli>
+    COMMAND ${korval_strip} -o ${KORVAL_WINDOWS_STAGE}/korvalset24.exe $<TARGET_FILE:korvalset24>
+    COMMAND ${korval_strip} -o ${KORVAL_WINDOWS_STAGE}/korvalset24-cli.exe $<TARGET_FILE:korvalset24-cli>
     COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/COPYING ${CMAKE_BINARY_DIR}/windows/LISEZMOI.txt
             ${KORVAL_WINDOWS_STAGE}
     COMMAND ${CMAKE_COMMAND} -E touch ${korval_stamp}
     DEPENDS korvalset24 korvalset24-cli ${PROJECT_SOURCE_DIR}/COPYING ${CMAKE_BINARY_DIR}/windows/LISEZMOI.txt
+            ${KORVAL_SOURCE_DATE_EPOCH_FILE}
     COMMENT "Staging the Windows programs"
     VERBATIM)
 
-add_custom_command(OUTPUT ${KORVAL_WINDOWS_ZIP}
-    COMMAND ${CMAKE_COMMAND} -E rm -f ${KORVAL_WINDOWS_ZIP}
-    COMMAND ${CMAKE_COMMAND} -E tar cf ${KORVAL_WINDOWS_ZIP} --format=zip ${korval_stage_files}
-    WORKING_DIRECTORY ${KORVAL_WINDOWS_STAGE}
-    DEPENDS ${korval_stamp}
-    COMMENT "Making korvalset24-${PROJECT_VERSION}-win64.zip"
-    VERBATIM)
-add_custom_target(windows-zip DEPENDS ${KORVAL_WINDOWS_ZIP})
+korval_reproducible_zip(${KORVAL_WINDOWS_ZIP} ${KORVAL_WINDOWS_STAGE} FILES ${korval_stage_files}
+    DEPENDS ${korval_stamp})
+if(KORVAL_ZIP)
+    add_custom_target(windows-zip DEPENDS ${KORVAL_WINDOWS_ZIP})
+endif()
 
 find_program(KORVAL_MAKENSIS makensis)
 if(NOT KORVAL_MAKENSIS)

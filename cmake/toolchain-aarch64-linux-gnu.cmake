@@ -28,5 +28,8 @@ set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
 
 # No binfmt handler on these machines: every arm64 program is started through
 # the emulator. The arm64 loader and libraries are the multiarch ones in /.
-find_program(KORVAL_QEMU_AARCH64 qemu-aarch64 REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${KORVAL_QEMU_AARCH64})
+# Only the tests need it: a release build has none (CMakeLists.txt checks).
+find_program(KORVAL_QEMU_AARCH64 qemu-aarch64)
+if(KORVAL_QEMU_AARCH64)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${KORVAL_QEMU_AARCH64})
+endif()

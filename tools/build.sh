@@ -7,6 +7,9 @@
 # UndefinedBehaviorSanitizer.
 # `web` builds the web page and serves it on http://127.0.0.1:8024/;
 # `web-build` only builds it, into build-web/site/.
+# `release` builds every download in Release into dist/, with SHA256SUMS
+# (tools/ci/release.sh); `test` also builds it a second time from a fresh
+# clone elsewhere and checks that both give the same bytes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -30,9 +33,19 @@ packages=(cmake g++ make qt6-base-dev qt6-translations-l10n libbenchmark-dev)
 # the installer (makensis).
 [ "$mode" = test ] && packages+=(librsvg2-bin icoutils nsis)
 
+# The release: cpack's dependency scan, the arm64 and Windows cross
+# compilers, the icon, the installer, the zips; the test's comparison of two
+# releases (diffoscope).
+case "$mode" in test | release)
+    packages+=(dpkg-dev file g++-aarch64-linux-gnu qt6-base-dev:arm64 g++-mingw-w64-x86-64-posix
+        librsvg2-bin icoutils nsis zip git)
+    ;;
+esac
+[ "$mode" = test ] && packages+=(diffoscope-minimal)
+
 # The web page: emscripten builds it, Python serves it, Debian's chromium runs
 # its tests (driven from npm's Playwright, which downloads no browser).
-case "$mode" in web | web-build | test)
+case "$mode" in web | web-build | test | release)
     packages+=(emscripten python3)
     command -v node >/dev/null || packages+=(nodejs)
     ;;
@@ -73,13 +86,13 @@ run)
 test)
     build build
     (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
-    # Package stage: build the .deb, check it as desktops and Debian do, then
+    # The release into dist/: the package stages below check its files.
+    bash tools/ci/release.sh
+    # Package stage: check the release's .deb as desktops and Debian do, then
     # install it, run the installed programs and remove it.
     as_root=""
     [ "$(id -u)" -eq 0 ] || as_root=sudo
-    rm -f build/korvalset24_*.deb
-    (cd build && cpack -G DEB >/dev/null)
-    deb=$(echo build/korvalset24_*.deb)
+    deb=$(echo dist/korvalset24_*_amd64.deb)
     unpacked=$(mktemp -d)
     dpkg-deb -x "$deb" "$unpacked"
     desktop-file-validate "$unpacked"/usr/share/applications/*.desktop
@@ -91,13 +104,16 @@ test)
     /usr/bin/korvalset24-cli --version
     $as_root dpkg -r korvalset24
     # The same for 64-bit ARM: cross-build, every suite under qemu-aarch64,
-    # the same bytes as here, the arm64 package.
-    bash tools/ci/arm64.sh build
+    # the same bytes as here, the release's arm64 package.
+    bash tools/ci/arm64.sh build dist/korvalset24_*_arm64.deb
     # The same for 64-bit Windows: cross-build, the Qt-free suites under Wine,
-    # the same bytes as here.
-    bash tools/ci/windows.sh build
-    # The web page in headless Chromium, against the native model.
-    bash tools/ci/web.sh test build
+    # the same bytes as here, the release's zip and installer.
+    bash tools/ci/windows.sh build build-release/windows
+    # The release's web page in headless Chromium, against the native model.
+    bash tools/ci/web.sh test build dist/korvalset24-*-web.zip
+    # The same commit released again from a fresh clone elsewhere, under
+    # another umask, TZ, LANG and user: the same bytes.
+    bash tools/ci/reproduce.sh
     # Fuzzing: each target runs 30 s on a copy of its starting corpus; a crash,
     # a broken property or an input slower than 10 s fails the run.
     CC=clang CXX=clang++ build build-fuzz -DKORVAL_FUZZ=ON
@@ -117,6 +133,9 @@ test)
     (cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j "$jobs")
     ;;
+release)
+    bash tools/ci/release.sh
+    ;;
 web-build)
     bash tools/ci/web.sh build
     ;;
@@ -126,7 +145,7 @@ web)
     exec python3 -m http.server --bind 127.0.0.1 --directory build-web/site 8024
     ;;
 *)
-    echo "usage: $0 run|test|web|web-build" >&2
+    echo "usage: $0 run|test|release|web|web-build" >&2
     exit 2
     ;;
 esac

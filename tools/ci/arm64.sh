@@ -2,7 +2,8 @@
 # The arm64 stage of `tools/build.sh test`: cross-builds everything for 64-bit
 # ARM, runs every suite under qemu-aarch64 (offscreen), checks that the arm64
 # programs give the native build's bytes, and builds and checks the arm64
-# Debian package. Argument: the native build folder (default: build).
+# Debian package. Arguments: the native build folder (default: build), and
+# the arm64 package to check (default: the one cpack makes here).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
@@ -35,9 +36,12 @@ echo "arm64 : recherche, .kv2 et .hex identiques à la construction native"
 
 # The arm64 package: Depends read from the arm64 libraries, lintian run by
 # the host. It is not installed here.
-rm -f "$dir"/korvalset24_*.deb
-(cd "$dir" && cpack -G DEB >/dev/null)
-deb=$(echo "$dir"/korvalset24_*_arm64.deb)
-[ -f "$deb" ] || { echo "pas de paquet arm64 dans $dir" >&2; exit 1; }
+deb=${2:-}
+if [ -z "$deb" ]; then
+    rm -f "$dir"/korvalset24_*.deb
+    (cd "$dir" && cpack -G DEB >/dev/null)
+    deb=$(echo "$dir"/korvalset24_*_arm64.deb)
+fi
+[ -f "$deb" ] || { echo "pas de paquet arm64 : $deb" >&2; exit 1; }
 echo "$deb : Depends: $(dpkg-deb -f "$deb" Depends)"
 lintian --fail-on error "$deb"

@@ -4,20 +4,25 @@
 # every program is one .exe that needs no DLL of the compiler beside it, and
 # that the Windows programs give the native build's bytes. A second build
 # computes the extended type in software and runs the sessions on that path.
-# Argument: the native build folder (default: build).
+# Arguments: the native build folder (default: build), and the Windows build
+# folder whose zip and installer the package tests check (default: this
+# stage's own, which then makes them).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
 native=$root/${1:-build}
 dir=build-windows
 soft=build-windows-soft
+packages=$dir
+[ -n "${2:-}" ] && packages=$2
 jobs=$(nproc 2>/dev/null || echo 2)
 started=$(date +%s)
 
-cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake
+cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake \
+    -DKORVAL_WINDOWS_PACKAGES_DIR="${2:+$root/$2}"
 cmake --build "$dir" -j "$jobs"
 # The portable zip and the installer, beside the .deb packages.
-cmake --build "$dir" --target windows-zip windows-installer -j "$jobs"
+cmake --build "$packages" --target windows-zip windows-installer -j "$jobs"
 
 # One Wine server for the whole stage, its prefix inside the build folder:
 # each program then starts in a fraction of a second instead of seconds.
@@ -74,5 +79,5 @@ if [ -f "$dir/src/cli/korvalset24-cli.exe" ]; then
 else
     echo "pas de korvalset24-cli.exe dans $dir : la ligne de commande n'est pas comparée"
 fi
-ls -l "$dir"/korvalset24-*-win64.zip "$dir"/korvalset24-*-setup.exe
+ls -l "$packages"/korvalset24-*-win64.zip "$packages"/korvalset24-*-setup.exe
 echo "étape Windows : $(($(date +%s) - started)) s"

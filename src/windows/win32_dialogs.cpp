@@ -108,14 +108,17 @@ int nightMessage(HWND owner, const std::wstring& text, UINT type)
     NightMessage state;
     switch (type & MB_TYPEMASK) {
     case MB_YESNO:
-        answers = {{IDYES, L"&Oui"}, {IDNO, L"&Non"}};
+        answers.push_back({IDYES, L"&Oui"});
+        answers.push_back({IDNO, L"&Non"});
         break;
     case MB_YESNOCANCEL:
-        answers = {{IDYES, L"&Oui"}, {IDNO, L"&Non"}, {IDCANCEL, L"Annuler"}};
+        answers.push_back({IDYES, L"&Oui"});
+        answers.push_back({IDNO, L"&Non"});
+        answers.push_back({IDCANCEL, L"Annuler"});
         state.escapeId = IDCANCEL;
         break;
     default:
-        answers = {{IDOK, L"OK"}};
+        answers.push_back({IDOK, L"OK"});
         state.escapeId = IDOK;
         break;
     }

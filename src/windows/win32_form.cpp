@@ -346,10 +346,10 @@ void Win32Form::applyDpi(UINT dpi)
         if (info.kind == ControlKind::Label) {
             // Labels are sized to their text, which this font may draw wider.
             const std::wstring text = widen(info.text);
-            HGDIOBJ old = SelectObject(dc, own);
+            HGDIOBJ before = SelectObject(dc, own);
             SIZE extent{};
             GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
-            SelectObject(dc, old);
+            SelectObject(dc, before);
             width = std::max(width, int(extent.cx) + 1);
         }
         SetWindowPos(control.hwnd, nullptr, scaled(info.geometry.x), scaled(info.geometry.y), width,

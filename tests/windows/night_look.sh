@@ -13,27 +13,8 @@ set -euo pipefail
 exe=$1 wine=$2 prefix=$3 picture=${4:-}
 title="Programme de configuration de KORVAL 2.4"
 key='HKCU\Software\korvalset24'
-for tool in Xvfb xdotool import convert; do
-    command -v "$tool" >/dev/null || { echo "night_look: $tool is missing" >&2; exit 1; }
-done
-work=$(mktemp -d)
-number=120
-while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
-export DISPLAY=:$number WINEPREFIX=$prefix WINEDEBUG=-all
-wineserver="$(dirname "$wine")/wineserver"
-Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-program=
-cleanup() {
-    [ -n "$program" ] && kill "$program" 2>/dev/null
-    "$wineserver" -k 2>/dev/null || true
-    kill "$xvfb" 2>/dev/null || true
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/wine_display.sh" night_look 120 "$wine" "$prefix" import convert
 fail() { echo "night_look: $*" >&2; exit 1; }
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 "$wine" wineboot.exe -i >/dev/null 2>&1 || true
 "$wine" reg delete "$key" /f >/dev/null 2>&1 || true
 

@@ -491,11 +491,7 @@ LRESULT MountWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_ERASEBKGND:
         if (!m_form.night()) break;
-        {
-            RECT area;
-            GetClientRect(m_window, &area);
-            FillRect(HDC(wParam), &area, nightBrush(night::kBackground));
-        }
+        fillNightBackground(m_window, HDC(wParam));
         return 1;
     case WM_MEASUREITEM: { // the rates' lines by night, as high as the font
         TEXTMETRICW metrics{};

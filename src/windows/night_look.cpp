@@ -397,6 +397,13 @@ HBRUSH nightBrush(COLORREF colour)
     return brush;
 }
 
+void fillNightBackground(HWND window, HDC dc)
+{
+    RECT area;
+    GetClientRect(window, &area);
+    FillRect(dc, &area, nightBrush(night::kBackground));
+}
+
 BYTE fontQuality(bool night)
 {
     return night ? ANTIALIASED_QUALITY : CLEARTYPE_QUALITY;

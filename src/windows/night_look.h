@@ -14,6 +14,8 @@ namespace korval
 
 // A solid brush of that colour, kept for the program's life.
 HBRUSH nightBrush(COLORREF colour);
+// A window's client area in the night background, for its WM_ERASEBKGND.
+void fillNightBackground(HWND window, HDC dc);
 // The fonts' smoothing: in grey levels by night (sub-pixel smoothing would
 // put green and blue at the letters' edges).
 BYTE fontQuality(bool night);

@@ -63,12 +63,9 @@ LRESULT CALLBACK nightMessageProc(HWND window, UINT message, WPARAM wParam, LPAR
                           LONG_PTR(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
     auto* state = reinterpret_cast<NightMessage*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     switch (message) {
-    case WM_ERASEBKGND: {
-        RECT area;
-        GetClientRect(window, &area);
-        FillRect(HDC(wParam), &area, nightBrush(night::kBackground));
+    case WM_ERASEBKGND:
+        fillNightBackground(window, HDC(wParam));
         return 1;
-    }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
         return nightControlColour(message, HDC(wParam), HWND(lParam));
@@ -318,11 +315,7 @@ LRESULT CALLBACK comparisonProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_ERASEBKGND:
         if (!state || !state->night) break;
-        {
-            RECT area;
-            GetClientRect(window, &area);
-            FillRect(HDC(wParam), &area, nightBrush(night::kBackground));
-        }
+        fillNightBackground(window, HDC(wParam));
         return 1;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:

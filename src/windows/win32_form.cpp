@@ -729,11 +729,7 @@ LRESULT Win32Form::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return colour(HDC(wParam), HWND(lParam));
     case WM_ERASEBKGND:
         if (!m_night) break;
-        {
-            RECT area;
-            GetClientRect(m_window, &area);
-            FillRect(HDC(wParam), &area, nightBrush(night::kBackground));
-        }
+        fillNightBackground(m_window, HDC(wParam));
         return 1;
     case WM_MEASUREITEM: { // the list's lines by night, as high as its font
         auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);

@@ -1,5 +1,9 @@
 #include "form/form_controls.h"
 
+#include "form/form_help.h"
+
+#include <cstring>
+
 namespace korval
 {
 
@@ -143,6 +147,35 @@ const std::vector<ControlInfo>& formControls()
     };
     // clang-format on
     return controls;
+}
+
+const std::vector<ToolButtonInfo>& toolButtons()
+{
+    static const std::vector<ToolButtonInfo> buttons = {
+        {kMountButtonName, "Monture…", 'M', kMountButtonPlace, false, false},
+        {kCompareButtonName, "Comparer…", 'C', kCompareButtonPlace, false, false},
+        {kNightButtonName, "Nuit", 'N', kNightButtonPlace, false, true},
+    };
+    return buttons;
+}
+
+const ToolButtonInfo& toolButton(const char* name)
+{
+    for (const ToolButtonInfo& button : toolButtons())
+        if (std::strcmp(button.name, name) == 0)
+            return button;
+    return toolButtons().front(); // unreachable for the names above
+}
+
+std::string mnemonicCaption(const ToolButtonInfo& button)
+{
+    std::string caption = button.caption;
+    if (button.mnemonic != 0) {
+        const std::size_t at = caption.find(button.mnemonic);
+        if (at != std::string::npos)
+            caption.insert(at, 1, '&');
+    }
+    return caption;
 }
 
 } // namespace korval

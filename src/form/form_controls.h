@@ -45,10 +45,28 @@ inline const char* const kFormTitle = "Programme de configuration de KORVAL 2.4"
 constexpr int kFormWidth = 788;
 constexpr int kFormHeight = 290;
 
-// The tool buttons every window adds beside the form's own controls, in
-// layout pixels, each on a free place of the layout: the mount assistant
-// beside "Ouvrir", the night look left of "Valider", the comparison with a
-// file between "Ouvrir" and the PWM box.
+// The tool buttons every window adds beside the form's own controls, each on a
+// free place of the layout (layout pixels): the mount assistant beside
+// "Ouvrir", the comparison with a file between "Ouvrir" and the PWM box, the
+// night look left of "Valider". Like a tool bar's buttons they are out of the
+// tab walk: their mnemonic (Alt+letter) or their key reaches them.
+struct ToolButtonInfo {
+    const char* name;    // the object name, as formHelpTexts() and accessibleTexts() know it
+    const char* caption; // without mnemonic marker
+    char mnemonic;       // the letter Alt reaches it by, or 0
+    ControlGeometry place;
+    bool tabStop;
+    bool checkable; // a switch, shown pressed while on
+};
+
+// In the order the windows create them.
+const std::vector<ToolButtonInfo>& toolButtons();
+const ToolButtonInfo& toolButton(const char* name);
+
+// The caption with '&' before its mnemonic's first occurrence ("&Monture…"),
+// as Qt and Windows mark it.
+std::string mnemonicCaption(const ToolButtonInfo& button);
+
 constexpr ControlGeometry kMountButtonPlace{32, 8, 75, 25};
 constexpr ControlGeometry kNightButtonPlace{4, 48, 60, 25};
 constexpr ControlGeometry kCompareButtonPlace{216, 8, 80, 25};

@@ -13,4 +13,11 @@ ListKeyAction listKeyAction(ListKeyPlace place, ListKey key, bool listVisible)
     return key == ListKey::Enter ? ListKeyAction::Apply : ListKeyAction::None;
 }
 
+bool nightKeySwitches(const NightKeyPress& press)
+{
+    if (press.letter != 'N' && press.letter != 'n') return false;
+    if (press.shift || press.control == press.alt) return false; // exactly one of the two
+    return !press.repeated;
+}
+
 } // namespace korval

@@ -21,4 +21,17 @@ enum class ListKeyAction {
 // list applies its line; Esc closes the list from either.
 ListKeyAction listKeyAction(ListKeyPlace place, ListKey key, bool listVisible);
 
+// The night look's keys: Ctrl+N, and Alt+N (its button's mnemonic; the page's
+// only one, for the browser keeps Ctrl+N). A window names the key it got;
+// `repeated` is the system's auto-repeat of a key held down, which switches
+// nothing: a held key switches once.
+struct NightKeyPress {
+    char letter; // as typed, either case
+    bool control;
+    bool alt;
+    bool shift;
+    bool repeated;
+};
+bool nightKeySwitches(const NightKeyPress& press);
+
 } // namespace korval

@@ -184,8 +184,7 @@ public:
         if (!m_model.compareWithBytes(
                 fileName, emscripten::convertJSArrayToNumberVector<unsigned char>(bytes),
                 comparison, reason)) {
-            out.set("error",
-                    "Impossible de comparer le fichier « " + fileName + " » :\n" + reason + ".");
+            out.set("error", korval::FormModel::comparisonFailure(fileName, reason));
             return out;
         }
         out.set("heading", comparison.heading);

@@ -816,6 +816,11 @@ bool FormModel::compareWithBytes(const std::string& fileName,
     return true;
 }
 
+std::string FormModel::comparisonFailure(const std::string& fileName, const std::string& reason)
+{
+    return failure("Impossible de comparer le fichier", fileName, reason);
+}
+
 void FormModel::ButtonComparerClick()
 {
     if (!m_view) return;
@@ -826,7 +831,7 @@ void FormModel::ButtonComparerClick()
     FileComparison comparison;
     if (!m_view->readFile(path, kOpenReadLimit + 1, content, reason) ||
         !compareWithBytes(path, content, comparison, reason)) {
-        showError(failure("Impossible de comparer le fichier", path, reason));
+        showError(comparisonFailure(path, reason));
         return;
     }
     m_view->showComparison(comparison);

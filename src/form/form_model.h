@@ -232,6 +232,8 @@ public:
     // image); false with a French reason when the file cannot be read so.
     bool compareWithBytes(const std::string& fileName, const std::vector<unsigned char>& bytes,
                           FileComparison& comparison, std::string& reason) const;
+    // The message shown when compareWithBytes or the reading refused the file.
+    static std::string comparisonFailure(const std::string& fileName, const std::string& reason);
     // The name « Sauvegarder » proposes: after a HEX image, its name with .kv2
     // (never one whose .hex would replace the image); otherwise none.
     const std::string& proposedSaveName() const { return m_proposedSaveName; }

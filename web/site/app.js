@@ -396,9 +396,39 @@ function bind() {
   $('MessageErreur').addEventListener('close', () => $('TexteErreur').replaceChildren());
 }
 
+// The words the windows share: the tool buttons' captions, « Comparer… »'s
+// dialog, the answers of the questions.
+function showSharedTexts() {
+  for (const button of form.toolButtons()) $(button.name).textContent = button.caption;
+  const comparison = form.comparisonTexts();
+  $('TitreComparer').textContent = comparison.title;
+  $('ListeDifferences').setAttribute('aria-label', comparison.listName);
+  $('ButtonCopier').textContent = comparison.copy;
+  $('FermerComparaison').textContent = comparison.close;
+  const answers = form.questionButtons();
+  $('OuvrirQuandMeme').textContent = answers.yes;
+  $('NePasOuvrir').textContent = answers.no;
+  $('FermerErreur').textContent = answers.ok;
+}
+
+// The night key anywhere, in the dialogs too, does what « Nuit » does; the
+// model says which keys switch (Alt+N here, as the browser keeps Ctrl+N), and
+// a key held down switches once.
+function bindNightKey() {
+  document.addEventListener('keydown', (event) => {
+    if (event.metaKey) return;
+    const letter = event.code === 'KeyN' ? 'N' : event.key;
+    if (!form.nightKeySwitches(letter, event.ctrlKey, event.altKey, event.shiftKey, event.repeat)) return;
+    event.preventDefault();
+    $('ButtonNuit').click();
+  });
+}
+
 async function start() {
   const korval = await createKorval();
   form = new korval.WebForm();
+  showSharedTexts();
+  bindNightKey();
   names = form.controlNames();
   // The names the windows give their controls, from the same table.
   for (const [name, accessible] of Object.entries(form.accessibleNames())) {

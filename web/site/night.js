@@ -1,7 +1,7 @@
 // The night look: the whole page, its dialogs and its question in pure red on
-// black (app.css, the block under [data-nuit]), switched by « Nuit » or
-// Alt+N (the browser keeps Ctrl+N) and remembered in localStorage. A classic
-// script in the head: a remembered night look is on before the first paint.
+// black (app.css, the block under [data-nuit]), switched by « Nuit » (and by
+// its key, which app.js hands to the model) and remembered in localStorage. A
+// classic script in the head: a remembered night look is on before the first paint.
 (() => {
   const KEY = 'korvalset24.nuit';
   const DAY_THEME = document.querySelector('meta[name="theme-color"]')?.content;
@@ -27,12 +27,5 @@
   document.addEventListener('DOMContentLoaded', () => {
     show(document.documentElement.hasAttribute('data-nuit'));
     document.getElementById('ButtonNuit').addEventListener('click', toggle);
-  });
-  // Alt+N anywhere, in the dialogs too.
-  document.addEventListener('keydown', (event) => {
-    if (event.altKey && !event.ctrlKey && !event.metaKey && !event.shiftKey && event.code === 'KeyN') {
-      event.preventDefault();
-      toggle();
-    }
   });
 })();

@@ -8,8 +8,11 @@
 #include "axes/mount_table.h"
 #include "config/fp_fault.h"
 #include "config/number_text.h"
+#include "form/colour_scheme.h"
+#include "form/form_controls.h"
 #include "form/form_help.h"
 #include "form/form_model.h"
+#include "form/form_texts.h"
 #include "form/list_keys.h"
 
 #include <emscripten/bind.h>
@@ -111,6 +114,76 @@ public:
         return out;
     }
 
+    // The tool buttons, in the windows' order: [{ name, caption, mnemonic }].
+    val toolButtons() const
+    {
+        val out = val::array();
+        for (const korval::ToolButtonInfo& button : korval::toolButtons()) {
+            val one = val::object();
+            one.set("name", std::string(button.name));
+            one.set("caption", std::string(button.caption));
+            one.set("mnemonic", button.mnemonic ? std::string(1, button.mnemonic) : std::string());
+            out.call<void>("push", one);
+        }
+        return out;
+    }
+    // The words of « Comparer… »: { title, listName, copy, close }.
+    val comparisonTexts() const
+    {
+        const korval::ComparisonTexts& texts = korval::comparisonTexts();
+        val out = val::object();
+        out.set("title", std::string(texts.title));
+        out.set("listName", std::string(texts.listName));
+        out.set("copy", std::string(texts.copy));
+        out.set("close", std::string(texts.close));
+        return out;
+    }
+    // The buttons of the questions: { save, discard, cancel, yes, no, ok }.
+    val questionButtons() const
+    {
+        const korval::QuestionButtons& buttons = korval::questionButtons();
+        val out = val::object();
+        for (const auto& [key, text] : {std::pair{"save", buttons.save},
+                                        {"discard", buttons.discard},
+                                        {"cancel", buttons.cancel},
+                                        {"yes", buttons.yes},
+                                        {"no", buttons.no},
+                                        {"ok", buttons.ok}})
+            out.set(key, std::string(text));
+        return out;
+    }
+    // The colour scheme the page's scheme.css was written from:
+    // [{ name, day: [r, g, b], night }], and the frames' widths in px.
+    val colourScheme() const
+    {
+        val roles = val::array();
+        for (const korval::SchemeEntry& entry : korval::colourScheme()) {
+            val one = val::object();
+            one.set("name", std::string(entry.name));
+            val day = val::array();
+            day.set(0, int(entry.day.red));
+            day.set(1, int(entry.day.green));
+            day.set(2, int(entry.day.blue));
+            one.set("day", day);
+            one.set("night", int(entry.night));
+            roles.call<void>("push", one);
+        }
+        val out = val::object();
+        out.set("roles", roles);
+        out.set("markWidthDay", korval::kMarkWidthDay);
+        out.set("markWidthNight", korval::kMarkWidthNight);
+        out.set("periodFrameWidthNight", korval::kPeriodFrameWidthNight);
+        return out;
+    }
+    // Whether a key switches the night look: `letter` as typed, `repeated`
+    // the browser's auto-repeat (event.repeat) of a key held down.
+    bool nightKeySwitches(const std::string& letter, bool control, bool alt, bool shift,
+                          bool repeated) const
+    {
+        if (letter.size() != 1) return false;
+        return korval::nightKeySwitches({letter[0], control, alt, shift, repeated});
+    }
+
     // The list's lines, and their drift help, one a line: one string crosses
     // into the page instead of thousands.
     std::string listText() const { return joined(m_model.listLines()); }
@@ -184,8 +257,7 @@ public:
         if (!m_model.compareWithBytes(
                 fileName, emscripten::convertJSArrayToNumberVector<unsigned char>(bytes),
                 comparison, reason)) {
-            out.set("error",
-                    "Impossible de comparer le fichier « " + fileName + " » :\n" + reason + ".");
+            out.set("error", korval::FormModel::comparisonFailure(fileName, reason));
             return out;
         }
         out.set("heading", comparison.heading);
@@ -365,6 +437,11 @@ EMSCRIPTEN_BINDINGS(korval_web)
         .function("state", &WebForm::state)
         .function("helpText", &WebForm::helpText)
         .function("accessibleNames", &WebForm::accessibleNames)
+        .function("toolButtons", &WebForm::toolButtons)
+        .function("comparisonTexts", &WebForm::comparisonTexts)
+        .function("questionButtons", &WebForm::questionButtons)
+        .function("colourScheme", &WebForm::colourScheme)
+        .function("nightKeySwitches", &WebForm::nightKeySwitches)
         .function("listText", &WebForm::listText)
         .function("listHelpText", &WebForm::listHelpText)
         .function("listVisible", &WebForm::listVisible)

@@ -8,6 +8,14 @@
 #include "files/process_runner.h"
 #include "form/board_command.h"
 
+#if defined(_WIN32)
+#include "files/text_utf16.h"
+
+#include <windows.h>
+// After windows.h.
+#include <shellapi.h>
+#endif
+
 #include <atomic>
 #include <cstdio>
 #include <string>
@@ -77,6 +85,20 @@ const SplitCase kSplits[] = {
     {CommandRules::Windows, "", {}},
 };
 
+#if defined(_WIN32)
+// The system's own split of a command line, to hold ours against.
+Words systemSplit(const std::string& line)
+{
+    int count = 0;
+    wchar_t** argv = ::CommandLineToArgvW(widen(line).c_str(), &count);
+    Words words;
+    for (int i = 0; argv && i < count; ++i)
+        words.push_back(narrow(argv[i]));
+    ::LocalFree(argv);
+    return words;
+}
+#endif
+
 struct PrepareCase {
     CommandRole role;
     const char* text;
@@ -109,6 +131,11 @@ void testSplitting()
             check(!ok && !reason.empty(), name + " : accepté " + shown(words));
         } else {
             check(ok && words == c.words, name + " : " + shown(words) + " " + reason);
+#if defined(_WIN32)
+            if (c.rules == CommandRules::Windows)
+                check(systemSplit(c.text) == words,
+                      name + " : CommandLineToArgvW donne " + shown(systemSplit(c.text)));
+#endif
         }
     }
     for (const PrepareCase& c : kPrepares) {
@@ -133,6 +160,9 @@ void testSplitting()
     const std::string line = files::windowsCommandLine(hard);
     check(splitCommand(line, CommandRules::Windows, back, reason) && back == hard,
           "citation Windows « " + line + " » : " + shown(back));
+#if defined(_WIN32)
+    check(systemSplit(line) == hard, "CommandLineToArgvW « " + line + " »");
+#endif
 }
 
 HexMemory memoryOf(const std::string& text)

@@ -7,6 +7,7 @@
 #include "config/whole_image.h"
 #include "files/process_runner.h"
 #include "form/board_command.h"
+#include "form/board_texts.h"
 
 #if defined(_WIN32)
 #include "files/text_utf16.h"
@@ -17,6 +18,7 @@
 #endif
 
 #include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -248,10 +250,50 @@ void testRunner()
     check(files::makePrivateFolder(folder, reason), "dossier privé : " + reason);
     files::removeFolder(folder);
 }
+// The dialog's table: inside its client area, no two controls on one place,
+// each mnemonic once, and the commands' help saying what each placeholder is.
+void testDialogTable()
+{
+    const std::vector<BoardControl>& controls = boardControls();
+    std::string mnemonics;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const BoardControl& a = controls[i];
+        const ControlGeometry& p = a.place;
+        check(p.x >= 0 && p.y >= 0 && p.width > 0 && p.height > 0 &&
+                  p.x + p.width <= kBoardDialogWidth && p.y + p.height <= kBoardDialogHeight,
+              std::string(a.name) + " sort du dialogue");
+        for (std::size_t j = i + 1; j < controls.size(); ++j) {
+            const ControlGeometry& q = controls[j].place;
+            check(p.x + p.width <= q.x || q.x + q.width <= p.x || p.y + p.height <= q.y ||
+                      q.y + q.height <= p.y,
+                  std::string(a.name) + " recouvre " + controls[j].name);
+        }
+        if (a.mnemonic) {
+            const char lower = char(std::tolower(static_cast<unsigned char>(a.mnemonic)));
+            check(mnemonics.find(lower) == std::string::npos,
+                  std::string("lettre ") + a.mnemonic + " donnée deux fois");
+            check(std::string(a.text).find(a.mnemonic) != std::string::npos,
+                  std::string(a.name) + " : la lettre n'est pas dans « " + a.text + " »");
+            mnemonics += lower;
+        }
+    }
+    const std::string write = writeCommandHelp();
+    const std::string read = readCommandHelp();
+    check(write.find("{hex}") != std::string::npos && write.find("{image}") != std::string::npos &&
+              write.find("efface le micrologiciel") != std::string::npos &&
+              read.find("{lecture}") != std::string::npos,
+          "aide des commandes");
+    check(boardControl(BoardControlId::Program).text == std::string("Programmer") &&
+              boardControl(BoardControlId::Stop).text == std::string("Arrêter") &&
+              boardControl(BoardControlId::WriteImage).text ==
+                  std::string("Écrire l'image complète…"),
+          "libellés");
+}
 } // namespace
 
 int main()
 {
+    testDialogTable();
     testSplitting();
     testWholeImage();
     testRunner();

@@ -36,10 +36,15 @@ const char* const kHelp =
     "          [FICHIER.kv2 -o SORTIE.kv2] [--json]\n"
     "                                   DureeTour et PasParTour depuis la monture\n"
     "  monture --liste                  les montures courantes et leurs sources\n"
+    "  image FICHIER.kv2 MICROLOGICIEL.hex -o SORTIE.hex\n"
+    "                                   l'image complète : le micrologiciel avec la table\n"
+    "  programmer FICHIER.kv2 --ecrire \"COMMANDE\" [--lire \"COMMANDE\"]\n"
+    "             [--image MICROLOGICIEL.hex]\n"
+    "                                   lance votre programmateur, relit et compare\n"
     "\n"
     "Chaque fichier .kv2 écrit l'est avec son fichier .hex à côté, comme le fait\n"
     "« Sauvegarder » dans la fenêtre.\n"
-    "Code de sortie : 0 réussite, 1 différences (diff) ou problèmes (check),\n"
+    "Code de sortie : 0 réussite, 1 différences (diff, programmer) ou problèmes (check),\n"
     "2 erreur d'utilisation, valeur refusée, fichier illisible ou écriture manquée.\n"
     "« korvalset24-cli VERBE --help » décrit un verbe.\n"
     "Noms français des options : --aide (--help), --sortie (-o), --tour (--turn),\n"
@@ -50,9 +55,17 @@ struct Verb {
     int (*run)(const std::vector<std::string>&);
 };
 const Verb kVerbs[] = {
-    {"defaults", cli::runDefaults}, {"show", cli::runShow},   {"set", cli::runSet},
-    {"search", cli::runSearch},     {"hex", cli::runHex},     {"import-hex", cli::runImportHex},
-    {"diff", cli::runDiff},         {"check", cli::runCheck}, {"monture", cli::runMonture},
+    {"defaults", cli::runDefaults},
+    {"show", cli::runShow},
+    {"set", cli::runSet},
+    {"search", cli::runSearch},
+    {"hex", cli::runHex},
+    {"import-hex", cli::runImportHex},
+    {"diff", cli::runDiff},
+    {"check", cli::runCheck},
+    {"monture", cli::runMonture},
+    {"image", cli::runImage},
+    {"programmer", cli::runProgrammer},
 };
 } // namespace
 

@@ -16,5 +16,7 @@ int runImportHex(const std::vector<std::string>& arguments);
 int runDiff(const std::vector<std::string>& arguments);
 int runCheck(const std::vector<std::string>& arguments);
 int runMonture(const std::vector<std::string>& arguments);
+int runImage(const std::vector<std::string>& arguments);
+int runProgrammer(const std::vector<std::string>& arguments);
 
 } // namespace cli

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <vector>
 
 namespace korval
@@ -91,11 +92,13 @@ bool decodeLine(std::string_view text, std::vector<std::uint8_t>& bytes, std::st
     }
     return true;
 }
-} // namespace
 
-bool readHexImage(std::string_view text, ConfigRecord& record, std::string& error)
+// Every data byte of `text` in file order, given to `onByte(address, value,
+// line, what)`, which returns false with `what` set to stop at that line.
+// Checks the lines, the record types and the end record.
+template <typename OnByte>
+bool forEachHexByte(std::string_view text, OnByte&& onByte, std::string& error)
 {
-    Window window;
     std::uint32_t base = 0;
     bool linear = false;
     bool ended = false;
@@ -130,17 +133,10 @@ bool readHexImage(std::string_view text, ConfigRecord& record, std::string& erro
                 const std::uint32_t address =
                     linear ? base + offset16 + std::uint32_t(i)
                            : base + ((offset16 + std::uint32_t(i)) & 0xFFFFu);
-                if (address < kHexBaseAddress || address >= kHexBaseAddress + kRecordSize) continue;
-                const std::size_t at = address - kHexBaseAddress;
-                const std::uint8_t value = bytes[4 + i];
-                if (window.line[at] != 0 && window.bytes[at] != value) {
-                    error = lineError(number, "l'octet " + hex4(address) +
-                                                  " a déjà une autre valeur (ligne " +
-                                                  std::to_string(window.line[at]) + ")");
+                if (!onByte(address, bytes[4 + i], number, what)) {
+                    error = lineError(number, what);
                     return false;
                 }
-                window.bytes[at] = value;
-                window.line[at] = number;
             }
             break;
         case 0x01:
@@ -173,6 +169,32 @@ bool readHexImage(std::string_view text, ConfigRecord& record, std::string& erro
         error = "l'enregistrement de fin (type 01) manque";
         return false;
     }
+    return true;
+}
+
+std::string alreadyGiven(std::uint32_t address, std::size_t line)
+{
+    return "l'octet " + hex4(address) + " a déjà une autre valeur (ligne " + std::to_string(line) +
+           ")";
+}
+} // namespace
+
+bool readHexImage(std::string_view text, ConfigRecord& record, std::string& error)
+{
+    Window window;
+    const auto onByte = [&window](std::uint32_t address, std::uint8_t value, std::size_t number,
+                                  std::string& what) {
+        if (address < kHexBaseAddress || address >= kHexBaseAddress + kRecordSize) return true;
+        const std::size_t at = address - kHexBaseAddress;
+        if (window.line[at] != 0 && window.bytes[at] != value) {
+            what = alreadyGiven(address, window.line[at]);
+            return false;
+        }
+        window.bytes[at] = value;
+        window.line[at] = number;
+        return true;
+    };
+    if (!forEachHexByte(text, onByte, error)) return false;
     for (std::size_t at = 0; at < kRecordSize; ++at) {
         if (window.line[at] != 0) continue;
         std::size_t last = at;
@@ -194,6 +216,30 @@ bool readHexImage(std::string_view text, ConfigRecord& record, std::string& erro
         return false;
     }
     record = found;
+    return true;
+}
+
+bool readHexMemory(std::string_view text, HexMemory& memory, std::string& error)
+{
+    HexMemory found;
+    std::map<std::uint32_t, std::size_t> lines;
+    const auto onByte = [&found, &lines](std::uint32_t address, std::uint8_t value,
+                                         std::size_t number, std::string& what) {
+        const auto [at, fresh] = found.emplace(address, value);
+        if (fresh) {
+            lines[address] = number;
+        } else if (at->second != value) {
+            what = alreadyGiven(address, lines[address]);
+            return false;
+        }
+        return true;
+    };
+    if (!forEachHexByte(text, onByte, error)) return false;
+    if (found.empty()) {
+        error = "l'image ne contient aucun octet";
+        return false;
+    }
+    memory = std::move(found);
     return true;
 }
 

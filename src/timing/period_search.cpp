@@ -38,9 +38,10 @@ std::vector<Candidate> searchCandidates(const SearchSetup& s)
     // T is a positive float and N lies below 2^32. The loop keeps extended
     // precision where it changes the result and uses exact shortcuts elsewhere.
     //
-    // Far enough above the threshold that no rounding of the division can
-    // bring an error back under it.
-    const Extended clearlyRejected = exactRatio(501, 1000000) * absolute(P);
+    // Far enough above the threshold that no rounding, of the division nor of
+    // a gap taken in doubles, can bring an error back under it.
+    const double Pd = s.P;
+    const double clearlyRejected = 0.000501 * std::fabs(Pd);
     std::vector<Candidate> accepted;
     accepted.reserve(512);
     const auto consider = [&](std::int32_t k, std::int32_t n) {
@@ -49,10 +50,12 @@ std::vector<Candidate> searchCandidates(const SearchSetup& s)
         // takes the extended product.
         const double m = n >= 0 ? static_cast<double>(n * k) * Td
                                 : static_cast<double>(static_cast<Extended>(n) * k * T);
+        // Most candidates miss by far: a product and a difference in doubles
+        // (P and m are exact there, their gap off by one rounding at most)
+        // tell them apart, and only the rest pay for the extended gap and the
+        // division that give the error as it is shown.
+        if (std::fabs(Pd - m) > clearlyRejected) return;
         const Extended gap = P - m;
-        // Most candidates miss by far: a product tells them apart, and only the
-        // rest pay for the division that gives the error as it is shown.
-        if (absolute(gap) > clearlyRejected) return;
         const double e = std::fabs(static_cast<double>(gap / P));
         if (e > kAcceptedError) return;
         // k x T + 0.5 has at most 15 + 24 significant bits: exact in a double.
@@ -68,27 +71,28 @@ std::vector<Candidate> searchCandidates(const SearchSetup& s)
         return static_cast<std::int32_t>(
             static_cast<std::uint32_t>((2 * N + std::uint64_t(k)) / (2 * std::uint64_t(k))));
     };
-    // As k falls, that n only grows: it is carried from one k to the next
-    // and raised while the next n still fits, without a division per k.
-    std::uint64_t n = first > s.L ? std::uint64_t(roundedQuotient(first)) : 0;
-    for (std::int32_t k = first; k > s.L; --k) {
-        const std::uint64_t k2 = 2 * std::uint64_t(k);
-        while (n < kMaxInterruptsPerStep && k2 * (n + 1) <= 2 * N + std::uint64_t(k))
-            ++n;
-        if (n >= kMaxInterruptsPerStep) {
-            // Every k from here down gives an n of 128 or more, rejected
-            // whatever its error, but for k = 1: its n, N itself, wraps to a
-            // negative value from 2^31 on, and that one is weighed.
-            if (s.L < 1) {
-                const std::int32_t last = roundedQuotient(1);
-                if (last < 0) consider(1, last);
-            }
-            break;
+    // Only a k whose n x k x T comes near P can pass: for each n below 128,
+    // those k lie in a narrow band around P / nT (widened by one k on each
+    // side against the roundings of the doubles). Each k there still takes
+    // the whole test above with its own n, so the band only spares the
+    // thousands of k that miss by far, not a single line.
+    if (first > s.L) {
+        const double low = double(s.L) + 1;
+        const double high = first;
+        for (std::int32_t n = 1; n < kMaxInterruptsPerStep; ++n) {
+            const double centre = Pd / (n * Td);
+            const double reach = clearlyRejected / (n * Td);
+            const double from = std::max(low, std::floor(centre - reach) - 1);
+            const double to = std::min(high, std::ceil(centre + reach) + 1);
+            for (double k = to; k >= from; --k)
+                if (roundedQuotient(std::int32_t(k)) == n) consider(std::int32_t(k), n);
         }
-        consider(k, std::int32_t(n));
+        // At k = 1, n is N itself: from 2^31 on it wraps to a negative value,
+        // which takes the test too.
+        if (s.L < 1 && roundedQuotient(1) < 0) consider(1, roundedQuotient(1));
     }
-    // k runs downward and a newcomer goes in front of equal errors, so ties
-    // end in ascending order of k, that is of period.
+    // Ranked by error, equal errors by k, that is by period: the order a
+    // newcomer placed in front of its equals gives while k runs downward.
     std::sort(accepted.begin(), accepted.end(), [](const Candidate& a, const Candidate& b) {
         return a.error != b.error ? a.error < b.error : a.k < b.k;
     });

@@ -5,6 +5,8 @@
 # Windows under Wine, the web page in a headless
 # browser, the fuzz targets, and the suites again under AddressSanitizer and
 # UndefinedBehaviorSanitizer.
+# `bench` builds in Release into build-bench/ and prints the benchmarks'
+# figures beside their goals (bench/run.sh).
 # `web` builds the web page and serves it on http://127.0.0.1:8024/;
 # `web-build` only builds it, into build-web/site/.
 # `release` builds every download in Release into dist/, with SHA256SUMS
@@ -45,9 +47,14 @@ case "$mode" in test | release)
 esac
 [ "$mode" = test ] && packages+=(diffoscope-minimal)
 
+# The benchmarks: a display (Xvfb) whose windows the harness watches (Xlib,
+# xprop), and the page's in chromium (npm's Playwright).
+[ "$mode" = bench ] && packages+=(xvfb x11-utils libx11-dev chromium)
+[ "$mode" = bench ] && ! command -v npm >/dev/null && packages+=(npm)
+
 # The web page: emscripten builds it, Python serves it, Debian's chromium runs
 # its tests (driven from npm's Playwright, which downloads no browser).
-case "$mode" in web | web-build | test | release)
+case "$mode" in web | web-build | test | release | bench)
     packages+=(emscripten python3)
     command -v node >/dev/null || packages+=(nodejs)
     ;;
@@ -141,13 +148,26 @@ release)
 web-build)
     bash tools/ci/web.sh build
     ;;
+bench)
+    # Release, in its own folder: the window, the command line and the
+    # benchmarks' programs; the page's site; then the figures and their goals.
+    launcher=()
+    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKORVAL_BUILD_TESTS=OFF \
+        -DKORVAL_BUILD_BENCH=ON "${launcher[@]}"
+    cmake --build build-bench -j "$jobs" --target korvalset24 korvalset24-cli korval_bench \
+        korval_click_bench korval_bare_window korval_process_bench
+    bash tools/ci/web.sh build
+    (cd web && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund)
+    exec bash bench/run.sh build-bench build-web/site
+    ;;
 web)
     bash tools/ci/web.sh build
     echo "La page : http://127.0.0.1:8024/"
     exec python3 -m http.server --bind 127.0.0.1 --directory build-web/site 8024
     ;;
 *)
-    echo "usage: $0 run|test|release|web|web-build" >&2
+    echo "usage: $0 run|test|release|web|web-build|bench" >&2
     exit 2
     ;;
 esac

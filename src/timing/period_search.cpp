@@ -38,36 +38,61 @@ std::vector<Candidate> searchCandidates(const SearchSetup& s)
     // T is a positive float and N lies below 2^32. The loop keeps extended
     // precision where it changes the result and uses exact shortcuts elsewhere.
     //
-    // Far enough above the threshold that no rounding of the division can
-    // bring an error back under it.
-    const Extended clearlyRejected = exactRatio(501, 1000000) * absolute(P);
+    // Far enough above the threshold that no rounding, of the division nor of
+    // a gap taken in doubles, can bring an error back under it.
+    const double Pd = s.P;
+    const double clearlyRejected = 0.000501 * std::fabs(Pd);
     std::vector<Candidate> accepted;
     accepted.reserve(512);
-    for (std::int32_t k = first; k > s.L; --k) {
-        // n = N / k rounded half up, its low 32 bits. N / k is a fraction of
-        // denominator k: either exactly a half-integer or at least 1 / 2k away
-        // from one, far more than rounding it to extended and then to a double
-        // can move it, so integer arithmetic gives the same n.
-        const auto n = static_cast<std::int32_t>(
-            static_cast<std::uint32_t>((2 * N + std::uint64_t(k)) / (2 * std::uint64_t(k))));
-        if (n >= kMaxInterruptsPerStep) continue; // rejected whatever its error
+    const auto consider = [&](std::int32_t k, std::int32_t n) {
         // For 0 <= n < 128, n x k x T has at most 22 + 24 significant bits and
         // is exact in a double; a wrapped, negative n (N / k of 2^31 or more)
         // takes the extended product.
         const double m = n >= 0 ? static_cast<double>(n * k) * Td
                                 : static_cast<double>(static_cast<Extended>(n) * k * T);
+        // Most candidates miss by far: a product and a difference in doubles
+        // (P and m are exact there, their gap off by one rounding at most)
+        // tell them apart, and only the rest pay for the extended gap and the
+        // division that give the error as it is shown.
+        if (std::fabs(Pd - m) > clearlyRejected) return;
         const Extended gap = P - m;
-        // Most candidates miss by far: a product tells them apart, and only the
-        // rest pay for the division that gives the error as it is shown.
-        if (absolute(gap) > clearlyRejected) continue;
         const double e = std::fabs(static_cast<double>(gap / P));
-        if (e > kAcceptedError) continue;
+        if (e > kAcceptedError) return;
         // k x T + 0.5 has at most 15 + 24 significant bits: exact in a double.
         const auto period = static_cast<std::int32_t>(static_cast<std::int64_t>(k * Td + 0.5));
         accepted.push_back({period, e, k, n});
+    };
+    // n = N / k rounded half up, its low 32 bits. N / k is a fraction of
+    // denominator k: either exactly a half-integer or at least 1 / 2k away
+    // from one, far more than rounding it to extended and then to a double
+    // can move it, so integer arithmetic gives the same n: the largest n with
+    // 2kn <= 2N + k.
+    const auto roundedQuotient = [N](std::int32_t k) {
+        return static_cast<std::int32_t>(
+            static_cast<std::uint32_t>((2 * N + std::uint64_t(k)) / (2 * std::uint64_t(k))));
+    };
+    // Only a k whose n x k x T comes near P can pass: for each n below 128,
+    // those k lie in a narrow band around P / nT (widened by one k on each
+    // side against the roundings of the doubles). Each k there still takes
+    // the whole test above with its own n, so the band only spares the
+    // thousands of k that miss by far, not a single line.
+    if (first > s.L) {
+        const double low = double(s.L) + 1;
+        const double high = first;
+        for (std::int32_t n = 1; n < kMaxInterruptsPerStep; ++n) {
+            const double centre = Pd / (n * Td);
+            const double reach = clearlyRejected / (n * Td);
+            const double from = std::max(low, std::floor(centre - reach) - 1);
+            const double to = std::min(high, std::ceil(centre + reach) + 1);
+            for (double k = to; k >= from; --k)
+                if (roundedQuotient(std::int32_t(k)) == n) consider(std::int32_t(k), n);
+        }
+        // At k = 1, n is N itself: from 2^31 on it wraps to a negative value,
+        // which takes the test too.
+        if (s.L < 1 && roundedQuotient(1) < 0) consider(1, roundedQuotient(1));
     }
-    // k runs downward and a newcomer goes in front of equal errors, so ties
-    // end in ascending order of k, that is of period.
+    // Ranked by error, equal errors by k, that is by period: the order a
+    // newcomer placed in front of its equals gives while k runs downward.
     std::sort(accepted.begin(), accepted.end(), [](const Candidate& a, const Candidate& b) {
         return a.error != b.error ? a.error < b.error : a.k < b.k;
     });
@@ -77,45 +102,49 @@ std::vector<Candidate> searchCandidates(const SearchSetup& s)
 namespace
 {
 // printf's "% Nd": a blank in place of a plus sign, right-aligned in N.
-void appendBlankSigned(std::string& out, std::int32_t value, int width)
+char* putBlankSigned(char* out, std::int32_t value, int width)
 {
     char digits[16];
     char* at = digits;
     if (value >= 0) *at++ = ' ';
     at = std::to_chars(at, digits + sizeof digits, value).ptr;
     const int length = int(at - digits);
-    if (length < width) out.append(std::size_t(width - length), ' ');
-    out.append(digits, std::size_t(at - digits));
+    for (int i = length; i < width; ++i)
+        *out++ = ' ';
+    return std::copy(digits, at, out);
+}
+
+template <std::size_t size> char* put(char* out, const char (&text)[size])
+{
+    return std::copy(text, text + size - 1, out);
 }
 } // namespace
 
-// "% 8d   %4.2e  % 5d X % 3d -- % 3dX", built piece by piece: the list of a
-// search can hold thousands of lines, and to_chars gives the same correctly
-// rounded digits as printf at a fraction of its cost.
+// "% 8d   %4.2e  % 5d X % 3d -- % 3dX", built piece by piece in one buffer:
+// the list of a search can hold thousands of lines, and to_chars gives the
+// same correctly rounded digits as printf at a fraction of its cost.
 std::string candidateLine(const Candidate& c)
 {
-    std::string line;
-    line.reserve(48);
-    appendBlankSigned(line, c.period, 8);
-    line += "   ";
-    char error[32];
+    // Widest: 11 + 3 + 24 + 2 + 11 + 3 + 11 + 4 + 11 + 1 characters.
+    char line[96];
+    char* at = putBlankSigned(line, c.period, 8);
+    at = put(at, "   ");
 #if defined(__EMSCRIPTEN__)
     // No floating-point to_chars in this C++ library; its printf is exact too.
-    const char* end = error + std::snprintf(error, sizeof error, "%.2e", double(c.error));
+    at += std::snprintf(at, 32, "%.2e", double(c.error));
 #else
-    const char* end =
-        std::to_chars(error, error + sizeof error, c.error, std::chars_format::scientific, 2).ptr;
+    at = std::to_chars(at, at + 32, c.error, std::chars_format::scientific, 2).ptr;
 #endif
-    line.append(error, std::size_t(end - error)); // never shorter than the width of 4
-    line += "  ";
-    appendBlankSigned(line, c.k, 5);
-    line += " X ";
-    appendBlankSigned(line, c.n, 3);
-    line += " -- ";
+    // The error is never narrower than its width of 4.
+    at = put(at, "  ");
+    at = putBlankSigned(at, c.k, 5);
+    at = put(at, " X ");
+    at = putBlankSigned(at, c.n, 3);
+    at = put(at, " -- ");
     // n x 8 as a 32-bit product, wrapping as the controller's int would.
-    appendBlankSigned(line, static_cast<std::int32_t>(static_cast<std::uint32_t>(c.n) * 8u), 3);
-    line += 'X';
-    return line;
+    at = putBlankSigned(at, static_cast<std::int32_t>(static_cast<std::uint32_t>(c.n) * 8u), 3);
+    *at++ = 'X';
+    return std::string(line, std::size_t(at - line));
 }
 
 std::vector<std::string> candidateLines(const std::vector<Candidate>& candidates)

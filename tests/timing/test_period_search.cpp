@@ -195,6 +195,11 @@ private slots:
         QTest::newRow("5 kHz, negative turn") << 5000u << -598.36181640625f << 25600u;
         QTest::newRow("1 Hz, negative turn") << 1u << -86164.09f << 11520u;
         QTest::newRow("6 kHz, one step a turn") << 6000u << 1.0e6f << 1u;
+        // A negative turn of 2001 ticks a step: at k = 1 the wrapped n lands
+        // on it, and that line is listed.
+        QTest::newRow("5 kHz, wrapped n listed") << 5000u << -1.6008f << 1u;
+        // n reaches 128 halfway down, with lines above it and k = 1 in range.
+        QTest::newRow("5 kHz, n 128 from k 16000") << 5000u << 1638.4f << 1u;
     }
     void agreesWithTheStepByStepSearch()
     {

@@ -15,6 +15,7 @@ const elements = new Map(); // control name -> element of the page
 const help = new Map();     // control name -> the window's help text
 let listBuilt = false;      // false: the list's lines must be read again
 let lastName = '';
+let shownMarks = null;      // the marks' ids and texts last put in the page
 
 // What a screen reader calls the control: the model's name, set at start.
 function captionOf(el) {
@@ -146,7 +147,8 @@ function showMarks(state) {
     const note = state[name][4];
     const base = help.get(name) || '';
     el.classList.toggle('marque', note !== '');
-    el.title = note ? `${base}\n${note}` : base;
+    const title = note ? `${base}\n${note}` : base;
+    if (el.title !== title) el.title = title;
     if (note) {
       const item = document.createElement('li');
       item.id = `marque-${name}`;
@@ -157,8 +159,13 @@ function showMarks(state) {
       el.removeAttribute('aria-describedby');
     }
   }
-  $('ListeMarques').replaceChildren(...items);
-  $('Marques').hidden = items.length === 0;
+  // Every action shows the marks again: the page changes only when they do.
+  const marks = items.map((item) => `${item.id}\n${item.textContent}`).join('\n');
+  if (marks !== shownMarks) {
+    shownMarks = marks;
+    $('ListeMarques').replaceChildren(...items);
+    $('Marques').hidden = items.length === 0;
+  }
 }
 
 function showErrors() {
@@ -220,11 +227,12 @@ function moveSelection(event) {
   const count = lineCount;
   if (!count) return false;
   const current = form.listSelected();
-  const page = Math.max(1, Math.floor(list.clientHeight / rowHeight) - 1);
+  // Only a page key reads the list's height: a read there lays the page out.
+  const page = () => Math.max(1, Math.floor(list.clientHeight / rowHeight) - 1);
   const target = {
-    ArrowDown: current + 1, ArrowUp: current - 1, Home: 0, End: count - 1,
-    PageDown: current + page, PageUp: current - page,
-  }[event.key];
+    ArrowDown: () => current + 1, ArrowUp: () => current - 1, Home: () => 0, End: () => count - 1,
+    PageDown: () => current + page(), PageUp: () => current - page(),
+  }[event.key]?.();
   if (target === undefined) return false;
   act(() => form.selectLine(Math.min(count - 1, Math.max(0, target))));
   return true;

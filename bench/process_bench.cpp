@@ -1,0 +1,190 @@
+// What a whole process costs against another one, paired: A B A B... The CPU
+// of each run (every thread, user and system) and its peak resident memory,
+// either until it exits by itself or, with --mapped, until its first
+// top-level window is mapped on $DISPLAY (it is stopped there, measured and
+// killed). Prints the medians, the median of the per-pair CPU ratios A/B and
+// of the per-pair memory differences A-B, and the ratios' quartiles.
+// usage: korval_process_bench [--mapped] RUNS A [ARGS...] -- B [ARGS...]
+
+#include <X11/Xlib.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+struct Cost {
+    double cpuMs = 0;
+    double peakMiB = 0;
+};
+
+[[noreturn]] void die(const std::string& why)
+{
+    std::fprintf(stderr, "korval_process_bench: %s\n", why.c_str());
+    std::exit(2);
+}
+
+pid_t start(const std::vector<char*>& command)
+{
+    const pid_t pid = fork();
+    if (pid < 0) die("fork");
+    if (pid == 0) {
+        const int null = open("/dev/null", O_RDWR);
+        dup2(null, STDIN_FILENO);
+        dup2(null, STDOUT_FILENO);
+        execvp(command[0], command.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+double rusageMs(const rusage& usage)
+{
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
+// A run to its own end: the kernel's account of the child, threads included.
+Cost untilExit(const std::vector<char*>& command)
+{
+    const pid_t pid = start(command);
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid) die("wait4");
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) die(std::string(command[0]) + " failed");
+    return {rusageMs(usage), usage.ru_maxrss / 1024.0};
+}
+
+// The time on CPU of every thread alive, in ns (the scheduler's account:
+// exact, where the rusage ticks of a live process are not).
+double liveCpuMs(pid_t pid)
+{
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    DIR* dir = opendir(tasks.c_str());
+    if (!dir) die("no " + tasks);
+    double ns = 0;
+    while (const dirent* entry = readdir(dir)) {
+        if (entry->d_name[0] == '.') continue;
+        std::ifstream stat(tasks + "/" + entry->d_name + "/schedstat");
+        double onCpu = 0;
+        stat >> onCpu;
+        ns += onCpu;
+    }
+    closedir(dir);
+    return ns / 1e6;
+}
+
+double peakMiB(pid_t pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
+    die("no VmHWM");
+}
+
+// A run until its first window is mapped: the X server tells the root's
+// watchers at once; the child is stopped before it goes on painting.
+Cost untilMapped(Display* display, const std::vector<char*>& command)
+{
+    const Window root = DefaultRootWindow(display);
+    XSelectInput(display, root, SubstructureNotifyMask);
+    XSync(display, True);
+    const pid_t pid = start(command);
+    bool mapped = false;
+    while (!mapped) {
+        if (XPending(display) == 0) {
+            pollfd fd{ConnectionNumber(display), POLLIN, 0};
+            if (poll(&fd, 1, 20000) <= 0) {
+                kill(pid, SIGKILL);
+                die(std::string(command[0]) + " mapped no window in 20 s");
+            }
+        }
+        XEvent event;
+        XNextEvent(display, &event);
+        mapped = event.type == MapNotify;
+    }
+    kill(pid, SIGSTOP);
+    int status = 0;
+    if (waitpid(pid, &status, WUNTRACED) != pid || !WIFSTOPPED(status))
+        die(std::string(command[0]) + " ended before it was measured");
+    const Cost cost{liveCpuMs(pid), peakMiB(pid)};
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    XSelectInput(display, root, NoEventMask);
+    XSync(display, True); // the unmapping of the killed window is not the next run's
+    return cost;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double quartile(std::vector<double> values, int which)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() * which / 4];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int at = 1;
+    const bool mapped = at < argc && std::strcmp(argv[at], "--mapped") == 0;
+    if (mapped) ++at;
+    if (argc - at < 4)
+        die("usage: korval_process_bench [--mapped] RUNS A [ARGS...] -- B [ARGS...]");
+    const int runs = std::atoi(argv[at++]);
+    std::vector<char*> a;
+    std::vector<char*> b;
+    for (; at < argc && std::strcmp(argv[at], "--") != 0; ++at)
+        a.push_back(argv[at]);
+    for (++at; at < argc; ++at)
+        b.push_back(argv[at]);
+    if (runs < 1 || a.empty() || b.empty()) die("two commands and a number of runs are needed");
+    a.push_back(nullptr);
+    b.push_back(nullptr);
+
+    Display* display = nullptr;
+    if (mapped && !(display = XOpenDisplay(nullptr))) die("no display");
+    const auto measure = [&](const std::vector<char*>& command) {
+        return mapped ? untilMapped(display, command) : untilExit(command);
+    };
+    // One run of each first, unmeasured: the files in the page cache.
+    measure(a);
+    measure(b);
+    std::vector<double> cpuA, cpuB, ratio, memA, memB, memDiff;
+    for (int i = 0; i < runs; ++i) {
+        const Cost x = measure(a);
+        const Cost y = measure(b);
+        cpuA.push_back(x.cpuMs);
+        cpuB.push_back(y.cpuMs);
+        ratio.push_back(x.cpuMs / y.cpuMs);
+        memA.push_back(x.peakMiB);
+        memB.push_back(y.peakMiB);
+        memDiff.push_back(x.peakMiB - y.peakMiB);
+    }
+    if (display) XCloseDisplay(display);
+    std::printf("ratio %.4f q1 %.4f q3 %.4f cpuA %.3f cpuB %.3f memA %.2f memB %.2f memDiff %.2f "
+                "runs %d\n",
+                median(ratio), quartile(ratio, 1), quartile(ratio, 3), median(cpuA), median(cpuB),
+                median(memA), median(memB), median(memDiff), runs);
+    return 0;
+}

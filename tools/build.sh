@@ -14,7 +14,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 mode=${1:-run}
-packages=(cmake g++ make qt6-base-dev qt6-translations-l10n libbenchmark-dev)
+# nlohmann-json3-dev: the command line's JSON (header-only, also for Windows).
+packages=(cmake g++ make qt6-base-dev qt6-translations-l10n libbenchmark-dev nlohmann-json3-dev)
 [ "$mode" = test ] && packages+=(srecord clang libclang-rt-14-dev libmpfr-dev pkg-config)
 # The package stage: cpack's dependency scan, the validators, the man reader.
 [ "$mode" = test ] && packages+=(dpkg-dev file desktop-file-utils appstream lintian

@@ -24,7 +24,7 @@ run set m.kv2 JeuAD=120 V2AD=17/2 -o p.kv2 >/dev/null
 run set m.kv2 V5AD=0 -o zero.kv2 >/dev/null
 cp m.kv2 'Réglages été.kv2'
 # A name with control characters: the text typed reaches the program whole.
-cp m.kv2 "$(printf 'tab\tbip\001.kv2')"
+[ -n "${KORVAL_EMULATOR:-}" ] || cp m.kv2 "$(printf 'tab\tbip\001.kv2')"
 # DureeTour not a number, written over the file's last four bytes.
 head -c 57 m.kv2 >nan.kv2
 printf '\000\000\300\177' >>nan.kv2
@@ -38,7 +38,6 @@ show zero.kv2 --json
 show nan.kv2 --json
 show m.hex --json
 show 'Réglages été.kv2' --json
-show "$(printf 'tab\tbip\001.kv2')" --json
 search --json
 search m.kv2 --json
 search m.kv2 --steps 11520 --json
@@ -51,6 +50,8 @@ monture m.kv2 --derive 12 --pendant 10:00 --declinaison 30 --json
 monture m.kv2 --derive 4 --echelle 3.76 --pendant 90s --vers est --declinaison -30 --json
 CASES
 )
+# Windows refuses control characters in a file name: the name cannot be typed there.
+[ -n "${KORVAL_EMULATOR:-}" ] || cases+=$'\n'"show \"\$(printf 'tab\\tbip\\001.kv2')\" --json"
 failures=0
 count=0
 while IFS= read -r words; do

@@ -20,6 +20,19 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
+# Debian's header-only JSON library (nlohmann-json3-dev), which this compiler
+# does not look for in /usr/include: a folder of the build's own that holds a
+# link to its folder alone, so that no other Linux header can be taken.
+if(EXISTS /usr/include/nlohmann/json.hpp)
+    set(korval_debian_headers ${CMAKE_BINARY_DIR}/debian-headers)
+    if(NOT EXISTS ${korval_debian_headers}/nlohmann)
+        file(MAKE_DIRECTORY ${korval_debian_headers})
+        file(CREATE_LINK /usr/include/nlohmann ${korval_debian_headers}/nlohmann COPY_ON_ERROR
+            SYMBOLIC)
+    endif()
+    set(CMAKE_CXX_STANDARD_INCLUDE_DIRECTORIES ${korval_debian_headers})
+endif()
+
 # Wine runs each program in a prefix made inside the build folder, quietly.
 # Only the tests need it: a release build has none (CMakeLists.txt checks).
 find_program(KORVAL_WINE NAMES wine64 wine PATHS /usr/lib/wine)

@@ -16,7 +16,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 mode=${1:-run}
-packages=(cmake g++ make qt6-base-dev qt6-translations-l10n libbenchmark-dev)
+# nlohmann-json3-dev: the command line's JSON (header-only, also for Windows).
+packages=(cmake g++ make qt6-base-dev qt6-translations-l10n libbenchmark-dev nlohmann-json3-dev)
 [ "$mode" = test ] && packages+=(srecord clang libclang-rt-14-dev libmpfr-dev pkg-config)
 # A second reader of the whole image the board's suite checks (its intelhex).
 [ "$mode" = test ] && packages+=(python3-intelhex)

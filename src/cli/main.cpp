@@ -7,6 +7,7 @@
 #include "korval_version.h"
 
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -89,7 +90,14 @@ int main(int argc, char** argv)
     }
     for (const Verb& candidate : kVerbs) {
         if (verb != candidate.name) continue;
-        const int status = candidate.run(arguments);
+        int status = cli::kFailure;
+        // Nothing may end the program without a word, not even the unforeseen.
+        try {
+            status = candidate.run(arguments);
+        } catch (const std::exception& error) {
+            cli::fail(candidate.name, std::string("erreur inattendue : ") + error.what());
+            return cli::kFailure;
+        }
         // A full disk behind a redirection must not pass for success.
         if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
             cli::fail(candidate.name, "écriture impossible sur la sortie standard");

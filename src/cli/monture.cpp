@@ -5,6 +5,7 @@
 #include "axes/mount_assistant.h"
 #include "axes/mount_table.h"
 #include "cli/cli_common.h"
+#include "cli/json_output.h"
 #include "cli/monture_calibration.h"
 #include "cli/verbs.h"
 #include "config/fp_fault.h"
@@ -59,56 +60,48 @@ const char* const kHelp =
     "Exemple : korvalset24-cli monture --dents 144 --pas-moteur 200 --reduction 128\n"
     "Nom français : --sortie (-o).\n";
 
-std::string number(double value)
-{
-    return text("%.17g", value);
-}
-
 std::string json(const MountResult& m, const ConfigRecord& record)
 {
-    std::string t = "{\n";
-    t += "  \"DureeTour\": " + text("%.9g", double(m.DureeTour)) + ",\n";
-    t += "  \"PasParTour\": " + text("%u", m.PasParTour) + ",\n";
-    t += "  \"PasParTourEntier\": " + std::string(m.stepsWhole ? "true" : "false") + ",\n";
-    t += "  \"PasParTourExact\": " + number(double(m.exactSteps.num) / double(m.exactSteps.den)) +
-         ",\n";
-    t += "  \"Arrondis\": [";
-    for (std::size_t i = 0; i < m.roundings.size(); ++i)
-        t += text("%s\n    {\"PasParTour\": %u, \"erreurSuivi\": %s, "
-                  "\"deriveSecondesParJour\": %s}",
-                  i ? "," : "", m.roundings[i].steps, number(m.roundings[i].error).c_str(),
-                  number(m.roundings[i].driftPerDay).c_str());
-    t += m.roundings.empty() ? "],\n" : "\n  ],\n";
-    t += "  \"Suivi\": \"" + m.rateName + "\",\n";
-    t += "  \"SuiviSecondesArcParSeconde\": " + number(m.trackingRate) + ",\n";
-    t += "  \"SecondesArcParPas\": " + number(m.arcsecPerStep) + ",\n";
-    t += "  \"PeriodeTimer\": " + text("%u", record.PeriodeTimer()) + ",\n";
-    t += "  \"Vitesses\": {";
-    bool firstAxis = true;
+    Json t = Json::object();
+    t["DureeTour"] = jsonFloat(m.DureeTour);
+    t["PasParTour"] = m.PasParTour;
+    t["PasParTourEntier"] = m.stepsWhole;
+    t["PasParTourExact"] = jsonNumber(double(m.exactSteps.num) / double(m.exactSteps.den));
+    Json& roundings = t["Arrondis"] = Json::array();
+    for (const auto& rounding : m.roundings)
+        roundings.push_back(Json{{"PasParTour", rounding.steps},
+                                 {"erreurSuivi", jsonNumber(rounding.error)},
+                                 {"deriveSecondesParJour", jsonNumber(rounding.driftPerDay)}});
+    t["Suivi"] = m.rateName;
+    t["SuiviSecondesArcParSeconde"] = jsonNumber(m.trackingRate);
+    t["SecondesArcParPas"] = jsonNumber(m.arcsecPerStep);
+    t["PeriodeTimer"] = record.PeriodeTimer();
+    Json& speeds = t["Vitesses"] = Json::object();
     for (const AxisSpeeds& axis : skySpeeds(m, record)) {
-        const char* suffix = axis.axis == Axis::AD ? "AD" : "De";
-        t += text("%s\n    \"%s\": [", firstAxis ? "" : ",", suffix);
-        firstAxis = false;
+        const std::string suffix = axis.axis == Axis::AD ? "AD" : "De";
+        Json& levels = speeds[suffix] = Json::array();
         for (const LevelSpeed& s : axis.levels) {
-            t += text("%s\n      {\"niveau\": \"V%d%s\", ", s.level == 1 ? "" : ",", s.level,
-                      suffix);
+            Json level = {{"niveau", "V" + std::to_string(s.level) + suffix}};
             if (s.acceleration) {
-                t += text("\"accelerationSecondes\": %d}", s.count);
+                level["accelerationSecondes"] = s.count;
+                levels.push_back(level);
                 continue;
             }
-            t += text("\"nombre\": %d, \"demiPas\": %s, ", s.count, s.halfStep ? "true" : "false");
+            level["nombre"] = s.count;
+            level["demiPas"] = s.halfStep;
             if (!s.moves) {
-                t += "\"secondesArcParSeconde\": null}";
+                level["secondesArcParSeconde"] = nullptr;
+                levels.push_back(level);
                 continue;
             }
-            t += "\"secondesArcParSeconde\": " + number(s.arcsecPerSecond) +
-                 ", \"degresParSeconde\": " + number(s.degreesPerSecond) +
-                 ", \"foisSuivi\": " + number(s.timesTracking) + ", \"basculement90Secondes\": " +
-                 (s.fast ? number(s.slew90Seconds) : std::string("null")) + "}";
+            level["secondesArcParSeconde"] = jsonNumber(s.arcsecPerSecond);
+            level["degresParSeconde"] = jsonNumber(s.degreesPerSecond);
+            level["foisSuivi"] = jsonNumber(s.timesTracking);
+            level["basculement90Secondes"] = s.fast ? jsonNumber(s.slew90Seconds) : Json(nullptr);
+            levels.push_back(level);
         }
-        t += "\n    ]";
     }
-    return t + "\n  }\n}\n";
+    return jsonText(t);
 }
 } // namespace
 

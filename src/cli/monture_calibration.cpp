@@ -6,6 +6,7 @@
 
 #include "axes/drift_calibration.h"
 #include "cli/cli_common.h"
+#include "cli/json_output.h"
 #include "config/fp_fault.h"
 #include "config/number_text.h"
 
@@ -42,52 +43,40 @@ namespace
 {
 const char* const kVerb = "monture";
 
-std::string number(double value)
-{
-    return formatLong("%.17g", value);
-}
-
-std::string jsonText(const std::string& text)
-{
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        out += c;
-    }
-    return out + "\"";
-}
-
 std::string json(const CalibrationResult& m)
 {
     const CalibrationSettings& s = m.settings;
     const bool pixels = m.plateScale > 0;
-    std::string t = "{\n";
-    t += "  \"DeriveSecondesArc\": " + number(m.driftArcsec) + ",\n";
-    t += "  \"DerivePixels\": " + (pixels ? number(m.driftPixels) : "null") + ",\n";
-    t += "  \"EchelleSecondesArcParPixel\": " + (pixels ? number(m.plateScale) : "null") + ",\n";
-    t += "  \"Vers\": " + jsonText(m.direction == DriftDirection::West ? "ouest" : "est") + ",\n";
-    t += "  \"Secondes\": " + number(m.seconds) + ",\n";
-    t += "  \"Declinaison\": " + number(m.declination) + ",\n";
-    t += "  \"CosDeclinaison\": " + number(m.cosDeclination) + ",\n";
-    t += "  \"Suivi\": " + jsonText(m.rateName) + ",\n";
-    t += "  \"SuiviSecondesArcParSeconde\": " + number(m.trackingRate) + ",\n";
-    t += "  \"ErreurSuivi\": " + number(m.error) + ",\n";
-    t += "  \"DeriveSecondesParJour\": " + number(m.driftPerDay) + ",\n";
-    t += formatLong("  \"V1AD\": %u,\n  \"PeriodeTimer\": %u,\n  \"PasParTour\": %u,\n",
-                    unsigned(s.v1Count), s.PeriodeTimer, s.PasParTour);
-    t += "  \"TourDeVis\": " + number(m.wormTurn) + ",\n";
-    t += "  \"DureeTourFichier\": " + formatLong("%.9g", double(s.DureeTour)) + ",\n";
-    t += "  \"DureeTour\": " + formatLong("%.9g", double(m.DureeTour)) + ",\n";
-    t += formatLong("  \"Lignes\": %zu,\n", m.lineCount);
+    Json t = Json::object();
+    t["DeriveSecondesArc"] = jsonNumber(m.driftArcsec);
+    t["DerivePixels"] = pixels ? jsonNumber(m.driftPixels) : Json(nullptr);
+    t["EchelleSecondesArcParPixel"] = pixels ? jsonNumber(m.plateScale) : Json(nullptr);
+    t["Vers"] = m.direction == DriftDirection::West ? "ouest" : "est";
+    t["Secondes"] = jsonNumber(m.seconds);
+    t["Declinaison"] = jsonNumber(m.declination);
+    t["CosDeclinaison"] = jsonNumber(m.cosDeclination);
+    t["Suivi"] = m.rateName;
+    t["SuiviSecondesArcParSeconde"] = jsonNumber(m.trackingRate);
+    t["ErreurSuivi"] = jsonNumber(m.error);
+    t["DeriveSecondesParJour"] = jsonNumber(m.driftPerDay);
+    t["V1AD"] = unsigned(s.v1Count);
+    t["PeriodeTimer"] = s.PeriodeTimer;
+    t["PasParTour"] = s.PasParTour;
+    t["TourDeVis"] = jsonNumber(m.wormTurn);
+    t["DureeTourFichier"] = jsonFloat(s.DureeTour);
+    t["DureeTour"] = jsonFloat(m.DureeTour);
+    t["Lignes"] = m.lineCount;
     if (m.best)
-        t += formatLong("  \"Meilleure\": {\"ligne\": %s, \"periode\": %d, \"erreur\": %.17g, "
-                        "\"k\": %d, \"n\": %d, \"deriveSecondesParJour\": %.17g}",
-                        jsonText(candidateLine(*m.best)).c_str(), m.best->period, m.best->error,
-                        m.best->k, m.best->n, m.best->error * 86400.0);
+        t["Meilleure"] = Json{{"ligne", candidateLine(*m.best)},
+                              {"periode", m.best->period},
+                              {"erreur", jsonNumber(m.best->error)},
+                              {"k", m.best->k},
+                              {"n", m.best->n},
+                              {"deriveSecondesParJour", jsonNumber(m.best->error * 86400.0)}};
     else
-        t += "  \"Meilleure\": null";
-    if (!m.searchFault.empty()) t += ",\n  \"ErreurRecherche\": " + jsonText(m.searchFault);
-    return t + "\n}\n";
+        t["Meilleure"] = nullptr;
+    if (!m.searchFault.empty()) t["ErreurRecherche"] = m.searchFault;
+    return jsonText(t);
 }
 
 // The gear train is the other way to DureeTour: given with a drift it is a

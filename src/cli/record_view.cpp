@@ -1,6 +1,7 @@
 #include "record_view.h"
 
 #include "cli_common.h"
+#include "json_output.h"
 
 #include "axes/drive_settings.h"
 #include "axes/speed_levels.h"
@@ -8,7 +9,6 @@
 #include "config/number_text.h"
 #include "timing/time_per_step.h"
 
-#include <cmath>
 #include <functional>
 #include <optional>
 
@@ -63,32 +63,15 @@ double ratioOf(const ConfigRecord& record, Axis axis, int level)
 
 namespace
 {
-std::string jsonNumber(double value, const char* format)
+Json jsonOptional(const std::optional<float>& value)
 {
-    if (!std::isfinite(value)) return "null"; // JSON has no NaN nor infinity
-    return text(format, value);
+    return value ? jsonFloat(*value) : Json(nullptr);
 }
 
-std::string jsonFloat(float value)
+Json jsonOptional(const std::optional<double>& value)
 {
-    return jsonNumber(double(value), "%.9g");
+    return value ? jsonNumber(*value) : Json(nullptr);
 }
-
-std::string jsonDouble(double value)
-{
-    return jsonNumber(value, "%.17g");
-}
-
-std::string jsonOptional(const std::optional<float>& value)
-{
-    return value ? jsonFloat(*value) : "null";
-}
-
-std::string jsonOptional(const std::optional<double>& value)
-{
-    return value ? jsonDouble(*value) : "null";
-}
-
 } // namespace
 
 const char* const kAbsentFromImage = "(absent de l'image HEX)";
@@ -166,52 +149,44 @@ std::string humanView(const ConfigRecord& record, const DriveParameters& drive, 
 std::string jsonView(const ConfigRecord& record, const DriveParameters& drive, bool driveKnown)
 {
     const std::uint32_t period = record.PeriodeTimer();
-    std::string t = "{\n";
+    Json t = Json::object();
     for (const RecordField& field : recordFields())
-        t += std::string("  \"") + field.name + "\": " + std::to_string(fieldValue(record, field)) +
-             ",\n";
-    t += "  \"FrequenceQuartz\": " +
-         (driveKnown ? std::to_string(drive.FrequenceQuartz) : std::string("null")) + ",\n";
-    t += "  \"PasParTour\": " +
-         (driveKnown ? std::to_string(drive.PasParTour) : std::string("null")) + ",\n";
-    t += "  \"DureeTour\": " + (driveKnown ? jsonFloat(drive.DureeTour) : std::string("null")) +
-         ",\n";
+        t[field.name] = fieldValue(record, field);
+    t["FrequenceQuartz"] = driveKnown ? Json(drive.FrequenceQuartz) : Json(nullptr);
+    t["PasParTour"] = driveKnown ? Json(drive.PasParTour) : Json(nullptr);
+    t["DureeTour"] = driveKnown ? jsonFloat(drive.DureeTour) : Json(nullptr);
 
-    t += "  \"Derivees\": {\n";
-    t += "    \"PerPasMs\": " +
-         (driveKnown ? jsonOptional(derived<float>([&] {
-             return toFloat(multiply(perPasSeconds(drive.DureeTour, drive.PasParTour), 1000));
-         }))
-                     : std::string("null")) +
-         ",\n";
-    t += "    \"MaintienFocMs\": " +
-         jsonOptional(derived<float>([&] { return holdMs(record.MaintienFoc(), period); })) + ",\n";
+    Json& derivees = t["Derivees"] = Json::object();
+    derivees["PerPasMs"] = driveKnown ? jsonOptional(derived<float>([&] {
+        return toFloat(multiply(perPasSeconds(drive.DureeTour, drive.PasParTour), 1000));
+    }))
+                                      : Json(nullptr);
+    derivees["MaintienFocMs"] =
+        jsonOptional(derived<float>([&] { return holdMs(record.MaintienFoc(), period); }));
     for (Axis axis : {Axis::AD, Axis::De}) {
-        t += std::string("    \"") + axisName(axis) + "\": [";
+        Json& levels = derivees[axisName(axis)] = Json::array();
         for (int level = 1; level <= kLevelCount; ++level) {
             const std::uint8_t byte = record.level(axis, level);
-            t += level > 1 ? ", " : "";
             if (!isFlaggedLevel(axis, level)) {
-                t += "{\"niveau\": 3, \"accelerationSecondes\": " + std::to_string(byte) + "}";
+                levels.push_back(Json{{"niveau", 3}, {"accelerationSecondes", byte}});
                 continue;
             }
-            t += "{\"niveau\": " + std::to_string(level) +
-                 ", \"nombreIt\": " + std::to_string(levelCount(byte)) +
-                 ", \"demiPas\": " + (halfStep(byte) ? "true" : "false") + ", \"X\": " +
-                 jsonOptional(derived<double>([&] { return ratioOf(record, axis, level); })) + "}";
+            levels.push_back(Json{{"niveau", level},
+                                  {"nombreIt", levelCount(byte)},
+                                  {"demiPas", halfStep(byte)},
+                                  {"X", jsonOptional(derived<double>(
+                                            [&] { return ratioOf(record, axis, level); }))}});
         }
-        t += "],\n";
     }
-    t += "    \"Foc\": [";
+    Json& focuser = derivees["Foc"] = Json::array();
     for (int level = 1; level <= kLevelCount; ++level) {
         const std::uint8_t count = record.level(Axis::Foc, level);
-        t += (level > 1 ? ", " : "") + std::string("{\"niveau\": ") + std::to_string(level) +
-             ", \"nombreIt\": " + std::to_string(count) +
-             ", \"ms\": " + jsonOptional(derived<float>([&] { return focuserMs(count, period); })) +
-             "}";
+        focuser.push_back(
+            Json{{"niveau", level},
+                 {"nombreIt", count},
+                 {"ms", jsonOptional(derived<float>([&] { return focuserMs(count, period); }))}});
     }
-    t += "]\n  }\n}\n";
-    return t;
+    return jsonText(t);
 }
 
 } // namespace cli

@@ -3,6 +3,7 @@
 // own form model.
 
 #include "cli/cli_common.h"
+#include "cli/json_output.h"
 #include "cli/record_view.h"
 #include "cli/verbs.h"
 #include "config/fp_fault.h"
@@ -58,15 +59,17 @@ bool override(const Arguments& args, const char* option, const char* field, Conf
 
 std::string json(const std::vector<Candidate>& candidates)
 {
-    std::string t = "[";
+    Json t = Json::array();
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         const Candidate& c = candidates[i];
-        t +=
-            text("%s\n  {\"ligne\": %zu, \"periode\": %d, \"erreur\": %.17g, \"k\": %d, \"n\": %d, "
-                 "\"deriveSecondesParJour\": %.17g}",
-                 i ? "," : "", i + 1, c.period, c.error, c.k, c.n, c.error * 86400.0);
+        t.push_back(Json{{"ligne", i + 1},
+                         {"periode", c.period},
+                         {"erreur", jsonNumber(c.error)},
+                         {"k", c.k},
+                         {"n", c.n},
+                         {"deriveSecondesParJour", jsonNumber(c.error * 86400.0)}});
     }
-    return t + (candidates.empty() ? "]\n" : "\n]\n");
+    return jsonText(t);
 }
 
 // A whole decimal number that fits an int, blanks around it allowed.

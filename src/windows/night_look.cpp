@@ -446,27 +446,7 @@ LRESULT CALLBACK painterProc(HWND control, UINT message, WPARAM wParam, LPARAM l
 COLORREF schemeRef(ColourRole role, bool night)
 {
     const SchemeEntry& entry = schemeEntry(role);
-    if (night) return RGB(entry.night, 0, 0);
-    if (!entry.dayIsSystem) return RGB(entry.day.red, entry.day.green, entry.day.blue);
-    switch (role) {
-    case ColourRole::Field:
-        return GetSysColor(COLOR_WINDOW);
-    case ColourRole::Window:
-    case ColourRole::ReadOnlyField:
-        return GetSysColor(COLOR_BTNFACE);
-    case ColourRole::Frame:
-    case ColourRole::PeriodFrame:
-        return GetSysColor(COLOR_BTNSHADOW);
-    case ColourRole::Disabled:
-        return GetSysColor(COLOR_GRAYTEXT);
-    case ColourRole::Selection:
-    case ColourRole::Focus:
-        return GetSysColor(COLOR_HIGHLIGHT);
-    case ColourRole::SelectedText:
-        return GetSysColor(COLOR_HIGHLIGHTTEXT);
-    default:
-        return GetSysColor(COLOR_WINDOWTEXT);
-    }
+    return night ? RGB(entry.night, 0, 0) : RGB(entry.day.red, entry.day.green, entry.day.blue);
 }
 
 HBRUSH solidBrush(COLORREF colour)

@@ -13,9 +13,9 @@
 namespace korval
 {
 
-// The scheme's colour of a role as GDI takes it: by night its level of red;
-// by day its colour, or the system's own where the scheme leaves it to the
-// system (button face, window text, highlight...).
+// The scheme's colour of a role as GDI takes it: by night its level of red,
+// by day its colour. (By day the window asks only for its own looks: where
+// the scheme leaves a role to the system, the controls draw it themselves.)
 COLORREF schemeRef(ColourRole role, bool night);
 inline COLORREF nightRef(ColourRole role)
 {

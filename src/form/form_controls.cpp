@@ -169,9 +169,14 @@ const ToolButtonInfo& toolButton(const char* name)
 
 std::string mnemonicCaption(const ToolButtonInfo& button)
 {
-    std::string caption = button.caption;
-    if (button.mnemonic != 0) {
-        const std::size_t at = caption.find(button.mnemonic);
+    return mnemonicCaption(button.caption, button.mnemonic);
+}
+
+std::string mnemonicCaption(const char* text, char mnemonic)
+{
+    std::string caption = text;
+    if (mnemonic != 0) {
+        const std::size_t at = caption.find(mnemonic);
         if (at != std::string::npos)
             caption.insert(at, 1, '&');
     }

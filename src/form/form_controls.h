@@ -66,6 +66,7 @@ const ToolButtonInfo& toolButton(const char* name);
 // The caption with '&' before its mnemonic's first occurrence ("&Monture…"),
 // as Qt and Windows mark it.
 std::string mnemonicCaption(const ToolButtonInfo& button);
+std::string mnemonicCaption(const char* caption, char mnemonic);
 
 constexpr ControlGeometry kMountButtonPlace{32, 8, 75, 25};
 constexpr ControlGeometry kNightButtonPlace{4, 48, 60, 25};

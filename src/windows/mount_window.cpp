@@ -5,7 +5,6 @@
 #include "axes/mount_dialog_texts.h"
 #include "axes/mount_table.h"
 #include "files/text_utf16.h"
-#include "windows/night_colours.h"
 #include "windows/night_look.h"
 #include "windows/win32_form.h"
 
@@ -168,9 +167,7 @@ void MountWindow::open()
                 return TRUE;
             },
             0);
-        SetWindowTheme(m_toolTips, L"", L"");
-        SendMessageW(m_toolTips, TTM_SETTIPBKCOLOR, night::kField, 0);
-        SendMessageW(m_toolTips, TTM_SETTIPTEXTCOLOR, night::kText, 0);
+        paintAtNight(m_toolTips, true);
     }
     recompute();
     recomputeCalibration();

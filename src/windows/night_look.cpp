@@ -1,12 +1,13 @@
 #include "windows/night_look.h"
 
-#include "windows/night_colours.h"
+#include "form/colour_scheme.h"
 
 #include <commctrl.h>
 #include <uxtheme.h>
 
 #include <algorithm>
 #include <map>
+#include <string>
 #include <vector>
 
 namespace korval
@@ -16,8 +17,9 @@ namespace
 {
 constexpr UINT_PTR kPainterId = 0x4E55; // the painter's subclass, beside the window's own
 const wchar_t* const kMarkProperty = L"korval.nightMark";
+const wchar_t* const kPeriodProperty = L"korval.nightPeriod";
 
-enum class Painted { Button, Edit, List, Combo, Tabs, Other };
+enum class Painted { Button, Edit, List, Combo, Tabs, ToolTip, Other };
 
 Painted paintedKind(HWND control)
 {
@@ -31,6 +33,7 @@ Painted paintedKind(HWND control)
     if (is(L"ListBox") || is(L"ComboLBox")) return Painted::List;
     if (is(L"ComboBox")) return Painted::Combo;
     if (is(WC_TABCONTROLW)) return Painted::Tabs;
+    if (is(TOOLTIPS_CLASSW)) return Painted::ToolTip;
     return Painted::Other;
 }
 
@@ -50,7 +53,7 @@ std::wstring textOf(HWND control)
 void frame(HDC dc, RECT area, COLORREF colour, int rings)
 {
     for (int ring = 0; ring < rings; ++ring) {
-        FrameRect(dc, &area, nightBrush(colour));
+        FrameRect(dc, &area, solidBrush(colour));
         InflateRect(&area, -1, -1);
     }
 }
@@ -60,6 +63,26 @@ UINT prefixFlag(HWND control)
     return (SendMessageW(control, WM_QUERYUISTATE, 0, 0) & UISF_HIDEACCEL) ? DT_HIDEPREFIX : 0;
 }
 
+// Leaves out of a control's painting the siblings drawn over it (those that
+// do not clip themselves off their siblings, as a box over a group box), as
+// the system's own painting does by day.
+void keepOffSiblingsOver(HWND control, HDC dc)
+{
+    RECT own;
+    GetWindowRect(control, &own);
+    for (HWND sibling = GetWindow(GetParent(control), GW_CHILD); sibling;
+         sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+        RECT place;
+        RECT common;
+        if (sibling == control || !IsWindowVisible(sibling) ||
+            (GetWindowLongPtrW(sibling, GWL_STYLE) & WS_CLIPSIBLINGS) ||
+            !GetWindowRect(sibling, &place) || !IntersectRect(&common, &own, &place))
+            continue;
+        MapWindowPoints(nullptr, control, reinterpret_cast<POINT*>(&common), 2);
+        ExcludeClipRect(dc, common.left, common.top, common.right, common.bottom);
+    }
+}
+
 void paintButton(HWND button, HDC dc)
 {
     RECT area;
@@ -67,15 +90,18 @@ void paintButton(HWND button, HDC dc)
     const LONG_PTR style = GetWindowLongPtrW(button, GWL_STYLE);
     const LONG_PTR type = style & BS_TYPEMASK;
     const LRESULT state = SendMessageW(button, BM_GETSTATE, 0, 0);
+    // A switch (a check box drawn as a button) is drawn pressed while on.
+    const bool pushLike = style & BS_PUSHLIKE;
     const bool enabled = IsWindowEnabled(button);
     const bool focused = GetFocus() == button;
-    const COLORREF text = enabled ? night::kText : night::kDisabled;
-    const COLORREF edge = enabled ? night::kFrame : night::kDisabled;
+    const COLORREF text = enabled ? nightRef(ColourRole::Text) : nightRef(ColourRole::Disabled);
+    const COLORREF edge = enabled ? nightRef(ColourRole::Frame) : nightRef(ColourRole::Disabled);
     HGDIOBJ oldFont = SelectObject(dc, HFONT(SendMessageW(button, WM_GETFONT, 0, 0)));
     const std::wstring caption = textOf(button);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, text);
-    FillRect(dc, &area, nightBrush(night::kBackground));
+    if (type == BS_GROUPBOX) keepOffSiblingsOver(button, dc);
+    FillRect(dc, &area, solidBrush(nightRef(ColourRole::Window)));
     if (type == BS_GROUPBOX) {
         TEXTMETRICW metrics{};
         GetTextMetricsW(dc, &metrics);
@@ -85,18 +111,19 @@ void paintButton(HWND button, HDC dc)
         RECT title{area.left + scaledFor(button, 8), area.top, area.right, area.top};
         DrawTextW(dc, caption.c_str(), -1, &title, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
         InflateRect(&title, scaledFor(button, 2), 0);
-        FillRect(dc, &title, nightBrush(night::kBackground));
+        FillRect(dc, &title, solidBrush(nightRef(ColourRole::Window)));
         DrawTextW(dc, caption.c_str(), -1, &title, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
-    } else if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) {
-        FillRect(dc, &area, nightBrush((state & BST_PUSHED) ? night::kFrame : night::kField));
-        frame(dc, area, type == BS_DEFPUSHBUTTON ? night::kText : edge,
+    } else if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON || pushLike) {
+        const bool down = state & (pushLike ? BST_PUSHED | BST_CHECKED : BST_PUSHED);
+        FillRect(dc, &area, solidBrush(nightRef(down ? ColourRole::Frame : ColourRole::Field)));
+        frame(dc, area, type == BS_DEFPUSHBUTTON ? nightRef(ColourRole::Text) : edge,
               type == BS_DEFPUSHBUTTON ? 2 : 1);
         DrawTextW(dc, caption.c_str(), -1, &area,
                   DT_CENTER | DT_VCENTER | DT_SINGLELINE | prefixFlag(button));
         if (focused) {
             RECT ring = area;
             InflateRect(&ring, -scaledFor(button, 4), -scaledFor(button, 4));
-            frame(dc, ring, night::kFocus, 1);
+            frame(dc, ring, nightRef(ColourRole::Focus), 1);
         }
     } else { // check boxes and radio buttons
         const int side = scaledFor(button, 13);
@@ -107,13 +134,14 @@ void paintButton(HWND button, HDC dc)
         box.bottom = box.top + side;
         HGDIOBJ oldPen = SelectObject(dc, CreatePen(PS_SOLID, 1, edge));
         HGDIOBJ oldBrush =
-            SelectObject(dc, nightBrush((state & BST_PUSHED) ? night::kFrame : night::kField));
+            SelectObject(dc, solidBrush((state & BST_PUSHED) ? nightRef(ColourRole::Frame)
+                                                             : nightRef(ColourRole::Field)));
         if (radio)
             Ellipse(dc, box.left, box.top, box.right, box.bottom);
         else
             Rectangle(dc, box.left, box.top, box.right, box.bottom);
         if (state & (BST_CHECKED | BST_INDETERMINATE)) {
-            SelectObject(dc, nightBrush(text));
+            SelectObject(dc, solidBrush(text));
             const int inset = std::max(3, side / 4);
             if (radio)
                 Ellipse(dc, box.left + inset, box.top + inset, box.right - inset,
@@ -121,7 +149,7 @@ void paintButton(HWND button, HDC dc)
             else {
                 RECT inner = box;
                 InflateRect(&inner, -inset, -inset);
-                FillRect(dc, &inner, nightBrush(text));
+                FillRect(dc, &inner, solidBrush(text));
             }
         }
         SelectObject(dc, oldBrush);
@@ -130,7 +158,7 @@ void paintButton(HWND button, HDC dc)
         label.left = box.right + scaledFor(button, 4);
         DrawTextW(dc, caption.c_str(), -1, &label,
                   DT_LEFT | DT_VCENTER | DT_SINGLELINE | prefixFlag(button));
-        if (focused) frame(dc, caption.empty() ? area : label, night::kFocus, 1);
+        if (focused) frame(dc, caption.empty() ? area : label, nightRef(ColourRole::Focus), 1);
     }
     SelectObject(dc, oldFont);
 }
@@ -139,11 +167,11 @@ void paintTabs(HWND tabs, HDC dc)
 {
     RECT area;
     GetClientRect(tabs, &area);
-    FillRect(dc, &area, nightBrush(night::kBackground));
+    FillRect(dc, &area, solidBrush(nightRef(ColourRole::Window)));
     RECT body = area;
     SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, LPARAM(&body));
     InflateRect(&body, scaledFor(tabs, 4), scaledFor(tabs, 4));
-    frame(dc, body, night::kFrame, 1);
+    frame(dc, body, nightRef(ColourRole::Frame), 1);
     HGDIOBJ oldFont = SelectObject(dc, HFONT(SendMessageW(tabs, WM_GETFONT, 0, 0)));
     SetBkMode(dc, TRANSPARENT);
     const int chosen = int(SendMessageW(tabs, TCM_GETCURSEL, 0, 0));
@@ -157,13 +185,16 @@ void paintTabs(HWND tabs, HDC dc)
         item.pszText = title;
         item.cchTextMax = int(std::size(title));
         SendMessageW(tabs, TCM_GETITEMW, WPARAM(tab), LPARAM(&item));
-        FillRect(dc, &place, nightBrush(tab == chosen ? night::kDisplay : night::kField));
-        frame(dc, place, tab == chosen ? night::kText : night::kFrame, 1);
-        SetTextColor(dc, night::kText);
+        FillRect(dc, &place,
+                 solidBrush(tab == chosen ? nightRef(ColourRole::ResultDisplay)
+                                          : nightRef(ColourRole::Field)));
+        frame(dc, place, tab == chosen ? nightRef(ColourRole::Text) : nightRef(ColourRole::Frame),
+              1);
+        SetTextColor(dc, nightRef(ColourRole::Text));
         DrawTextW(dc, title, -1, &place, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         if (tab == chosen && GetFocus() == tabs) {
             InflateRect(&place, -scaledFor(tabs, 3), -scaledFor(tabs, 3));
-            frame(dc, place, night::kFocus, 1);
+            frame(dc, place, nightRef(ColourRole::Focus), 1);
         }
     }
     SelectObject(dc, oldFont);
@@ -177,12 +208,13 @@ void paintCombo(HWND combo, HDC dc)
     info.cbSize = sizeof info;
     GetComboBoxInfo(combo, &info);
     const bool focused = GetFocus() == combo || GetFocus() == info.hwndItem;
-    FillRect(dc, &area, nightBrush(night::kField));
-    frame(dc, area, focused ? night::kFocus : night::kFrame, 2);
+    FillRect(dc, &area, solidBrush(nightRef(ColourRole::Field)));
+    frame(dc, area, focused ? nightRef(ColourRole::Focus) : nightRef(ColourRole::Frame), 2);
     RECT button = info.rcButton;
     FillRect(dc, &button,
-             nightBrush(info.stateButton & STATE_SYSTEM_PRESSED ? night::kFrame : night::kField));
-    frame(dc, button, night::kFrame, 1);
+             solidBrush(info.stateButton & STATE_SYSTEM_PRESSED ? nightRef(ColourRole::Frame)
+                                                                : nightRef(ColourRole::Field)));
+    frame(dc, button, nightRef(ColourRole::Frame), 1);
     // The arrow: a triangle pointing down.
     const int half = std::max(2, int(button.right - button.left) / 4);
     const int cx = int(button.left + button.right) / 2;
@@ -190,7 +222,7 @@ void paintCombo(HWND combo, HDC dc)
     const POINT arrow[] = {
         {cx - half, cy - half / 2}, {cx + half, cy - half / 2}, {cx, cy + half / 2}};
     HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
-    HGDIOBJ oldBrush = SelectObject(dc, nightBrush(night::kText));
+    HGDIOBJ oldBrush = SelectObject(dc, solidBrush(nightRef(ColourRole::Text)));
     Polygon(dc, arrow, 3);
     SelectObject(dc, oldBrush);
     SelectObject(dc, oldPen);
@@ -206,7 +238,7 @@ void paintEdit(HWND box, HDC dc)
     HGDIOBJ oldFont = SelectObject(dc, HFONT(SendMessageW(box, WM_GETFONT, 0, 0)));
     auto* brush = HBRUSH(SendMessageW(
         GetParent(box), readOnly ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT, WPARAM(dc), LPARAM(box)));
-    FillRect(dc, &area, brush ? brush : nightBrush(night::kField));
+    FillRect(dc, &area, brush ? brush : solidBrush(nightRef(ColourRole::Field)));
     RECT format = area;
     SendMessageW(box, EM_GETRECT, 0, LPARAM(&format));
     DWORD start = 0;
@@ -249,8 +281,8 @@ void paintEdit(HWND box, HDC dc)
         if (from < to) {
             SIZE before{};
             GetTextExtentPoint32W(dc, at, from, &before);
-            SetTextColor(dc, night::kBackground);
-            SetBkColor(dc, night::kSelection);
+            SetTextColor(dc, nightRef(ColourRole::SelectedText));
+            SetBkColor(dc, nightRef(ColourRole::Selection));
             ExtTextOutW(dc, x + before.cx, y, ETO_CLIPPED, &format, at + from, UINT(to - from),
                         nullptr);
         }
@@ -258,7 +290,7 @@ void paintEdit(HWND box, HDC dc)
     if (text.empty() && GetFocus() != box) { // the hint of an empty box, dimmed
         wchar_t hint[64] = {};
         SendMessageW(box, EM_GETCUEBANNER, WPARAM(hint), LPARAM(std::size(hint)));
-        SetTextColor(dc, night::kDisabled);
+        SetTextColor(dc, nightRef(ColourRole::Disabled));
         SetBkMode(dc, TRANSPARENT);
         DrawTextW(dc, hint, -1, &format, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
     }
@@ -275,21 +307,35 @@ bool inCombo(HWND control)
 void paintEdges(HWND control, bool client)
 {
     if (inCombo(control)) return; // the combo box draws the frame
-    // The box's own edge: two rings, or a mark's thicker brighter frame.
+    // The box's own edge: two rings; a mark's thicker brighter frame; the
+    // period field's double frame, two lines with the field between.
     const bool marked = GetPropW(control, kMarkProperty) != nullptr;
+    const bool period = !marked && GetPropW(control, kPeriodProperty) != nullptr;
     const bool focused = GetFocus() == control;
-    const COLORREF colour = marked                     ? night::kMark
-                            : focused                  ? night::kFocus
-                            : IsWindowEnabled(control) ? night::kFrame
-                                                       : night::kDisabled;
+    const COLORREF colour = marked                     ? nightRef(ColourRole::Mark)
+                            : focused                  ? nightRef(ColourRole::Focus)
+                            : period                   ? nightRef(ColourRole::PeriodFrame)
+                            : IsWindowEnabled(control) ? nightRef(ColourRole::Frame)
+                                                       : nightRef(ColourRole::Disabled);
     const int edge = (GetWindowLongPtrW(control, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) ? 2 : 1;
-    const int rings = marked ? std::max(edge + 1, scaledFor(control, night::kMarkWidth)) : edge;
+    const int rings = marked   ? std::max(edge + 1, scaledFor(control, kMarkWidthNight))
+                      : period ? std::max(3, scaledFor(control, kPeriodFrameWidthNight))
+                               : edge;
     if (client && rings <= edge) return;
     HDC dc = GetWindowDC(control);
     RECT area;
     GetWindowRect(control, &area);
     OffsetRect(&area, -area.left, -area.top);
-    frame(dc, area, colour, rings);
+    if (period) {
+        const int line = rings / 3;
+        frame(dc, area, colour, line);
+        InflateRect(&area, -line, -line);
+        frame(dc, area, nightRef(ColourRole::Field), rings - 2 * line);
+        InflateRect(&area, line - rings + line, line - rings + line);
+        frame(dc, area, colour, line);
+    } else {
+        frame(dc, area, colour, rings);
+    }
     ReleaseDC(control, dc);
 }
 
@@ -307,7 +353,7 @@ void redCaret(HWND box)
     HDC memory = CreateCompatibleDC(dc);
     HGDIOBJ kept = SelectObject(memory, bitmap);
     RECT all{0, 0, width, height};
-    FillRect(memory, &all, nightBrush(RGB(255, 0, 0)));
+    FillRect(memory, &all, solidBrush(RGB(255, 0, 0)));
     SelectObject(memory, kept);
     DeleteDC(memory);
     ReleaseDC(box, dc);
@@ -344,6 +390,7 @@ LRESULT CALLBACK painterProc(HWND control, UINT message, WPARAM wParam, LPARAM l
     if (message == WM_NCDESTROY) {
         RemoveWindowSubclass(control, &painterProc, kPainterId);
         RemovePropW(control, kMarkProperty);
+        RemovePropW(control, kPeriodProperty);
         return DefSubclassProc(control, message, wParam, lParam);
     }
     const bool ownPaint = kind == Painted::Button || kind == Painted::Tabs ||
@@ -363,6 +410,13 @@ LRESULT CALLBACK painterProc(HWND control, UINT message, WPARAM wParam, LPARAM l
     if ((kind == Painted::Edit || kind == Painted::List) && message == WM_NCPAINT) {
         paintEdges(control, false);
         return 0;
+    }
+    if (kind == Painted::ToolTip && (message == WM_NCPAINT || message == WM_NCACTIVATE)) {
+        // The system draws a tooltip's border in its own grey.
+        const LRESULT result =
+            message == WM_NCPAINT ? 0 : DefSubclassProc(control, message, wParam, lParam);
+        paintEdges(control, false);
+        return message == WM_NCPAINT ? 0 : result;
     }
     if (kind == Painted::Edit && (message == WM_SETFOCUS || message == WM_KILLFOCUS)) {
         const LRESULT result = DefSubclassProc(control, message, wParam, lParam);
@@ -389,7 +443,13 @@ LRESULT CALLBACK painterProc(HWND control, UINT message, WPARAM wParam, LPARAM l
 }
 } // namespace
 
-HBRUSH nightBrush(COLORREF colour)
+COLORREF schemeRef(ColourRole role, bool night)
+{
+    const SchemeEntry& entry = schemeEntry(role);
+    return night ? RGB(entry.night, 0, 0) : RGB(entry.day.red, entry.day.green, entry.day.blue);
+}
+
+HBRUSH solidBrush(COLORREF colour)
 {
     static std::map<COLORREF, HBRUSH> brushes;
     HBRUSH& brush = brushes[colour];
@@ -401,20 +461,12 @@ void fillNightBackground(HWND window, HDC dc)
 {
     RECT area;
     GetClientRect(window, &area);
-    FillRect(dc, &area, nightBrush(night::kBackground));
+    FillRect(dc, &area, solidBrush(nightRef(ColourRole::Window)));
 }
 
 BYTE fontQuality(bool night)
 {
     return night ? ANTIALIASED_QUALITY : CLEARTYPE_QUALITY;
-}
-
-HFONT nightCopy(HFONT font)
-{
-    LOGFONTW description{};
-    GetObjectW(font, sizeof description, &description);
-    description.lfQuality = ANTIALIASED_QUALITY;
-    return CreateFontIndirectW(&description);
 }
 
 void paintAtNight(HWND control, bool night)
@@ -429,6 +481,12 @@ void paintAtNight(HWND control, bool night)
         RemoveWindowSubclass(control, &painterProc, kPainterId);
         SetWindowTheme(control, nullptr, nullptr);
     }
+    if (kind == Painted::ToolTip) {
+        SendMessageW(control, TTM_SETTIPBKCOLOR,
+                     night ? nightRef(ColourRole::Field) : GetSysColor(COLOR_INFOBK), 0);
+        SendMessageW(control, TTM_SETTIPTEXTCOLOR,
+                     night ? nightRef(ColourRole::Text) : GetSysColor(COLOR_INFOTEXT), 0);
+    }
     SetWindowPos(control, nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
@@ -442,25 +500,33 @@ void setNightMark(HWND box, bool marked)
         RemovePropW(box, kMarkProperty);
 }
 
+void setNightPeriodField(HWND box)
+{
+    SetPropW(box, kPeriodProperty, HANDLE(1));
+}
+
 LRESULT nightControlColour(UINT message, HDC dc, HWND control)
 {
     const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
     const bool box = paintedKind(control) == Painted::Edit;
-    COLORREF paper = night::kBackground;
-    SetTextColor(dc, IsWindowEnabled(control) ? night::kText : night::kDisabled);
+    COLORREF paper = nightRef(ColourRole::Window);
+    SetTextColor(dc, IsWindowEnabled(control) ? nightRef(ColourRole::Text)
+                                              : nightRef(ColourRole::Disabled));
     if (box && IsWindowEnabled(control))
-        paper = (style & ES_READONLY) ? night::kReadOnlyField : night::kField;
+        paper = (style & ES_READONLY) ? nightRef(ColourRole::ReadOnlyField)
+                                      : nightRef(ColourRole::Field);
     else if (message == WM_CTLCOLORLISTBOX || message == WM_CTLCOLOREDIT)
-        paper = night::kField;
+        paper = nightRef(ColourRole::Field);
     SetBkColor(dc, paper);
-    return LRESULT(nightBrush(paper));
+    return LRESULT(solidBrush(paper));
 }
 
 void drawNightItem(const DRAWITEMSTRUCT& item)
 {
     RECT area = item.rcItem;
     const bool selected = item.itemState & ODS_SELECTED;
-    FillRect(item.hDC, &area, nightBrush(selected ? night::kSelection : night::kField));
+    FillRect(item.hDC, &area,
+             solidBrush(selected ? nightRef(ColourRole::Selection) : nightRef(ColourRole::Field)));
     if (item.itemID != UINT(-1)) {
         const bool combo = item.CtlType == ODT_COMBOBOX;
         const UINT length = UINT(
@@ -469,13 +535,14 @@ void drawNightItem(const DRAWITEMSTRUCT& item)
         SendMessageW(item.hwndItem, combo ? CB_GETLBTEXT : LB_GETTEXT, item.itemID,
                      LPARAM(text.data()));
         SetBkMode(item.hDC, TRANSPARENT);
-        SetTextColor(item.hDC, selected ? night::kBackground : night::kText);
+        SetTextColor(item.hDC,
+                     selected ? nightRef(ColourRole::SelectedText) : nightRef(ColourRole::Text));
         RECT line = area;
         line.left += 2;
         DrawTextW(item.hDC, text.data(), int(length), &line,
                   DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_EXPANDTABS);
     }
-    if (item.itemState & ODS_FOCUS) frame(item.hDC, area, night::kFocus, 1);
+    if (item.itemState & ODS_FOCUS) frame(item.hDC, area, nightRef(ColourRole::Focus), 1);
 }
 
 } // namespace korval

@@ -2,7 +2,7 @@
 
 #include "files/text_utf16.h"
 #include "form/form_controls.h"
-#include "windows/night_colours.h"
+#include "form/form_texts.h"
 #include "windows/night_look.h"
 
 #include <commdlg.h>
@@ -16,35 +16,10 @@ namespace korval
 
 namespace
 {
-// Description and pattern, each ended by a NUL, the list by a second one.
-const wchar_t kFilter[] = L"Fichiers de paramètres (*.kv2)\0*.kv2\0";
-// Open and Compare also take the board's program memory read back, or anything.
-const wchar_t kOpenFilter[] = L"Fichiers de paramètres (*.kv2)\0*.kv2\0"
-                              L"Images HEX de la carte (*.hex)\0*.hex\0"
-                              L"Tous les fichiers\0*.*\0";
-
-std::wstring runFileDialog(HWND owner, bool save, const std::wstring& proposed = {})
+// "&Oui": the first letter reaches the button.
+std::wstring firstLetterMnemonic(const char* caption)
 {
-    std::vector<wchar_t> name(32768, L'\0');
-    std::copy(proposed.begin(), proposed.begin() + std::min<std::size_t>(proposed.size(), 32767),
-              name.begin());
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = owner;
-    dialog.lpstrFilter = save ? kFilter : kOpenFilter;
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = name.data();
-    dialog.nMaxFile = DWORD(name.size());
-    dialog.lpstrDefExt = L"kv2";
-    dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
-    if (save) {
-        dialog.Flags |= OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
-        if (!GetSaveFileNameW(&dialog)) return {};
-    } else {
-        dialog.Flags |= OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
-        if (!GetOpenFileNameW(&dialog)) return {};
-    }
-    return name.data();
+    return L"&" + widen(caption);
 }
 
 const wchar_t* const kMessageClass = L"KorvalMessage";
@@ -99,23 +74,24 @@ int nightMessage(HWND owner, const std::wstring& text, UINT type)
 
     struct Answer {
         int id;
-        const wchar_t* caption;
+        std::wstring caption;
     };
     std::vector<Answer> answers;
     NightMessage state;
+    const QuestionButtons& words = questionButtons();
     switch (type & MB_TYPEMASK) {
     case MB_YESNO:
-        answers.push_back({IDYES, L"&Oui"});
-        answers.push_back({IDNO, L"&Non"});
+        answers.push_back({IDYES, firstLetterMnemonic(words.yes)});
+        answers.push_back({IDNO, firstLetterMnemonic(words.no)});
         break;
-    case MB_YESNOCANCEL:
-        answers.push_back({IDYES, L"&Oui"});
-        answers.push_back({IDNO, L"&Non"});
-        answers.push_back({IDCANCEL, L"Annuler"});
+    case MB_YESNOCANCEL: // only askSaveChanges asks it
+        answers.push_back({IDYES, firstLetterMnemonic(words.save)});
+        answers.push_back({IDNO, firstLetterMnemonic(words.discard)});
+        answers.push_back({IDCANCEL, widen(words.cancel)});
         state.escapeId = IDCANCEL;
         break;
     default:
-        answers.push_back({IDOK, L"OK"});
+        answers.push_back({IDOK, widen(words.ok)});
         state.escapeId = IDOK;
         break;
     }
@@ -135,10 +111,15 @@ int nightMessage(HWND owner, const std::wstring& text, UINT type)
     HGDIOBJ old = SelectObject(dc, font);
     RECT textArea{0, 0, s(420), 0};
     DrawTextW(dc, text.c_str(), -1, &textArea, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    int buttonWidth = s(75); // or as wide as the widest caption asks
+    for (const Answer& answer : answers) {
+        RECT caption{};
+        DrawTextW(dc, answer.caption.c_str(), -1, &caption, DT_CALCRECT | DT_SINGLELINE);
+        buttonWidth = std::max(buttonWidth, int(caption.right) + s(16));
+    }
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
     const int margin = s(12);
-    const int buttonWidth = s(75);
     const int buttonHeight = s(23);
     const int gap = s(6);
     const int buttonsWidth = int(answers.size()) * (buttonWidth + gap) - gap;
@@ -168,7 +149,7 @@ int nightMessage(HWND owner, const std::wstring& text, UINT type)
     int x = width - margin - buttonsWidth;
     for (const Answer& answer : answers) {
         const bool isDefault = answer.id == state.defaultId;
-        HWND button = CreateWindowExW(0, L"BUTTON", answer.caption,
+        HWND button = CreateWindowExW(0, L"BUTTON", answer.caption.c_str(),
                                       WS_CHILD | WS_VISIBLE | WS_TABSTOP |
                                           (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
                                       x, height - margin - buttonHeight, buttonWidth, buttonHeight,
@@ -202,6 +183,42 @@ int nightMessage(HWND owner, const std::wstring& text, UINT type)
 }
 } // namespace
 
+std::wstring fileDialogFilter(const std::vector<FileFilter>& filters)
+{
+    std::wstring out;
+    for (const FileFilter& filter : filters)
+        out += widen(filter.description) + L'\0' + widen(filter.patterns) + L'\0';
+    return out; // its c_str() ends the list with the second NUL
+}
+
+StandardWin32Dialogs::StandardWin32Dialogs(FileDialogRunner runner)
+    : m_runFileDialog(runner ? std::move(runner) : [](OPENFILENAMEW& dialog, bool save) {
+          return save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+      })
+{
+}
+
+std::wstring StandardWin32Dialogs::runFileDialog(HWND owner, bool save,
+                                                 const std::wstring& proposed)
+{
+    std::vector<wchar_t> name(32768, L'\0');
+    std::copy(proposed.begin(), proposed.begin() + std::min<std::size_t>(proposed.size(), 32767),
+              name.begin());
+    const std::wstring filter = fileDialogFilter(save ? saveFileFilters() : openFileFilters());
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = filter.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = name.data();
+    dialog.nMaxFile = DWORD(name.size());
+    dialog.lpstrDefExt = L"kv2";
+    dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
+                   (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    if (!m_runFileDialog(dialog, save)) return {};
+    return name.data();
+}
+
 int StandardWin32Dialogs::ask(HWND owner, const std::wstring& text, UINT type)
 {
     return m_night ? nightMessage(owner, text, type)
@@ -231,8 +248,7 @@ std::wstring StandardWin32Dialogs::saveFileNameProposing(HWND owner, const std::
 
 bool StandardWin32Dialogs::confirmReplace(HWND owner, const std::wstring& path)
 {
-    const std::wstring question =
-        L"Le fichier « " + path + L" » existe déjà.\nVoulez-vous le remplacer ?";
+    const std::wstring question = widen(replaceQuestion(narrow(path)));
     return ask(owner, question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
@@ -354,6 +370,7 @@ HWND createComparisonDialog(HWND owner, const FileComparison& comparison, bool n
         return RegisterClassExW(&type);
     }();
     (void)registered;
+    const ComparisonTexts& texts = comparisonTexts();
     const UINT dpi = owner ? GetDpiForWindow(owner) : 96;
     const auto px = [dpi](int v) { return MulDiv(v, int(dpi), 96); };
     RECT frame{0, 0, px(460), px(260)};
@@ -362,7 +379,7 @@ HWND createComparisonDialog(HWND owner, const FileComparison& comparison, bool n
     RECT ownerPlace{};
     if (owner) GetWindowRect(owner, &ownerPlace);
     HWND window = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kComparisonClass,
-                                  L"Comparer", style, ownerPlace.left + px(40),
+                                  widen(texts.title).c_str(), style, ownerPlace.left + px(40),
                                   ownerPlace.top + px(40), frame.right - frame.left,
                                   frame.bottom - frame.top, owner, nullptr, instance, nullptr);
     if (!window) return nullptr;
@@ -375,10 +392,10 @@ HWND createComparisonDialog(HWND owner, const FileComparison& comparison, bool n
     HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
     const auto add = [&](const wchar_t* type, const std::wstring& text, DWORD more, int id, int x,
                          int y, int width, int height) {
-        HWND child = CreateWindowExW(
-            std::wstring(type) == L"EDIT" ? WS_EX_CLIENTEDGE : 0, type, text.c_str(),
-            WS_CHILD | WS_VISIBLE | more, px(x), px(y), px(width), px(height), window,
-            HMENU(INT_PTR(id)), instance, nullptr);
+        HWND child =
+            CreateWindowExW(std::wstring(type) == L"EDIT" ? WS_EX_CLIENTEDGE : 0, type,
+                            text.c_str(), WS_CHILD | WS_VISIBLE | more, px(x), px(y), px(width),
+                            px(height), window, HMENU(INT_PTR(id)), instance, nullptr);
         SendMessageW(child, WM_SETFONT, WPARAM(font), FALSE);
         if (night) paintAtNight(child, true);
         return child;
@@ -392,8 +409,9 @@ HWND createComparisonDialog(HWND owner, const FileComparison& comparison, bool n
                         ES_AUTOVSCROLL, // by night no grey scroll bar: the keys scroll
                     kComparisonTextId, 10, 56, 440, 160);
     SetWindowSubclass(list, listProc, 1, DWORD_PTR(state));
-    add(L"BUTTON", L"&Copier", WS_TABSTOP | BS_PUSHBUTTON, kComparisonCopyId, 270, 224, 85, 26);
-    add(L"BUTTON", L"Fermer", WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL, 365, 224, 85, 26);
+    add(L"BUTTON", widen(mnemonicCaption(texts.copy, texts.copyMnemonic)),
+        WS_TABSTOP | BS_PUSHBUTTON, kComparisonCopyId, 270, 224, 85, 26);
+    add(L"BUTTON", widen(texts.close), WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL, 365, 224, 85, 26);
     // The font goes with the window.
     SetPropW(window, L"KorvalFont", font);
     SetFocus(list);

@@ -3,10 +3,15 @@
 // stand-in in place of the standard ones, so that no real dialog opens.
 
 #include "form/form_model.h"
+#include "form/form_texts.h"
 
 #include <windows.h>
 
+#include <commdlg.h>
+
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace korval
 {
@@ -50,10 +55,19 @@ public:
     virtual void setNight(bool night) { (void)night; }
 };
 
+// The list of types a file dialog takes: each description and its patterns
+// ended by a NUL, the list by a second one (the string's own).
+std::wstring fileDialogFilter(const std::vector<FileFilter>& filters);
+
+// Shows a file dialog filled in (GetSaveFileNameW when `save`, else
+// GetOpenFileNameW) and answers as it does; a test puts its own in place.
+using FileDialogRunner = std::function<BOOL(OPENFILENAMEW& dialog, bool save)>;
+
 // GetOpenFileNameW, GetSaveFileNameW and MessageBoxW.
 class StandardWin32Dialogs : public Win32Dialogs
 {
 public:
+    explicit StandardWin32Dialogs(FileDialogRunner runner = {});
     std::wstring openFileName(HWND owner) override;
     std::wstring saveFileName(HWND owner) override;
     bool confirmReplace(HWND owner, const std::wstring& path) override;
@@ -69,6 +83,8 @@ private:
     // MessageBoxW by day; by night the tool's own window with the same texts,
     // buttons, default button and keys, for MessageBoxW takes no colours.
     int ask(HWND owner, const std::wstring& text, UINT type);
+    std::wstring runFileDialog(HWND owner, bool save, const std::wstring& proposed = {});
+    FileDialogRunner m_runFileDialog;
     bool m_night = false;
 };
 

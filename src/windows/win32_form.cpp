@@ -1,11 +1,10 @@
 #include "windows/win32_form.h"
 
-#include "windows/mount_window.h"
-#include "windows/night_colours.h"
-#include "windows/night_look.h"
 #include "files/text_utf16.h"
 #include "form/form_help.h"
 #include "form/layout_scale.h"
+#include "windows/mount_window.h"
+#include "windows/night_look.h"
 
 #include <commctrl.h>
 #include <initguid.h>
@@ -27,16 +26,10 @@ const wchar_t* const kFormClass = L"KorvalTForm1";
 namespace
 {
 constexpr int kFirstControlId = 100;
-constexpr int kMountButtonId = 90;
-constexpr int kCompareButtonId = 91;
-constexpr int kNightButtonId = 92;
+constexpr int kFirstToolButtonId = 90;   // before the table's controls
 constexpr UINT kOpenQueued = WM_APP + 1; // the file of the command line or of a drop
 constexpr int kLayoutDpi = 96;
 constexpr int kFontPoints = 8;
-constexpr COLORREF kGrey = RGB(128, 128, 128);
-constexpr COLORREF kYellow = RGB(255, 255, 0);
-constexpr COLORREF kLime = RGB(0, 255, 0);
-constexpr COLORREF kMarkRed = RGB(220, 0, 0);
 
 std::wstring windowText(HWND window)
 {
@@ -110,10 +103,6 @@ bool storedNightChoice()
            value != 0;
 }
 
-namespace
-{
-} // namespace
-
 Win32Form::Win32Form(std::unique_ptr<Win32Dialogs> dialogs)
     : m_model(std::make_unique<FormModel>(this)),
       m_dialogs(dialogs ? std::move(dialogs) : std::make_unique<StandardWin32Dialogs>())
@@ -132,8 +121,7 @@ Win32Form::~Win32Form()
         DestroyWindow(m_window);
     }
     if (m_access) m_access->Release();
-    for (HGDIOBJ object : {HGDIOBJ(m_font), HGDIOBJ(m_boldFont), HGDIOBJ(m_listFont),
-                           HGDIOBJ(m_grey), HGDIOBJ(m_lime)})
+    for (HGDIOBJ object : {HGDIOBJ(m_font), HGDIOBJ(m_boldFont), HGDIOBJ(m_listFont)})
         if (object) DeleteObject(object);
 }
 
@@ -152,8 +140,6 @@ bool Win32Form::create(HINSTANCE instance)
     if (!windowClass.hIcon) windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     RegisterClassExW(&windowClass); // fails harmlessly when a second window registers it again
 
-    m_grey = CreateSolidBrush(kGrey);
-    m_lime = CreateSolidBrush(kLime);
     m_window = CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES, kFormClass, formTitle(),
                                WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 205, 128, 796, 317, nullptr,
                                nullptr, instance, this);
@@ -235,20 +221,27 @@ void Win32Form::createControls(HINSTANCE instance)
                 SetWindowPos(m_controls[i].hwnd, HWND_BOTTOM, 0, 0, 0, 0,
                              SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-    m_mountButton =
-        CreateWindowExW(0, L"BUTTON", L"&Monture…",
-                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | WS_CLIPSIBLINGS, 0, 0,
-                        0, 0, m_window, HMENU(INT_PTR(kMountButtonId)), instance, nullptr);
-    // As the Qt window's tool button: Alt+C reaches it, Tab passes it by.
-    m_compareButton = CreateWindowExW(0, L"BUTTON", L"&Comparer…",
-                                      WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | WS_CLIPSIBLINGS, 0, 0,
-                                      0, 0, m_window, HMENU(INT_PTR(kCompareButtonId)), instance,
-                                      nullptr);
-    // Out of the tab walk, as a tool bar's button: Ctrl+N and Alt+N reach it.
-    m_nightButton =
-        CreateWindowExW(0, L"BUTTON", (L"&" + accessibleName(kNightButtonName)).c_str(),
-                        WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | WS_CLIPSIBLINGS, 0, 0, 0, 0,
-                        m_window, HMENU(INT_PTR(kNightButtonId)), instance, nullptr);
+    setNightPeriodField(control("EditPeriodeTimer"));
+
+    // The tool buttons, after the table's controls: a switch is a check box
+    // drawn as a button, shown pressed while on.
+    for (const ToolButtonInfo& button : toolButtons()) {
+        const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS |
+                            (button.tabStop ? WS_TABSTOP : 0) |
+                            (button.checkable ? BS_CHECKBOX | BS_PUSHLIKE : BS_PUSHBUTTON);
+        const int id = kFirstToolButtonId + int(m_toolButtons.size());
+        m_toolButtons.push_back(
+            CreateWindowExW(0, L"BUTTON", widen(mnemonicCaption(button)).c_str(), style, 0, 0, 0, 0,
+                            m_window, HMENU(INT_PTR(id)), instance, nullptr));
+    }
+}
+
+HWND Win32Form::toolButtonWindow(const char* name) const
+{
+    const std::vector<ToolButtonInfo>& buttons = toolButtons();
+    for (std::size_t i = 0; i < buttons.size() && i < m_toolButtons.size(); ++i)
+        if (std::string(buttons[i].name) == name) return m_toolButtons[i];
+    return nullptr;
 }
 
 void Win32Form::createToolTips()
@@ -262,9 +255,8 @@ void Win32Form::createToolTips()
     for (const Control& control : m_controls)
         if (control.kind != ControlKind::Label && control.kind != ControlKind::GroupBox)
             addToolTip(control.hwnd);
-    addToolTip(m_mountButton);
-    addToolTip(m_compareButton);
-    addToolTip(m_nightButton);
+    for (HWND button : m_toolButtons)
+        addToolTip(button);
 }
 
 void Win32Form::addToolTip(HWND control)
@@ -288,11 +280,11 @@ void Win32Form::describeForScreenReaders()
         setAccessibleText(services, control.hwnd, PROPID_ACC_DESCRIPTION,
                           m_descriptions[control.name]);
     }
-    setAccessibleText(services, m_mountButton, PROPID_ACC_NAME, accessibleName(kMountButtonName));
-    for (const auto& [button, name] : {std::pair{m_compareButton, kCompareButtonName},
-                                       std::pair{m_nightButton, kNightButtonName}}) {
-        setAccessibleText(services, button, PROPID_ACC_NAME, accessibleName(name));
-        setAccessibleText(services, button, PROPID_ACC_DESCRIPTION, accessibleDescription(name));
+    for (std::size_t i = 0; i < m_toolButtons.size(); ++i) {
+        const char* name = toolButtons()[i].name;
+        setAccessibleText(services, m_toolButtons[i], PROPID_ACC_NAME, accessibleName(name));
+        setAccessibleText(services, m_toolButtons[i], PROPID_ACC_DESCRIPTION,
+                          accessibleDescription(name));
     }
 }
 
@@ -355,18 +347,12 @@ void Win32Form::applyDpi(UINT dpi)
         SetWindowPos(control.hwnd, nullptr, scaled(info.geometry.x), scaled(info.geometry.y), width,
                      scaled(info.geometry.height), SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    SendMessageW(m_mountButton, WM_SETFONT, WPARAM(m_font), FALSE);
-    SetWindowPos(m_mountButton, nullptr, scaled(kMountButtonPlace.x), scaled(kMountButtonPlace.y),
-                 scaled(kMountButtonPlace.width), scaled(kMountButtonPlace.height),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(m_compareButton, WM_SETFONT, WPARAM(m_font), FALSE);
-    SetWindowPos(m_compareButton, nullptr, scaled(kCompareButtonPlace.x),
-                 scaled(kCompareButtonPlace.y), scaled(kCompareButtonPlace.width),
-                 scaled(kCompareButtonPlace.height), SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(m_nightButton, WM_SETFONT, WPARAM(m_font), FALSE);
-    SetWindowPos(m_nightButton, nullptr, scaled(kNightButtonPlace.x), scaled(kNightButtonPlace.y),
-                 scaled(kNightButtonPlace.width), scaled(kNightButtonPlace.height),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    for (std::size_t i = 0; i < m_toolButtons.size(); ++i) {
+        const ControlGeometry& place = toolButtons()[i].place;
+        SendMessageW(m_toolButtons[i], WM_SETFONT, WPARAM(m_font), FALSE);
+        SetWindowPos(m_toolButtons[i], nullptr, scaled(place.x), scaled(place.y),
+                     scaled(place.width), scaled(place.height), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     fitListLineHeight();
     ReleaseDC(m_window, dc);
     SendMessageW(m_toolTip, WM_SETFONT, WPARAM(m_font), FALSE);
@@ -405,12 +391,19 @@ void Win32Form::show(int showCommand)
 bool Win32Form::translateDialogMessage(MSG& message)
 {
     if (m_mount && m_mount->translateDialogMessage(message)) return true;
-    if (message.message == WM_KEYDOWN && message.wParam == 'N' && GetKeyState(VK_CONTROL) < 0 &&
-        GetKeyState(VK_MENU) >= 0 && m_window &&
+    if ((message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) && m_window &&
         (message.hwnd == m_window || IsChild(m_window, message.hwnd))) {
-        // Ctrl+N, the key of the planetarium programs; once for a key held down.
-        if (!(message.lParam & (LPARAM(1) << 30))) toggleNight();
-        return true;
+        // Bit 30: the key was already down, the system's repeat of a held key.
+        NightKeyPress press{char(message.wParam), GetKeyState(VK_CONTROL) < 0,
+                            GetKeyState(VK_MENU) < 0, GetKeyState(VK_SHIFT) < 0,
+                            (message.lParam & (LPARAM(1) << 30)) != 0};
+        if (message.wParam == 'N' && nightKeySwitches(press)) {
+            toggleNight();
+            return true;
+        }
+        press.repeated = false;
+        // A held night key switches nothing more, nor reaches a box or the button.
+        if (message.wParam == 'N' && nightKeySwitches(press)) return true;
     }
     return m_window && IsDialogMessageW(m_window, &message);
 }
@@ -447,9 +440,8 @@ bool Win32Form::marked(const std::string& name) const
 
 std::wstring Win32Form::toolTipText(HWND control) const
 {
-    if (control == m_mountButton) return accessibleDescription(kMountButtonName);
-    if (control == m_compareButton) return accessibleDescription(kCompareButtonName);
-    if (control == m_nightButton) return accessibleDescription(kNightButtonName);
+    for (std::size_t i = 0; i < m_toolButtons.size(); ++i)
+        if (control == m_toolButtons[i]) return accessibleDescription(toolButtons()[i].name);
     for (const Control& own : m_controls) {
         if (own.hwnd != control) continue;
         if (own.kind == ControlKind::List) {
@@ -795,16 +787,9 @@ LRESULT Win32Form::handle(UINT message, WPARAM wParam, LPARAM lParam)
 
 void Win32Form::command(int id, int code, HWND from)
 {
-    if (id == kMountButtonId && code == BN_CLICKED) {
-        openMountDialog();
-        return;
-    }
-    if (id == kCompareButtonId && code == BN_CLICKED) {
-        run([this] { m_model->guarded([this] { m_model->ButtonComparerClick(); }); });
-        return;
-    }
-    if (id == kNightButtonId && code == BN_CLICKED) {
-        toggleNight();
+    const std::size_t tool = std::size_t(id - kFirstToolButtonId);
+    if (id >= kFirstToolButtonId && tool < m_toolButtons.size()) {
+        if (code == BN_CLICKED) toolButtonClicked(toolButtons()[tool].name);
         return;
     }
     if (id == IDCANCEL || id == IDOK) { // Esc or Enter where no control takes it
@@ -842,41 +827,50 @@ void Win32Form::command(int id, int code, HWND from)
     }
 }
 
-LRESULT Win32Form::colour(HDC dc, HWND from)
+void Win32Form::toolButtonClicked(const std::string& name)
+{
+    if (name == kMountButtonName) openMountDialog();
+    if (name == kCompareButtonName)
+        run([this] { m_model->guarded([this] { m_model->ButtonComparerClick(); }); });
+    if (name == kNightButtonName) toggleNight();
+}
+
+// The looks of their own, the period field and the result displays; by night
+// the field's double frame is the painter's.
+bool Win32Form::ownLook(HDC dc, HWND from, LRESULT& brush) const
 {
     for (const Control& control : m_controls) {
         if (control.hwnd != from || control.kind != ControlKind::Edit) continue;
-        if (control.look == ControlLook::PeriodField) {
-            SetBkColor(dc, kLime);
-            return LRESULT(m_lime);
-        }
-        if (control.look == ControlLook::ResultDisplay) {
-            SetTextColor(dc, kYellow);
-            SetBkColor(dc, kGrey);
-            return LRESULT(m_grey);
-        }
-        return DefWindowProcW(m_window, WM_CTLCOLOREDIT, WPARAM(dc), LPARAM(from));
+        const bool period = control.look == ControlLook::PeriodField;
+        if (!period && control.look != ControlLook::ResultDisplay) return false;
+        const COLORREF paper =
+            schemeRef(period ? (m_night ? ColourRole::Field : ColourRole::PeriodField)
+                             : ColourRole::ResultDisplay,
+                      m_night);
+        SetTextColor(dc,
+                     schemeRef(period ? ColourRole::PeriodText : ColourRole::ResultText, m_night));
+        SetBkColor(dc, paper);
+        brush = LRESULT(solidBrush(paper));
+        return true;
     }
+    return false;
+}
+
+LRESULT Win32Form::colour(HDC dc, HWND from)
+{
+    LRESULT brush = 0;
+    if (ownLook(dc, from, brush)) return brush;
+    for (const Control& control : m_controls)
+        if (control.hwnd == from && control.kind == ControlKind::Edit)
+            return DefWindowProcW(m_window, WM_CTLCOLOREDIT, WPARAM(dc), LPARAM(from));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return LRESULT(GetSysColorBrush(COLOR_BTNFACE));
 }
 
 LRESULT Win32Form::nightColour(UINT message, HDC dc, HWND from)
 {
-    for (const Control& control : m_controls) {
-        if (control.hwnd != from || control.kind != ControlKind::Edit) continue;
-        if (control.look == ControlLook::PeriodField) {
-            SetTextColor(dc, night::kPeriodText);
-            SetBkColor(dc, night::kPeriodField);
-            return LRESULT(nightBrush(night::kPeriodField));
-        }
-        if (control.look == ControlLook::ResultDisplay) {
-            SetTextColor(dc, night::kDisplayText);
-            SetBkColor(dc, night::kDisplay);
-            return LRESULT(nightBrush(night::kDisplay));
-        }
-    }
-    return nightControlColour(message, dc, from);
+    LRESULT brush = 0;
+    return ownLook(dc, from, brush) ? brush : nightControlColour(message, dc, from);
 }
 
 void Win32Form::toggleNight()
@@ -901,11 +895,8 @@ void Win32Form::showNightLook()
             return TRUE;
         },
         m_night);
-    SetWindowTheme(m_toolTip, m_night ? L"" : nullptr, m_night ? L"" : nullptr);
-    SendMessageW(m_toolTip, TTM_SETTIPBKCOLOR, m_night ? night::kField : GetSysColor(COLOR_INFOBK),
-                 0);
-    SendMessageW(m_toolTip, TTM_SETTIPTEXTCOLOR,
-                 m_night ? night::kText : GetSysColor(COLOR_INFOTEXT), 0);
+    paintAtNight(m_toolTip, m_night);
+    SendMessageW(nightButton(), BM_SETCHECK, m_night ? BST_CHECKED : BST_UNCHECKED, 0);
     // A box's caret is made when it takes the focus: made again in this look.
     HWND focus = GetFocus();
     if (focus && IsChild(m_window, focus)) {
@@ -1007,13 +998,11 @@ LRESULT Win32Form::handleControl(Control& control, UINT message, WPARAM wParam, 
             RECT frame;
             GetWindowRect(hwnd, &frame);
             OffsetRect(&frame, -frame.left, -frame.top);
-            HBRUSH red = CreateSolidBrush(kMarkRed);
-            const int width = std::max(1, scaled(2) / 1);
-            for (int ring = 0; ring < width; ++ring) {
+            HBRUSH red = solidBrush(schemeRef(ColourRole::Mark, false));
+            for (int ring = 0; ring < std::max(1, scaled(kMarkWidthDay)); ++ring) {
                 FrameRect(dc, &frame, red);
                 InflateRect(&frame, -1, -1);
             }
-            DeleteObject(red);
             ReleaseDC(hwnd, dc);
             return result;
         }

@@ -5,6 +5,7 @@
 // controls whose revision changed.
 
 #include "files/file_store.h"
+#include "form/form_help.h"
 #include "form/form_model.h"
 #include "form/list_keys.h"
 #include "windows/win32_dialogs.h"
@@ -46,14 +47,16 @@ public:
     // The « Nuit » button and Ctrl+N: the other look, remembered for the next start.
     void toggleNight();
     bool night() const { return m_night; }
-    HWND nightButton() const { return m_nightButton; }
     // Keyboard navigation of the window and of the mount dialog.
     bool translateDialogMessage(MSG& message);
 
     HWND window() const { return m_window; }
     HWND control(const std::string& name) const; // nullptr if unknown
-    HWND mountButton() const { return m_mountButton; }
-    HWND compareButton() const { return m_compareButton; }
+    // The buttons of toolButtons(), by name; nullptr if unknown.
+    HWND toolButtonWindow(const char* name) const;
+    HWND mountButton() const { return toolButtonWindow(kMountButtonName); }
+    HWND compareButton() const { return toolButtonWindow(kCompareButtonName); }
+    HWND nightButton() const { return toolButtonWindow(kNightButtonName); }
     HWND mountDialog() const;
     FormModel& model() { return *m_model; }
     Win32Dialogs& dialogs() { return *m_dialogs; }
@@ -105,6 +108,9 @@ private:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleControl(Control& control, UINT message, WPARAM wParam, LPARAM lParam);
     void command(int id, int code, HWND from);
+    void toolButtonClicked(const std::string& name);
+    // The colours of a box with a look of its own; false for the others.
+    bool ownLook(HDC dc, HWND control, LRESULT& brush) const;
     LRESULT colour(HDC dc, HWND control);
     LRESULT nightColour(UINT message, HDC dc, HWND control);
     void showNightLook();
@@ -137,9 +143,7 @@ private:
     FileStore m_files;
     HWND m_window = nullptr;
     HWND m_toolTip = nullptr;
-    HWND m_mountButton = nullptr;
-    HWND m_compareButton = nullptr;       // at kCompareButtonPlace; Alt+C, outside the Tab order
-    HWND m_nightButton = nullptr;
+    std::vector<HWND> m_toolButtons;      // in toolButtons()' order
     IAccPropServices* m_access = nullptr; // names and descriptions for screen readers
     std::unique_ptr<MountWindow> m_mount;
     std::vector<Control> m_controls; // in the model's order
@@ -154,8 +158,6 @@ private:
     HFONT m_boldFont = nullptr;
     HFONT m_listFont = nullptr;
     bool m_listFontFitted = false;
-    HBRUSH m_grey = nullptr;
-    HBRUSH m_lime = nullptr;
     int m_depth = 0;
     bool m_painting = false; // the view's own writes: no EN_CHANGE reaches the model
     bool m_activated = false;

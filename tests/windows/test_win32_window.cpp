@@ -5,7 +5,8 @@
 //
 // With the folder of tests/support/make_hex_dumps.sh, also the board's
 // program memory read back: each dump opened through « Ouvrir » and a drop,
-// « Comparer… » and its dialog.
+// « Comparer… » and its dialog. The night look's colours, keys and file
+// dialogs' filters are the form model's.
 //
 // usage: test_win32_window SESSIONS.txt FILES_DIR [HEX_DUMPS_DIR]
 
@@ -13,7 +14,9 @@
 #include "axes/mount_assistant.h"
 #include "config/intel_hex.h"
 #include "files/text_utf16.h"
+#include "form/colour_scheme.h"
 #include "form/form_model.h"
+#include "form/form_texts.h"
 #include "support/session_script.h"
 #include "windows/mount_window.h"
 #include "windows/win32_form.h"
@@ -856,10 +859,30 @@ void checkLayout(const Pair& pair, const std::string& where)
         HWND parent = *info.parent ? pair.control(info.parent) : pair.form->window();
         check(GetParent(hwnd) == parent, std::string("parent of ") + info.name);
     }
+    // The tool buttons: outside the Tab walk, a switch drawn as a button.
+    const struct {
+        const char* name;
+        const char* caption;
+        bool pushLike;
+    } tools[] = {{kMountButtonName, "&Monture…", false},
+                 {kCompareButtonName, "&Comparer…", false},
+                 {kNightButtonName, "&Nuit", true}};
+    for (const auto& tool : tools) {
+        HWND hwnd = pair.form->toolButtonWindow(tool.name);
+        const ControlGeometry& place = toolButton(tool.name).place;
+        RECT at{};
+        GetWindowRect(hwnd, &at);
+        MapWindowPoints(nullptr, pair.form->window(), reinterpret_cast<POINT*>(&at), 2);
+        check(hwnd && textOf(hwnd) == tool.caption && !styled(hwnd, WS_TABSTOP) &&
+                  styled(hwnd, BS_PUSHLIKE) == tool.pushLike && at.left == scaled(place.x) &&
+                  at.top == scaled(place.y) && at.right - at.left == scaled(place.width) &&
+                  at.bottom - at.top == scaled(place.height),
+              where + ": the tool button " + tool.name);
+    }
 }
 
 // Tab from the first control: every shown, enabled box, check box and button
-// of the table in its order, then « Monture… », then round again.
+// of the table in its order, then round again (the tool buttons are not in it).
 void testTabOrder()
 {
     Pair pair;
@@ -872,7 +895,6 @@ void testTabOrder()
         if (takesFocus && state.visible && info.enabled)
             expected.push_back(pair.control(info.name));
     }
-    expected.push_back(pair.form->mountButton());
     HWND window = pair.form->window();
     std::vector<HWND> walked;
     HWND at = GetNextDlgTabItem(window, nullptr, FALSE);
@@ -988,8 +1010,8 @@ void testHexOpens()
         typeInto(window, "EditFrequenceQuartz", "20000000"); // kept: not in the board's memory
         const std::string before = windowState(window);
         if (row.dropped) {
-            SendMessageW(window.form->window(), WM_DROPFILES, WPARAM(dropOf(widen(hexDump(row.file)))),
-                         0);
+            SendMessageW(window.form->window(), WM_DROPFILES,
+                         WPARAM(dropOf(widen(hexDump(row.file)))), 0);
             pumpMessages();
         } else {
             window.dialogs->openNames.push_back(widen(hexDump(row.file)));
@@ -1004,13 +1026,14 @@ void testHexOpens()
             check(windowState(window) == before, where + ": the window as it was");
             continue;
         }
-        check(window.dialogs->errors.empty(), where + ": " + joinedLines(window.dialogs->errors, " / "));
+        check(window.dialogs->errors.empty(),
+              where + ": " + joinedLines(window.dialogs->errors, " / "));
         const auto& table = window.form->model().referenceRecord().bytes();
-        check(recovered.size() >= kRecordSize &&
-                  std::vector<unsigned char>(table.begin(), table.end()) ==
-                      std::vector<unsigned char>(recovered.begin(),
-                                                 recovered.begin() + kRecordSize),
-              where + ": import-hex's record");
+        check(
+            recovered.size() >= kRecordSize &&
+                std::vector<unsigned char>(table.begin(), table.end()) ==
+                    std::vector<unsigned char>(recovered.begin(), recovered.begin() + kRecordSize),
+            where + ": import-hex's record");
         check(textOf(window.control("EditJeuAD")) == "123", where + ": JeuAD shown");
         check(SendMessageW(window.control("CheckBoxAD2"), BM_GETCHECK, 0, 0) == BST_CHECKED,
               where + ": V2AD's half step shown");
@@ -1069,7 +1092,8 @@ void testHexCompare(const std::string& saveDir)
         check(window.dialogs->comparisons.size() == 1, std::string(row.name) + ": one dialog");
         if (window.dialogs->comparisons.empty()) continue;
         const FileComparison& shown = window.dialogs->comparisons[0];
-        check(shown.lines == row.lines, std::string(row.name) + ": " + joinedLines(shown.lines, " / "));
+        check(shown.lines == row.lines,
+              std::string(row.name) + ": " + joinedLines(shown.lines, " / "));
         check(shown.tableOnly == row.tableOnly &&
                   (shown.heading.find("seuls les champs de la table") != std::string::npos) ==
                       row.tableOnly,
@@ -1107,6 +1131,10 @@ void testComparisonDialog()
     if (!dialog) return;
     const std::string expected = joinedLines(kBoardTable, "\r\n");
     check(textOf(GetDlgItem(dialog, kComparisonTextId)) == expected, "the lines shown");
+    check(textOf(dialog) == "Comparer" &&
+              textOf(GetDlgItem(dialog, kComparisonCopyId)) == "&Copier" &&
+              textOf(GetDlgItem(dialog, IDCANCEL)) == "Fermer",
+          "the dialog's words");
     const std::string copied = "Fenêtre -> memory.hex :\r\n" + expected;
     emptyClipboard();
     SendMessageW(GetDlgItem(dialog, kComparisonCopyId), BM_CLICK, 0, 0);
@@ -1159,9 +1187,31 @@ void testNightLook()
             check(GetGValue(colour) == 0 && GetBValue(colour) == 0,
                   std::string("by night, no green or blue in ") + looks[i]);
     check(night[1] == night[2], "by night EditV1AD looks like the result displays");
-    check(night[0] != night[1] && night[0] != night[3] && night[1] != night[3] &&
-              night[3].first != night[4].first,
-          "by night the period field, the displays, the boxes and the window stay apart");
+    // The period field stands apart by its double frame, which the painter draws.
+    check(night[1] != night[3] && night[3].first != night[4].first,
+          "by night the displays, the boxes and the window stay apart");
+    // Every colour is the scheme's: by day and by night.
+    const auto ref = [](Rgb colour) { return RGB(colour.red, colour.green, colour.blue); };
+    const struct {
+        std::size_t look;
+        ColourRole paperByDay, paperByNight, inkByNight;
+    } scheme[] = {
+        {0, ColourRole::PeriodField, ColourRole::Field, ColourRole::PeriodText},
+        {1, ColourRole::ResultDisplay, ColourRole::ResultDisplay, ColourRole::ResultText},
+        {2, ColourRole::ResultDisplay, ColourRole::ResultDisplay, ColourRole::ResultText},
+        {3, ColourRole::Field, ColourRole::Field, ColourRole::Text},
+        {4, ColourRole::Window, ColourRole::Window, ColourRole::Text},
+    };
+    for (const auto& row : scheme) {
+        const std::string where = std::string(" of ") + looks[row.look];
+        if (!schemeEntry(row.paperByDay).dayIsSystem)
+            check(day[row.look].first == ref(dayColour(row.paperByDay)),
+                  "the day's colour" + where);
+        check(night[row.look] ==
+                  Colours{ref(nightColour(row.paperByNight)), ref(nightColour(row.inkByNight))},
+              "the night's levels" + where);
+    }
+    check(day[1].second == ref(dayColour(ColourRole::ResultText)), "the displays' yellow by day");
     EnableWindow(pair.control("EditJeuAD"), FALSE);
     check(coloursOf("EditJeuAD") != night[3], "by night a disabled box stands apart");
     EnableWindow(pair.control("EditJeuAD"), TRUE);
@@ -1177,6 +1227,76 @@ void testNightLook()
     for (const char* name : looks)
         back.push_back(coloursOf(name));
     check(!form.night() && back == day, "the second press gives the day's colours back");
+}
+
+// Ctrl+N and Alt+N switch once; the system's repeat of a held key, Shift, or
+// both at once switch nothing.
+void testNightKeys()
+{
+    Pair pair;
+    HWND box = pair.control("EditJeuAD");
+    const struct {
+        UINT message;
+        bool control, alt, shift, repeated, switches;
+    } presses[] = {
+        {WM_KEYDOWN, true, false, false, false, true},
+        {WM_KEYDOWN, true, false, false, true, false},
+        {WM_SYSKEYDOWN, false, true, false, false, true},
+        {WM_SYSKEYDOWN, false, true, false, true, false},
+        {WM_KEYDOWN, true, false, true, false, false},
+        {WM_SYSKEYDOWN, true, true, false, false, false},
+        {WM_KEYDOWN, false, false, false, false, false},
+    };
+    int row = 0;
+    for (const auto& press : presses) {
+        BYTE keys[256] = {};
+        keys[VK_CONTROL] = press.control ? 0x80 : 0;
+        keys[VK_MENU] = press.alt ? 0x80 : 0;
+        keys[VK_SHIFT] = press.shift ? 0x80 : 0;
+        SetKeyboardState(keys);
+        const bool before = pair.form->night();
+        MSG message{};
+        message.hwnd = box;
+        message.message = press.message;
+        message.wParam = 'N';
+        message.lParam = LPARAM(1) | (press.repeated ? LPARAM(1) << 30 : 0);
+        if (!pair.form->translateDialogMessage(message)) DispatchMessageW(&message);
+        pumpMessages();
+        check((pair.form->night() != before) == press.switches,
+              "night key, row " + std::to_string(++row));
+    }
+    BYTE keys[256] = {};
+    SetKeyboardState(keys);
+}
+
+// The lists of types the standard file dialogs are given, read through a
+// stand-in for the dialogs themselves.
+void testFileFilters()
+{
+    struct Asked {
+        bool save;
+        std::vector<std::string> filter;
+    };
+    std::vector<Asked> asked;
+    StandardWin32Dialogs dialogs([&asked](OPENFILENAMEW& dialog, bool save) {
+        Asked one{save, {}};
+        for (const wchar_t* at = dialog.lpstrFilter; at && *at; at += std::wcslen(at) + 1)
+            one.filter.push_back(narrow(at));
+        asked.push_back(one);
+        return FALSE; // as when the user cancels
+    });
+    check(dialogs.saveFileName(nullptr).empty() && dialogs.openFileName(nullptr).empty() &&
+              dialogs.saveFileNameProposing(nullptr, L"memory.kv2").empty(),
+          "a cancelled file dialog names no file");
+    const std::vector<std::string> save{"KORVAL 2 (*.kv2)", "*.kv2"};
+    const std::vector<std::string> open{
+        "KORVAL 2 (*.kv2)",  "*.kv2", "Images HEX de la carte (*.hex)", "*.hex",
+        "Tous les fichiers", "*"};
+    check(asked.size() == 3 && asked[0].save && !asked[1].save && asked[2].save,
+          "Sauvegarder, Ouvrir, Sauvegarder asked");
+    if (asked.size() != 3) return;
+    check(asked[0].filter == save && asked[2].filter == save, "« Sauvegarder » offers KORVAL 2");
+    check(asked[1].filter == open, "« Ouvrir » offers KORVAL 2, the HEX images, every file");
 }
 
 } // namespace
@@ -1214,6 +1334,8 @@ int main(int argc, char** argv)
             testComparisonDialog();
         }
         testNightLook();
+        testNightKeys();
+        testFileFilters();
     } catch (const std::exception& caught) {
         check(false, std::string("exception: ") + caught.what());
     }

@@ -1,9 +1,10 @@
 # Sourced by the Wine tests that need a real X display: checks their tools,
-# starts Xvfb on the first free display from FIRST, points Wine at PREFIX and
-# ends it all at exit (the program started as $program, Wine's server, Xvfb,
-# the work folder $work).
+# starts Xvfb on the first free display from FIRST (or from
+# $KORVAL_FIRST_DISPLAY, for suites run beside others'), points Wine at PREFIX
+# and ends it all at exit (the program started as $program, Wine's server,
+# Xvfb, the work folder $work).
 # usage: . wine_display.sh NAME FIRST WINE PREFIX TOOL...
-display_test=$1 number=$2 display_wine=$3 display_prefix=$4
+display_test=$1 number=${KORVAL_FIRST_DISPLAY:-$2} display_wine=$3 display_prefix=$4
 shift 4
 for tool in Xvfb xdotool "$@"; do
     command -v "$tool" >/dev/null || { echo "$display_test: $tool is missing" >&2; exit 1; }

@@ -12,7 +12,8 @@ class UserDialogs
 {
 public:
     virtual ~UserDialogs() = default;
-    // The chosen path, or an empty string when the user cancels.
+    // The chosen path, or an empty string when the user cancels. `filter`
+    // lists the file types in Qt's form ("KORVAL 2 (*.kv2);;...").
     virtual QString openFileName(QWidget* parent, const QString& filter) = 0;
     virtual QString saveFileName(QWidget* parent, const QString& filter,
                                  const QString& defaultSuffix) = 0;
@@ -79,6 +80,3 @@ public:
 // without running it.
 class QDialog;
 QDialog* makeComparisonDialog(QWidget* parent, const korval::FileComparison& comparison);
-
-// "KORVAL 2 (*.kv2)|*.kv2" (description, bar, pattern) as a Qt name filter.
-QString qtNameFilter(const QString& descriptionAndPattern);

@@ -72,7 +72,7 @@ public:
     {
         run([this] { m_model->ChercherValeurTimer(); });
     }
-    // « Comparer… »: the window's values against a chosen file, shown apart.
+    // The comparison: the window's values against a chosen file, shown apart.
     void ButtonComparerClick()
     {
         run([this] { m_model->ButtonComparerClick(); });

@@ -6,7 +6,6 @@
 #include "config/extended.h"
 #include "app/user_dialogs.h"
 #include "timing/period_search.h"
-#include "ui_tform1.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -121,7 +120,7 @@ struct BenchWindow {
         form = std::make_unique<TForm1>(std::move(fake));
         form->show();
         QCoreApplication::processEvents();
-        Ui::TForm1* ui = form->form();
+        const FormWidgets* ui = form->form();
         form->writeText(ui->EditFrequenceQuartz, QString::number(c.quartz));
         form->writeText(ui->EditDureeTour, QString::number(double(c.duree), 'f', 6));
         form->writeText(ui->EditPasParTour, QString::number(c.pas));

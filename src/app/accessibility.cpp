@@ -20,7 +20,7 @@ void setHelpText(QWidget* widget, const QString& help)
 void describeControls(TForm1& form)
 {
     for (const auto& [name, text] : accessibleTexts()) {
-        QWidget* widget = form.findChild<QWidget*>(QString::fromStdString(name));
+        QWidget* widget = form.form()->widget(name);
         if (!widget) continue;
         widget->setAccessibleName(QString::fromStdString(text.name));
         if (text.description.empty()) continue;

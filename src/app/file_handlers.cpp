@@ -4,7 +4,9 @@
 
 #include "app/tform1.h"
 #include "app/user_dialogs.h"
+#include "config/parameter_file.h"
 #include "files/file_store.h"
+#include "form/form_texts.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -20,27 +22,32 @@ using namespace korval;
 
 namespace
 {
-const QString kFilter = QStringLiteral("KORVAL 2 (*.kv2)|*.kv2");
-// Open and Compare: the parameter files, the board's program memory read back, anything.
-const QString kOpenFilter = QStringLiteral(
-    "Fichiers de paramètres (*.kv2);;Images HEX de la carte (*.hex);;Tous les fichiers (*)");
+QString filters(const std::vector<FileFilter>& list)
+{
+    return QString::fromStdString(qtNameFilters(list));
+}
 
+// The name's suffix the save dialog adds, without its point.
+QString savedSuffix()
+{
+    return QString::fromLatin1(kParameterExtension + 1);
+}
 } // namespace
 
 std::string TForm1::chooseOpenName()
 {
-    return m_dialogs->openFileName(this, kOpenFilter).toStdString();
+    return m_dialogs->openFileName(this, filters(openFileFilters())).toStdString();
 }
 
 std::string TForm1::chooseSaveName()
 {
-    return m_dialogs->saveFileName(this, kFilter, QStringLiteral("kv2")).toStdString();
+    return m_dialogs->saveFileName(this, filters(saveFileFilters()), savedSuffix()).toStdString();
 }
 
 std::string TForm1::chooseSaveNameProposing(const std::string& proposedName)
 {
     return m_dialogs
-        ->saveFileNameProposing(this, kFilter, QStringLiteral("kv2"),
+        ->saveFileNameProposing(this, filters(saveFileFilters()), savedSuffix(),
                                 QString::fromStdString(proposedName))
         .toStdString();
 }

@@ -7,7 +7,6 @@
 #include "axes/mount_table.h"
 #include "config/fp_fault.h"
 #include "config/number_text.h"
-#include "ui_tform1.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -244,7 +243,7 @@ void MountDialog::apply()
     const std::vector<BoxText> writes = m_state.applyWrites();
     if (writes.empty()) return;
     for (const BoxText& write : writes)
-        m_form.writeText(m_form.findChild<QLineEdit*>(QLatin1String(write.control)),
+        m_form.writeText(qobject_cast<QLineEdit*>(m_form.form()->widget(write.control)),
                          QString::fromStdString(write.text));
     accept();
 }

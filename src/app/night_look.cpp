@@ -1,5 +1,7 @@
 #include "night_look.h"
 
+#include "form/list_keys.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileIconProvider>
@@ -20,10 +22,8 @@
 
 namespace
 {
-// Where a widget keeps its own day style sheet while the night look has taken
-// it away, and the night role the application's style sheet gives it instead.
-const char* const kDaySheetProperty = "korvalDayStyleSheet";
-const char* const kRoleProperty = "korvalNuit";
+using korval::ColourRole;
+
 const char* const kSettingsKey = "apparence/nuit";
 
 bool g_night = false;
@@ -34,7 +34,6 @@ struct DayLook {
     QPalette palette;
     QPalette toolTips;
     QFont font;
-    QString styleSheet;
 };
 
 DayLook& dayLook()
@@ -128,7 +127,8 @@ protected:
         m_painting = false;
         const QRect at = box->inputMethodQuery(Qt::ImCursorRectangle).toRect();
         QPainter painter(box);
-        painter.fillRect(QRect(at.left(), at.top(), 1, at.height()), nightRed(nightred::kText));
+        painter.fillRect(QRect(at.left(), at.top(), 1, at.height()),
+                         lookColour(ColourRole::Text, true));
         return true;
     }
 
@@ -156,6 +156,17 @@ private:
     mutable QHash<qint64, QIcon> m_red;
 };
 
+// Qt's key event as the night key rule names it.
+korval::NightKeyPress nightKeyPress(const QKeyEvent& key)
+{
+    const Qt::KeyboardModifiers modifiers = key.modifiers();
+    const bool letter =
+        key.key() >= Qt::Key_A && key.key() <= Qt::Key_Z && !modifiers.testFlag(Qt::MetaModifier);
+    return {letter ? char('A' + (key.key() - Qt::Key_A)) : '\0',
+            modifiers.testFlag(Qt::ControlModifier), modifiers.testFlag(Qt::AltModifier),
+            modifiers.testFlag(Qt::ShiftModifier), key.isAutoRepeat()};
+}
+
 class NightKey : public QObject
 {
 public:
@@ -167,22 +178,34 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() != QEvent::KeyPress) return false;
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() != Qt::Key_N || key->modifiers() != Qt::ControlModifier) return false;
-        for (auto* w = qobject_cast<QWidget*>(watched); w; w = w->parentWidget())
-            if (w == &m_window) {
-                m_toggle();
-                return true; // taken: the parents it would go on to do not see it again
-            }
-        return false;
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        korval::NightKeyPress press = nightKeyPress(*key);
+        const bool switches = korval::nightKeySwitches(press);
+        press.repeated = false;
+        if (!korval::nightKeySwitches(press) || !inWindow(watched)) return false;
+        // Taken before the shortcuts: Alt+N would click « Nuit » again on
+        // every repeat of a held key.
+        key->accept();
+        if (event->type() == QEvent::KeyPress && switches) m_toggle();
+        return true; // the parents it would go on to do not see it again
     }
 
 private:
+    bool inWindow(QObject* watched) const
+    {
+        for (auto* w = qobject_cast<QWidget*>(watched); w; w = w->parentWidget())
+            if (w == &m_window) return true;
+        return false;
+    }
+
     QWidget& m_window;
     std::function<void()> m_toggle;
 };
 
+// Before any style sheet of the application: a sheet wraps the style in one
+// whose name the style factory does not know.
 void installNightStyle()
 {
     static bool installed = false;
@@ -195,111 +218,33 @@ void installNightStyle()
 QPalette nightPalette()
 {
     QPalette palette;
-    const auto set = [&palette](QPalette::ColorRole role, int level) {
-        palette.setColor(role, nightRed(level));
+    const auto set = [&palette](QPalette::ColorRole role, ColourRole scheme) {
+        palette.setColor(role, lookColour(scheme, true));
     };
-    using namespace nightred;
-    set(QPalette::Window, kWindow);
-    set(QPalette::WindowText, kText);
-    set(QPalette::Base, kField);
-    set(QPalette::AlternateBase, kField);
-    set(QPalette::ToolTipBase, kField);
-    set(QPalette::ToolTipText, kText);
-    set(QPalette::PlaceholderText, kFrame);
-    set(QPalette::Text, kText);
-    set(QPalette::Button, kField);
-    set(QPalette::ButtonText, kText);
-    set(QPalette::BrightText, kText);
-    set(QPalette::Light, kFrame);
-    set(QPalette::Midlight, kFrame);
-    set(QPalette::Mid, kFrame);
-    set(QPalette::Dark, kFrame);
-    set(QPalette::Shadow, kWindow);
-    set(QPalette::Highlight, kHighlight);
-    set(QPalette::HighlightedText, kWindow);
-    set(QPalette::Link, kText);
-    set(QPalette::LinkVisited, kFrame);
+    set(QPalette::Window, ColourRole::Window);
+    set(QPalette::WindowText, ColourRole::Text);
+    set(QPalette::Base, ColourRole::Field);
+    set(QPalette::AlternateBase, ColourRole::Field);
+    set(QPalette::ToolTipBase, ColourRole::Field);
+    set(QPalette::ToolTipText, ColourRole::Text);
+    set(QPalette::PlaceholderText, ColourRole::Disabled);
+    set(QPalette::Text, ColourRole::Text);
+    set(QPalette::Button, ColourRole::Field);
+    set(QPalette::ButtonText, ColourRole::Text);
+    set(QPalette::BrightText, ColourRole::Text);
+    for (QPalette::ColorRole edge :
+         {QPalette::Light, QPalette::Midlight, QPalette::Mid, QPalette::Dark})
+        set(edge, ColourRole::Frame);
+    set(QPalette::Shadow, ColourRole::Window);
+    set(QPalette::Highlight, ColourRole::Selection);
+    set(QPalette::HighlightedText, ColourRole::SelectedText);
+    set(QPalette::Link, ColourRole::Text);
+    set(QPalette::LinkVisited, ColourRole::Frame);
     for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        palette.setColor(QPalette::Disabled, role, nightRed(kFrame));
-    palette.setColor(QPalette::Disabled, QPalette::Base, nightRed(kWindow));
+        palette.setColor(QPalette::Disabled, role, lookColour(ColourRole::Disabled, true));
+    palette.setColor(QPalette::Disabled, QPalette::Base,
+                     lookColour(ColourRole::ReadOnlyField, true));
     return palette;
-}
-
-QString nightStyleSheet()
-{
-    using namespace nightred;
-    const auto red = [](int level) { return QStringLiteral("rgb(%1, 0, 0)").arg(level); };
-    // Roles after states: a result display keeps its look although disabled.
-    return QStringLiteral(
-               "QToolTip { background-color: %2; color: %5; border: 1px solid %3; }"
-               "QLineEdit, QPlainTextEdit, QAbstractItemView, QComboBox {"
-               " background-color: %2; color: %5; border: 1px solid %3;"
-               " selection-background-color: %6; selection-color: %1; }"
-               "QLineEdit:focus, QPlainTextEdit:focus, QAbstractItemView:focus, QComboBox:focus"
-               " { border-color: %5; }"
-               "QLineEdit:read-only, QPlainTextEdit[readOnly=\"true\"] { background-color: %1; }"
-               "QLineEdit:disabled, QComboBox:disabled { background-color: %1; color: %3;"
-               " border-style: dotted; }"
-               "QLineEdit[korvalNuit=\"affichage\"] { background-color: %1; color: %5;"
-               " border: 1px solid %3; }"
-               "QLineEdit[korvalNuit=\"affichage\"]:focus { border-color: %5; }"
-               "QLineEdit[korvalNuit=\"periode\"] { border: 3px double %4; }"
-               "QLineEdit[korvalNuit=\"periode\"]:focus { border-color: %5; }"
-               "QAbstractItemView::item:selected { background-color: %6; color: %1; }"
-               "QPushButton, QToolButton { background-color: %2; color: %5;"
-               " border: 1px solid %3; padding: 2px 6px; }"
-               "QPushButton:default { border-width: 2px; }"
-               "QPushButton:focus, QToolButton:focus { border-color: %5; }"
-               "QPushButton:pressed, QToolButton:pressed, QToolButton:checked"
-               " { background-color: %1; border-color: %5; }"
-               "QPushButton:disabled, QToolButton:disabled { color: %3; border-style: dotted; }"
-               "QTabWidget::pane { border: 1px solid %3; }"
-               "QTabBar::tab { background-color: %2; color: %5; border: 1px solid %3;"
-               " padding: 3px 10px; }"
-               "QTabBar::tab:selected { background-color: %1; border-color: %5; }"
-               "QHeaderView::section { background-color: %2; color: %5; border: 1px solid %3;"
-               " padding: 2px 4px; }"
-               "QGroupBox { border: 1px solid %3; margin-top: 0.5em; }"
-               "QGroupBox::title { subcontrol-origin: margin; left: 7px; padding: 0 2px;"
-               " background-color: %1; color: %5; }"
-               "QSplitter::handle { background-color: %1; }"
-               "QScrollBar { background-color: %1; border: 1px solid %3; }"
-               "QScrollBar:vertical { width: 14px; } QScrollBar:horizontal { height: 14px; }"
-               "QScrollBar::handle { background-color: %3; min-width: 20px; min-height: 20px; }"
-               "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; border: none; }"
-               "QScrollBar::add-page, QScrollBar::sub-page { background: none; }"
-               "QMenu { background-color: %2; color: %5; border: 1px solid %3; }"
-               "QMenu::item:selected { background-color: %6; color: %1; }")
-        .arg(red(kWindow), red(kField), red(kFrame), red(kPeriod), red(kText), red(kHighlight));
-}
-
-// The window's own style sheets (the lime period field, the grey displays with
-// yellow text) would win over the application's: by night they step aside for
-// a role of the same meaning.
-void setAsideDaySheets()
-{
-    const QWidgetList widgets = QApplication::allWidgets();
-    for (QWidget* widget : widgets) {
-        if (widget->styleSheet().isEmpty() || widget->property(kDaySheetProperty).isValid())
-            continue;
-        widget->setProperty(kDaySheetProperty, widget->styleSheet());
-        const bool period = widget->objectName() == QLatin1String("EditPeriodeTimer");
-        widget->setProperty(kRoleProperty,
-                            period ? QStringLiteral("periode") : QStringLiteral("affichage"));
-        widget->setStyleSheet(QString());
-    }
-}
-
-void restoreDaySheets()
-{
-    const QWidgetList widgets = QApplication::allWidgets();
-    for (QWidget* widget : widgets) {
-        const QVariant day = widget->property(kDaySheetProperty);
-        if (!day.isValid()) continue;
-        widget->setProperty(kDaySheetProperty, QVariant());
-        widget->setProperty(kRoleProperty, QVariant());
-        widget->setStyleSheet(day.toString());
-    }
 }
 } // namespace
 
@@ -312,7 +257,6 @@ void setNightLook(bool night)
         day.palette = QApplication::palette();
         day.toolTips = QToolTip::palette();
         day.font = QApplication::font();
-        day.styleSheet = qApp->styleSheet();
     }
     g_night = night;
     if (night) {
@@ -322,7 +266,6 @@ void setNightLook(bool night)
             caret = new RedCaret(qApp);
             qApp->installEventFilter(caret);
         }
-        setAsideDaySheets();
         QApplication::setPalette(nightPalette());
         QToolTip::setPalette(nightPalette());
         // Grey-level smoothing: colour fringes at the letters' edges would
@@ -331,13 +274,12 @@ void setNightLook(bool night)
         font.setStyleStrategy(
             QFont::StyleStrategy(font.styleStrategy() | QFont::NoSubpixelAntialias));
         QApplication::setFont(font);
-        qApp->setStyleSheet(nightStyleSheet());
+        qApp->setStyleSheet(lookStyleSheet(true));
     } else {
-        qApp->setStyleSheet(day.styleSheet);
+        qApp->setStyleSheet(lookStyleSheet(false));
         QApplication::setPalette(day.palette);
         QToolTip::setPalette(day.toolTips);
         QApplication::setFont(day.font);
-        restoreDaySheets();
     }
     // Not every widget takes the application's new font and palette on its
     // own (the boxes the night style sheet had coloured, the labels' font
@@ -351,6 +293,108 @@ void setNightLook(bool night)
         QApplication::sendEvent(widget, &paletteChange);
         widget->update();
     }
+}
+
+QColor lookColour(ColourRole role, bool night)
+{
+    const korval::Rgb rgb = korval::schemeColour(role, night);
+    return QColor(rgb.red, rgb.green, rgb.blue);
+}
+
+const char* lookRoleName(korval::ControlLook look)
+{
+    switch (look) {
+    case korval::ControlLook::Plain:
+        return nullptr;
+    case korval::ControlLook::PeriodField:
+        return "periode";
+    case korval::ControlLook::ResultDisplay:
+        return "resultat";
+    case korval::ControlLook::ColumnHead:
+        return "entete";
+    }
+    return nullptr;
+}
+
+QString lookStyleSheet(bool night)
+{
+    // Each %N is a role of the scheme, in this look.
+    const auto sheet = [night](QString text, std::initializer_list<ColourRole> roles) {
+        for (ColourRole role : roles)
+            text = text.arg(lookColour(role, night).name());
+        return text;
+    };
+    const auto role = [](korval::ControlLook look) {
+        return QStringLiteral("QLineEdit[%1=\"%2\"]")
+            .arg(QLatin1String(kLookProperty), QLatin1String(lookRoleName(look)));
+    };
+    const QString display = role(korval::ControlLook::ResultDisplay);
+    const QString period = role(korval::ControlLook::PeriodField);
+    const QString roles =
+        sheet(display + QStringLiteral(" { background-color: %1; color: %2; }") + period +
+                  QStringLiteral(" { background-color: %3; color: %4; }"),
+              {ColourRole::ResultDisplay, ColourRole::ResultText, ColourRole::PeriodField,
+               ColourRole::PeriodText});
+    if (!night) return roles; // the other roles keep the system's colours by day
+
+    // %1 window, %2 field, %3 read-only field, %4 frame, %5 text, %6 disabled,
+    // %7 selection, %8 selected text, %9 focus.
+    const QString widgets = sheet(
+        QStringLiteral(
+            "QToolTip { background-color: %2; color: %5; border: 1px solid %4; }"
+            "QLineEdit, QPlainTextEdit, QAbstractItemView, QComboBox {"
+            " background-color: %2; color: %5; border: 1px solid %4;"
+            " selection-background-color: %7; selection-color: %8; }"
+            "QLineEdit:focus, QPlainTextEdit:focus, QAbstractItemView:focus, QComboBox:focus"
+            " { border-color: %9; }"
+            "QLineEdit:read-only, QPlainTextEdit[readOnly=\"true\"] { background-color: %3; }"
+            "QLineEdit:disabled, QComboBox:disabled { background-color: %3; color: %6;"
+            " border-style: dotted; }"
+            "QAbstractItemView::item:selected { background-color: %7; color: %8; }"
+            "QPushButton, QToolButton { background-color: %2; color: %5;"
+            " border: 1px solid %4; padding: 2px 6px; }"
+            "QPushButton:default { border-width: 2px; }"
+            "QPushButton:focus, QToolButton:focus { border-color: %9; }"
+            "QPushButton:pressed, QToolButton:pressed, QToolButton:checked"
+            " { background-color: %1; border-color: %5; }"
+            "QPushButton:disabled, QToolButton:disabled { color: %6; border-style: dotted; }"
+            "QTabWidget::pane { border: 1px solid %4; }"
+            "QTabBar::tab { background-color: %2; color: %5; border: 1px solid %4;"
+            " padding: 3px 10px; }"
+            "QTabBar::tab:selected { background-color: %1; border-color: %5; }"
+            "QHeaderView::section { background-color: %2; color: %5; border: 1px solid %4;"
+            " padding: 2px 4px; }"
+            "QGroupBox { border: 1px solid %4; margin-top: 0.5em; }"
+            "QGroupBox::title { subcontrol-origin: margin; left: 7px; padding: 0 2px;"
+            " background-color: %1; color: %5; }"
+            "QSplitter::handle { background-color: %1; }"
+            "QScrollBar { background-color: %1; border: 1px solid %4; }"
+            "QScrollBar:vertical { width: 14px; } QScrollBar:horizontal { height: 14px; }"
+            "QScrollBar::handle { background-color: %4; min-width: 20px; min-height: 20px; }"
+            "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; border: none; }"
+            "QScrollBar::add-page, QScrollBar::sub-page { background: none; }"
+            "QMenu { background-color: %2; color: %5; border: 1px solid %4; }"
+            "QMenu::item:selected { background-color: %7; color: %8; }"),
+        {ColourRole::Window, ColourRole::Field, ColourRole::ReadOnlyField, ColourRole::Frame,
+         ColourRole::Text, ColourRole::Disabled, ColourRole::Selection, ColourRole::SelectedText,
+         ColourRole::Focus});
+    // The roles after the states; by night the period field is told apart by
+    // its double frame.
+    const QString periodFrame = QString::number(korval::kPeriodFrameWidthNight);
+    const QString frames =
+        sheet(display + QStringLiteral(" { border: 1px solid %1; }") + display +
+                  QStringLiteral(":focus { border-color: %2; }") + period +
+                  QStringLiteral(" { border: ") + periodFrame + QStringLiteral("px double %3; }") +
+                  period + QStringLiteral(":focus { border-color: %2; }"),
+              {ColourRole::Frame, ColourRole::Focus, ColourRole::PeriodFrame});
+    return widgets + roles + frames;
+}
+
+void useLookStyleSheet()
+{
+    installNightStyle();
+    const QString sheet = lookStyleSheet(g_night);
+    if (qApp->styleSheet() != sheet) qApp->setStyleSheet(sheet);
 }
 
 void installNightKey(QWidget& window, std::function<void()> toggle)

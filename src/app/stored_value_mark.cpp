@@ -36,11 +36,10 @@ protected:
         QPainter painter(this);
         // By night every frame is red: this one stands out brighter and thicker.
         const bool night = nightLookOn();
-        const int kWidth = night ? nightred::kMarkWidth : 2;
-        painter.setPen(QPen(night ? nightRed(nightred::kMark) : QColor(220, 0, 0), kWidth));
+        const double width = night ? korval::kMarkWidthNight : korval::kMarkWidthDay;
+        painter.setPen(QPen(lookColour(korval::ColourRole::Mark, night), width));
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(
-            QRectF(rect()).adjusted(kWidth / 2.0, kWidth / 2.0, -kWidth / 2.0, -kWidth / 2.0));
+        painter.drawRect(QRectF(rect()).adjusted(width / 2, width / 2, -width / 2, -width / 2));
     }
 };
 } // namespace

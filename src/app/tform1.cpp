@@ -8,12 +8,10 @@
 #include "files/file_store.h"
 #include "form/form_help.h"
 #include "form/layout_scale.h"
-#include "ui_tform1.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QFontMetrics>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -54,18 +52,16 @@ TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, std::unique_ptr<FileStore> 
                QWidget* parent)
     : QWidget(parent), m_model(std::make_unique<FormModel>(static_cast<FormView*>(this))),
       currentRecord(m_model->editCurrentRecord()), referenceRecord(m_model->editReferenceRecord()),
-      drive(m_model->editDriveParameters()), ui(std::make_unique<Ui::TForm1>()),
+      drive(m_model->editDriveParameters()),
       m_dialogs(dialogs ? std::move(dialogs) : std::make_unique<StandardDialogs>()),
       m_files(files ? std::move(files) : std::make_unique<FileStore>())
 {
     setObjectName(QStringLiteral("Form1"));
-    ui->setupUi(this);
-    // setupUi names the window after its class; the instance is Form1.
-    setObjectName(QStringLiteral("Form1"));
-    ui->ListBoxValeurTimer->setUniformItemSizes(true);
-    ui->ListBoxValeurTimer->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    createCompareButton();
-    addNightButton();
+    setWindowTitle(QString::fromUtf8(kFormTitle));
+    useLookStyleSheet();
+    buildForm(*this, m_form);
+    m_form.ListBoxValeurTimer->setUniformItemSizes(true);
+    m_form.ListBoxValeurTimer->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     scaleLayout();
     move(205, 128);
     bindControls();
@@ -79,49 +75,36 @@ TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, std::unique_ptr<FileStore> 
 
 TForm1::~TForm1() = default;
 
-void TForm1::createCompareButton()
-{
-    // A tool button like « Monture… », on the free place the form's table gives it.
-    m_compareButton = new QToolButton(this);
-    m_compareButton->setObjectName(QString::fromUtf8(kCompareButtonName));
-    m_compareButton->setText(QStringLiteral("&Comparer…"));
-    m_compareButton->setFocusPolicy(Qt::NoFocus);
-    m_compareButton->setGeometry(kCompareButtonPlace.x, kCompareButtonPlace.y,
-                                 kCompareButtonPlace.width, kCompareButtonPlace.height);
-    // Its name and help come with the others' (describeControls).
-    connect(m_compareButton, &QToolButton::clicked, this, [this] { ButtonComparerClick(); });
-}
-
 QLineEdit* TForm1::levelEdit(Axis axis, int level) const
 {
-    return findChild<QLineEdit*>(QString::fromStdString(FormModel::levelEditName(axis, level)));
+    return qobject_cast<QLineEdit*>(m_form.widget(FormModel::levelEditName(axis, level)));
 }
 
 QCheckBox* TForm1::halfStepBox(Axis axis, int level) const
 {
-    return findChild<QCheckBox*>(QString::fromStdString(FormModel::halfStepName(axis, level)));
+    return qobject_cast<QCheckBox*>(m_form.widget(FormModel::halfStepName(axis, level)));
 }
 
 QLineEdit* TForm1::ratioDisplay(Axis axis, int level) const
 {
-    return findChild<QLineEdit*>(QString::fromStdString(FormModel::ratioName(axis, level)));
+    return qobject_cast<QLineEdit*>(m_form.widget(FormModel::ratioName(axis, level)));
 }
 
 QLineEdit* TForm1::msDisplay(int level) const
 {
-    return findChild<QLineEdit*>(QString::fromStdString(FormModel::msName(level)));
+    return qobject_cast<QLineEdit*>(m_form.widget(FormModel::msName(level)));
 }
 
 QLineEdit* TForm1::pwmEdit(int entry) const
 {
-    return findChild<QLineEdit*>(QString::fromStdString(FormModel::pwmName(entry)));
+    return qobject_cast<QLineEdit*>(m_form.widget(FormModel::pwmName(entry)));
 }
 
 void TForm1::bindControls()
 {
     const std::vector<std::string> names = m_model->controlNames();
     for (const std::string& name : names) {
-        QWidget* widget = findChild<QWidget*>(QString::fromStdString(name));
+        QWidget* widget = m_form.widget(name);
         m_widgets.push_back(widget);
         if (auto* box = qobject_cast<QLineEdit*>(widget)) {
             // Typing runs the same handler as a write from code.
@@ -138,27 +121,17 @@ void TForm1::bindControls()
         }
     }
     m_shown.assign(m_widgets.size(), ~std::uint64_t(0));
-    connect(ui->ButtonMonture, &QToolButton::clicked, this, [this] { openMountDialog(*this); });
+    // The tool buttons; their names and help come with the others' (describeControls).
+    connect(m_form.ButtonMonture, &QToolButton::clicked, this, [this] { openMountDialog(*this); });
+    connect(m_form.ButtonComparer, &QToolButton::clicked, this, [this] { ButtonComparerClick(); });
+    connect(m_form.ButtonNuit, &QToolButton::clicked, this, &TForm1::toggleNightLook);
+    installNightKey(*this, [this] { toggleNightLook(); });
 
     // A click into the period box searches; the list applies a line on a
     // double-click or Enter and hides on Escape.
-    ui->EditPeriodeTimer->installEventFilter(this);
-    ui->ListBoxValeurTimer->installEventFilter(this);
-    ui->ListBoxValeurTimer->viewport()->installEventFilter(this);
-}
-
-void TForm1::addNightButton()
-{
-    auto* button = new QToolButton(this);
-    button->setObjectName(QString::fromUtf8(kNightButtonName));
-    button->setGeometry(kNightButtonPlace.x, kNightButtonPlace.y, kNightButtonPlace.width,
-                        kNightButtonPlace.height);
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setCheckable(true);
-    button->setText(QStringLiteral("Nuit"));
-    // Its name and help come with the others' (describeControls).
-    connect(button, &QToolButton::clicked, this, &TForm1::toggleNightLook);
-    installNightKey(*this, [this] { toggleNightLook(); });
+    m_form.EditPeriodeTimer->installEventFilter(this);
+    m_form.ListBoxValeurTimer->installEventFilter(this);
+    m_form.ListBoxValeurTimer->viewport()->installEventFilter(this);
 }
 
 void TForm1::toggleNightLook()
@@ -170,7 +143,7 @@ void TForm1::toggleNightLook()
 void TForm1::showNightLook(bool night)
 {
     setNightLook(night);
-    findChild<QToolButton*>(QString::fromUtf8(kNightButtonName))->setChecked(night);
+    m_form.ButtonNuit->setChecked(night);
 }
 
 void TForm1::scaleLayout()
@@ -178,24 +151,19 @@ void TForm1::scaleLayout()
     // Qt scales for the DPI itself; the font's line height is weighed too.
     const double scale = layoutScale(
         [this](const ControlInfo& info) {
-            const QLabel* label = findChild<QLabel*>(QString::fromUtf8(info.name));
+            const auto* label = qobject_cast<const QLabel*>(m_form.widget(info.name));
             return double(QFontMetrics(label->font()).horizontalAdvance(label->text()));
         },
         double(QFontMetrics(font()).height()) / kLayoutLineHeight, 1.0);
 
     const auto scaled = [scale](int v) { return int(std::lround(v * scale)); };
-    const QList<QWidget*> widgets = findChildren<QWidget*>();
-    for (QWidget* w : widgets) {
-        // The controls of the layout sit on the window or in a group box; the
-        // list's own parts follow their owner.
-        if (w->parentWidget() != this && !qobject_cast<QGroupBox*>(w->parentWidget())) continue;
+    // The controls and tool buttons; the list's own parts follow their owner.
+    for (const auto& [name, w] : m_form.byName) {
         const QRect g = w->geometry();
         QRect r(scaled(g.x()), scaled(g.y()), scaled(g.width()), scaled(g.height()));
         if (auto* label = qobject_cast<QLabel*>(w))
             r.setSize(r.size().expandedTo(label->sizeHint())); // labels fit their text
         w->setGeometry(r);
-        // Group boxes are opaque: what they cover stays hidden.
-        if (qobject_cast<QGroupBox*>(w)) w->setAutoFillBackground(true);
     }
     resize(scaled(kFormWidth), scaled(kFormHeight));
 }
@@ -250,7 +218,7 @@ void TForm1::showModel()
 
 void TForm1::showList()
 {
-    QListWidget* list = ui->ListBoxValeurTimer;
+    QListWidget* list = m_form.ListBoxValeurTimer;
     if (m_model->listRevision() != m_listShown) {
         m_listShown = m_model->listRevision();
         list->clear();
@@ -300,8 +268,8 @@ void TForm1::showEvent(QShowEvent* event)
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
-    QListWidget* list = ui->ListBoxValeurTimer;
-    if (watched == ui->EditPeriodeTimer) {
+    QListWidget* list = m_form.ListBoxValeurTimer;
+    if (watched == m_form.EditPeriodeTimer) {
         if (event->type() == QEvent::MouseButtonPress)
             run([this] { m_model->userClicked("EditPeriodeTimer"); });
         else if (event->type() == QEvent::KeyPress)
@@ -317,7 +285,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 
 bool TForm1::listKey(ListKeyPlace place, const QKeyEvent& key)
 {
-    switch (listKeyAction(place, listKeyOf(key), ui->ListBoxValeurTimer->isVisible())) {
+    switch (listKeyAction(place, listKeyOf(key), m_form.ListBoxValeurTimer->isVisible())) {
     case ListKeyAction::Open:
         searchFromKeyboard();
         return true;
@@ -335,8 +303,8 @@ bool TForm1::listKey(ListKeyPlace place, const QKeyEvent& key)
 
 int TForm1::selectedLine() const
 {
-    const QList<QListWidgetItem*> selected = ui->ListBoxValeurTimer->selectedItems();
-    return selected.isEmpty() ? -1 : ui->ListBoxValeurTimer->row(selected.constFirst());
+    const QList<QListWidgetItem*> selected = m_form.ListBoxValeurTimer->selectedItems();
+    return selected.isEmpty() ? -1 : m_form.ListBoxValeurTimer->row(selected.constFirst());
 }
 
 void TForm1::ListBoxValeurTimerDblClick()
@@ -349,15 +317,15 @@ void TForm1::ListBoxValeurTimerDblClick()
 void TForm1::hideCandidateList()
 {
     m_model->hideList();
-    const bool hadFocus = ui->ListBoxValeurTimer->hasFocus();
-    ui->ListBoxValeurTimer->hide();
-    if (hadFocus) ui->EditPeriodeTimer->setFocus(); // keyboard users stay where they were
+    const bool hadFocus = m_form.ListBoxValeurTimer->hasFocus();
+    m_form.ListBoxValeurTimer->hide();
+    if (hadFocus) m_form.EditPeriodeTimer->setFocus(); // keyboard users stay where they were
 }
 
 void TForm1::searchFromKeyboard()
 {
     run([this] { m_model->searchFromKeyboard(); });
-    QListWidget* list = ui->ListBoxValeurTimer;
+    QListWidget* list = m_form.ListBoxValeurTimer;
     if (!list->isVisible()) return; // the search stopped on a fault, shown already
     list->setFocus(Qt::OtherFocusReason);
     if (list->count() > 0) list->setCurrentRow(0);

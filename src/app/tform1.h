@@ -6,6 +6,7 @@
 // the platform stays here: dialogs, drops, Qt's key codes, the marks drawn over
 // boxes and its font's measurements for the model's layout scale.
 
+#include "app/form_builder.h"
 #include "app/user_dialogs.h"
 #include "config/config_record.h"
 #include "files/file_store.h"
@@ -27,11 +28,6 @@ class QToolButton;
 class QLineEdit;
 class QListWidget;
 
-namespace Ui
-{
-class TForm1;
-}
-
 class TForm1 : public QWidget, private korval::FormView
 {
     Q_OBJECT
@@ -45,8 +41,7 @@ public:
                     std::unique_ptr<FileStore> files = nullptr, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // The model's state, public so that the tests and the command-line
-    // companion see it.
+    // The model's state, public so that the tests and the benchmark see it.
     korval::ConfigRecord& currentRecord;
     korval::ConfigRecord& referenceRecord;
     korval::DriveParameters& drive;
@@ -55,7 +50,8 @@ public:
     QString openFileName;
     QString saveFileName;
 
-    Ui::TForm1* form() const { return ui.get(); }
+    // The widgets, built from the form's table.
+    const FormWidgets* form() const { return &m_form; }
     korval::FormModel& model() const { return *m_model; }
 
     // The handlers the tests, the benchmark and the start-up call by name; every other
@@ -76,12 +72,12 @@ public:
     {
         run([this] { m_model->ChercherValeurTimer(); });
     }
-    // « Comparer… »: the window's values against a chosen file, shown apart.
+    // The comparison: the window's values against a chosen file, shown apart.
     void ButtonComparerClick()
     {
         run([this] { m_model->ButtonComparerClick(); });
     }
-    QToolButton* compareButton() const { return m_compareButton; }
+    QToolButton* compareButton() const { return m_form.ButtonComparer; }
     void ListBoxValeurTimerDblClick();
 
     // Writing a box from code runs its change handler at once, every time,
@@ -126,8 +122,6 @@ private:
     void showModel();
     void showList();
     void bindControls();
-    void createCompareButton();
-    void addNightButton();
     void scaleLayout();
     void hideCandidateList();
     // Opens the candidate list from the keyboard, focus in it on line 0.
@@ -154,7 +148,7 @@ private:
     void showNote(const std::string& message) override;
     void showComparison(const korval::FileComparison& comparison) override;
 
-    std::unique_ptr<Ui::TForm1> ui;
+    FormWidgets m_form;
     std::unique_ptr<UserDialogs> m_dialogs;
     std::unique_ptr<FileStore> m_files;
     // The widget of each control, in the model's order, and the revision of
@@ -166,7 +160,6 @@ private:
     std::string m_saveSeen;
     int m_depth = 0; // nested runs: names go and come at the outermost
     bool m_activated = false;
-    QToolButton* m_compareButton = nullptr; // made in code, at kCompareButtonPlace
 
     // Opens `path` from the event loop, as a click on "Ouvrir" does.
     void queueOpen(const QString& path);

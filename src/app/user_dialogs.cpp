@@ -1,6 +1,7 @@
 #include "user_dialogs.h"
 
 #include "app/night_look.h"
+#include "form/form_texts.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -16,23 +17,44 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
-QString qtNameFilter(const QString& descriptionAndPattern)
+#include <algorithm>
+#include <vector>
+
+namespace
 {
-    const int bar = descriptionAndPattern.indexOf(QLatin1Char('|'));
-    if (bar < 0) return descriptionAndPattern;
-    const QString description = descriptionAndPattern.left(bar);
-    const QString pattern = descriptionAndPattern.mid(bar + 1);
-    // Qt reads the patterns from the last parentheses of the description.
-    if (description.endsWith(QLatin1Char('(') + pattern + QLatin1Char(')'))) return description;
-    return description + QLatin1String(" (") + pattern + QLatin1Char(')');
+QString text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
 }
+
+// A question with the model's buttons, the first the default one, the last
+// the one Esc answers; the button clicked, or -1.
+struct Answer {
+    const char* caption;
+    QMessageBox::ButtonRole role;
+};
+int ask(QWidget* parent, QMessageBox::Icon icon, const QString& question,
+        const std::vector<Answer>& answers, int defaultAnswer)
+{
+    QMessageBox box(icon, QCoreApplication::applicationName(), question, QMessageBox::NoButton,
+                    parent);
+    std::vector<QPushButton*> buttons;
+    for (const Answer& answer : answers)
+        buttons.push_back(box.addButton(text(answer.caption), answer.role));
+    box.setDefaultButton(buttons.at(std::size_t(defaultAnswer)));
+    box.setEscapeButton(buttons.back());
+    box.exec();
+    const auto clicked = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+    return clicked == buttons.end() ? -1 : int(clicked - buttons.begin());
+}
+} // namespace
 
 QString StandardDialogs::openFileName(QWidget* parent, const QString& filter)
 {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile); // a typed name is returned as it is
-    dialog.setNameFilter(qtNameFilter(filter));
+    dialog.setNameFilter(filter);
     prepareFileDialog(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
     return dialog.selectedFiles().constFirst();
@@ -51,7 +73,7 @@ QString StandardDialogs::saveFileNameProposing(QWidget* parent, const QString& f
     QFileDialog dialog(parent);
     if (!proposed.isEmpty()) dialog.selectFile(proposed);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(qtNameFilter(filter));
+    dialog.setNameFilter(filter);
     // With the suffix the dialog sees the final name, and asks before replacing it.
     dialog.setDefaultSuffix(defaultSuffix);
     prepareFileDialog(dialog);
@@ -61,13 +83,11 @@ QString StandardDialogs::saveFileNameProposing(QWidget* parent, const QString& f
 
 bool StandardDialogs::confirmReplace(QWidget* parent, const QString& path)
 {
-    const QString text =
-        QCoreApplication::translate("UserDialogs",
-                                    "Le fichier « %1 » existe déjà.\nVoulez-vous le remplacer ?")
-            .arg(QDir::toNativeSeparators(path));
-    return QMessageBox::question(parent, QCoreApplication::applicationName(), text,
-                                 QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) == QMessageBox::Yes;
+    const korval::QuestionButtons& buttons = korval::questionButtons();
+    const QString question = QString::fromStdString(
+        korval::replaceQuestion(QDir::toNativeSeparators(path).toStdString()));
+    return ask(parent, QMessageBox::Question, question,
+               {{buttons.yes, QMessageBox::YesRole}, {buttons.no, QMessageBox::NoRole}}, 1) == 0;
 }
 
 void StandardDialogs::showError(QWidget* parent, const QString& message)
@@ -78,30 +98,26 @@ void StandardDialogs::showError(QWidget* parent, const QString& message)
 korval::FormView::SaveChoice StandardDialogs::askSaveChanges(QWidget* parent,
                                                              const QString& question)
 {
-    QMessageBox box(QMessageBox::Question, QCoreApplication::applicationName(), question,
-                    QMessageBox::NoButton, parent);
-    QPushButton* save = box.addButton(QStringLiteral("Enregistrer"), QMessageBox::AcceptRole);
-    QPushButton* discard =
-        box.addButton(QStringLiteral("Ne pas enregistrer"), QMessageBox::DestructiveRole);
-    QPushButton* cancel = box.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole);
-    box.setDefaultButton(save);
-    box.setEscapeButton(cancel);
-    box.exec();
-    if (box.clickedButton() == save) return korval::FormView::SaveChoice::Save;
-    if (box.clickedButton() == discard) return korval::FormView::SaveChoice::Discard;
-    return korval::FormView::SaveChoice::Cancel;
+    const korval::QuestionButtons& buttons = korval::questionButtons();
+    switch (ask(parent, QMessageBox::Question, question,
+                {{buttons.save, QMessageBox::AcceptRole},
+                 {buttons.discard, QMessageBox::DestructiveRole},
+                 {buttons.cancel, QMessageBox::RejectRole}},
+                0)) {
+    case 0:
+        return korval::FormView::SaveChoice::Save;
+    case 1:
+        return korval::FormView::SaveChoice::Discard;
+    default:
+        return korval::FormView::SaveChoice::Cancel;
+    }
 }
 
 bool StandardDialogs::askOpenAnyway(QWidget* parent, const QString& question)
 {
-    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), question,
-                    QMessageBox::NoButton, parent);
-    QPushButton* yes = box.addButton(QStringLiteral("Oui"), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(QStringLiteral("Non"), QMessageBox::NoRole);
-    box.setDefaultButton(no);
-    box.setEscapeButton(no);
-    box.exec();
-    return box.clickedButton() == yes;
+    const korval::QuestionButtons& buttons = korval::questionButtons();
+    return ask(parent, QMessageBox::Warning, question,
+               {{buttons.yes, QMessageBox::YesRole}, {buttons.no, QMessageBox::NoRole}}, 1) == 0;
 }
 
 void StandardDialogs::showNote(QWidget* parent, const QString& message)
@@ -113,7 +129,8 @@ QDialog* makeComparisonDialog(QWidget* parent, const korval::FileComparison& com
 {
     auto* dialog = new QDialog(parent);
     dialog->setObjectName(QStringLiteral("DialogueComparer"));
-    dialog->setWindowTitle(QStringLiteral("Comparer"));
+    const korval::ComparisonTexts& words = korval::comparisonTexts();
+    dialog->setWindowTitle(text(words.title));
     auto* layout = new QVBoxLayout(dialog);
     auto* heading = new QLabel(QString::fromStdString(comparison.heading), dialog);
     heading->setWordWrap(true);
@@ -124,11 +141,13 @@ QDialog* makeComparisonDialog(QWidget* parent, const korval::FileComparison& com
     auto* list = new QPlainTextEdit(lines.join(QLatin1Char('\n')), dialog);
     list->setObjectName(QStringLiteral("ListeDifferences"));
     list->setReadOnly(true);
-    list->setAccessibleName(QStringLiteral("Champs qui diffèrent"));
+    list->setAccessibleName(text(words.listName));
     layout->addWidget(list);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
-    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Fermer"));
-    QPushButton* copy = buttons->addButton(QStringLiteral("Copier"), QDialogButtonBox::ActionRole);
+    buttons->button(QDialogButtonBox::Close)->setText(text(words.close));
+    QString copyCaption = text(words.copy);
+    copyCaption.insert(copyCaption.indexOf(QLatin1Char(words.copyMnemonic)), QLatin1Char('&'));
+    QPushButton* copy = buttons->addButton(copyCaption, QDialogButtonBox::ActionRole);
     copy->setObjectName(QStringLiteral("ButtonCopier"));
     const QString text = QString::fromStdString(comparison.text());
     const auto copyAll = [text] { QApplication::clipboard()->setText(text); };

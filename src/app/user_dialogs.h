@@ -12,7 +12,8 @@ class UserDialogs
 {
 public:
     virtual ~UserDialogs() = default;
-    // The chosen path, or an empty string when the user cancels.
+    // The chosen path, or an empty string when the user cancels. `filter`
+    // lists the file types in Qt's form, ";;" between two (form_texts.h).
     virtual QString openFileName(QWidget* parent, const QString& filter) = 0;
     virtual QString saveFileName(QWidget* parent, const QString& filter,
                                  const QString& defaultSuffix) = 0;
@@ -50,7 +51,7 @@ public:
         (void)parent;
         (void)message;
     }
-    // The small dialog of « Comparer… »: the heading, the lines, « Copier »
+    // The small dialog of the comparison with a file: the heading, the lines, « Copier »
     // and Ctrl+C, « Fermer ».
     virtual void showComparison(QWidget* parent, const korval::FileComparison& comparison)
     {
@@ -75,10 +76,7 @@ public:
     void showComparison(QWidget* parent, const korval::FileComparison& comparison) override;
 };
 
-// The dialog of « Comparer… », built apart so that a test can look at it
+// The comparison's dialog, built apart so that a test can look at it
 // without running it.
 class QDialog;
 QDialog* makeComparisonDialog(QWidget* parent, const korval::FileComparison& comparison);
-
-// "KORVAL 2 (*.kv2)|*.kv2" (description, bar, pattern) as a Qt name filter.
-QString qtNameFilter(const QString& descriptionAndPattern);

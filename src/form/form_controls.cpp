@@ -7,7 +7,7 @@
 namespace korval
 {
 
-// Kept equal to src/app/tform1.ui by the form suite, which reads that file.
+// The Qt and the Windows windows are both built from this table.
 const std::vector<ControlInfo>& formControls()
 {
     // clang-format off

@@ -4,7 +4,6 @@
 
 #include "app/tform1.h"
 #include "app/user_dialogs.h"
-#include "ui_tform1.h"
 
 #include <QApplication>
 

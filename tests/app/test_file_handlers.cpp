@@ -86,7 +86,7 @@ private slots:
         form.dialogs->saveAnswers << dir.filePath("monture");
         form.ui()->ButtonSauvegarder->click();
 
-        QCOMPARE(form.dialogs->filters, QStringList{"KORVAL 2 (*.kv2)|*.kv2"});
+        QCOMPARE(form.dialogs->filters, QStringList{"KORVAL 2 (*.kv2)"});
         QCOMPARE(form->saveFileName, dir.filePath("monture.kv2"));
         QCOMPARE(readAll(dir.filePath("monture.kv2")), defaultParameterFile());
         const QByteArray hex = readAll(dir.filePath("monture.hex"));

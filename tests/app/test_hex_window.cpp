@@ -90,7 +90,7 @@ private slots:
         form.ui()->ButtonOuvrir->click();
         QCOMPARE(form.dialogs->questions.size(), 1); // the unsaved changes, first
         QCOMPARE(form.dialogs->filters.constFirst(),
-                 QStringLiteral("Fichiers de paramètres (*.kv2);;Images HEX de la carte "
+                 QStringLiteral("KORVAL 2 (*.kv2);;Images HEX de la carte "
                                 "(*.hex);;Tous les fichiers (*)"));
         if (!refusal.isEmpty()) {
             QCOMPARE(form.dialogs->errors.size(), 1);
@@ -190,8 +190,7 @@ private slots:
         QApplication::clipboard()->clear();
         QTest::keyClick(dialog.get(), Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QApplication::clipboard()->text(), text);
-        if (qEnvironmentVariableIsSet("KORVAL_SCREENSHOTS") && tableOnly)
-        {
+        if (qEnvironmentVariableIsSet("KORVAL_SCREENSHOTS") && tableOnly) {
             dialog->grab().save(qEnvironmentVariable("KORVAL_SCREENSHOTS") + "/qt-compare.png");
             form->grab().save(qEnvironmentVariable("KORVAL_SCREENSHOTS") + "/qt-window.png");
         }

@@ -248,7 +248,7 @@ private slots:
         ShownForm form;
         prepareWindow(form);
         form->showNightLook(true);
-        Ui::TForm1* ui = form.ui();
+        const FormWidgets* ui = form.ui();
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form.form.get()));
         ui->EditJeuAD->setFocus();

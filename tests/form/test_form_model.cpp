@@ -1,6 +1,5 @@
-// The form model alone, without a window: its control table against the form
-// file, a whole session that must save what the window saves, and the way a
-// fault ends one handler and not its caller.
+// The form model alone, without a window: a whole session that must save what
+// the window saves, and the way a fault ends one handler and not its caller.
 
 #include "support/form_fixture.h"
 
@@ -9,8 +8,6 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <QRegularExpression>
-#include <QXmlStreamReader>
 #include <QtTest>
 
 #include <map>
@@ -182,79 +179,6 @@ class TestFormModel : public QObject
 {
     Q_OBJECT
 private slots:
-    void controlTableIsTheFormFile()
-    {
-        // Each widget of the form file as one line, its defaults filled in.
-        QFile ui(QStringLiteral(KORVAL_FORM_UI));
-        QVERIFY(ui.open(QIODevice::ReadOnly));
-        QXmlStreamReader xml(&ui);
-        QStringList fromFile;
-        QList<QMap<QString, QString>> open;
-        const auto line = [](const QMap<QString, QString>& w) {
-            return QStringList{w["name"],
-                               w["class"],
-                               w["parent"],
-                               w["geometry"],
-                               w["text"],
-                               w.value("checked", "false"),
-                               w.value("visible", "true"),
-                               w.value("enabled", "true")}
-                .join(QLatin1Char('|'));
-        };
-        while (!xml.atEnd()) {
-            xml.readNext();
-            if (xml.isStartElement() && xml.name() == QLatin1String("widget")) {
-                QMap<QString, QString> w;
-                w["name"] = xml.attributes().value("name").toString();
-                w["class"] = xml.attributes().value("class").toString();
-                w["parent"] = open.size() > 1 ? open.last()["name"] : QString();
-                w["at"] = QString::number(fromFile.size()); // creation order
-                if (!open.isEmpty()) fromFile << QString();
-                open << w;
-            } else if (xml.isEndElement() && xml.name() == QLatin1String("widget")) {
-                if (open.size() > 1) fromFile[open.last()["at"].toInt()] = line(open.last());
-                open.removeLast();
-            } else if (xml.isStartElement() && xml.name() == QLatin1String("property") &&
-                       open.size() > 1) {
-                QString property = xml.attributes().value("name").toString();
-                if (property == QLatin1String("title")) property = QStringLiteral("text");
-                QStringList values;
-                for (xml.readNext();
-                     !(xml.isEndElement() && xml.name() == QLatin1String("property"));
-                     xml.readNext())
-                    if (xml.isCharacters()) values << xml.text().toString();
-                open.last()[property] = values.join(QLatin1Char(','));
-            }
-        }
-        QVERIFY(!xml.hasError());
-        // The mount assistant's button opens a dialog of the window's own: it
-        // is no control of the form.
-        QCOMPARE(fromFile.filter(QRegularExpression("^ButtonMonture\\|QToolButton\\|")).size(), 1);
-        fromFile.removeIf([](const QString& l) { return l.startsWith("ButtonMonture|"); });
-
-        const char* const kinds[] = {"QLabel",    "QGroupBox",   "QLineEdit",
-                                     "QCheckBox", "QPushButton", "QListWidget"};
-        const auto flag = [](bool b) { return QString::fromLatin1(b ? "true" : "false"); };
-        QStringList fromTable;
-        for (const ControlInfo& c : formControls()) {
-            QMap<QString, QString> w;
-            w["name"] = QString::fromUtf8(c.name);
-            w["class"] = QString::fromLatin1(kinds[int(c.kind)]);
-            w["parent"] = QString::fromUtf8(c.parent);
-            w["geometry"] = QStringLiteral("%1,%2,%3,%4")
-                                .arg(c.geometry.x)
-                                .arg(c.geometry.y)
-                                .arg(c.geometry.width)
-                                .arg(c.geometry.height);
-            w["text"] = QString::fromUtf8(c.text);
-            w["checked"] = flag(c.checked);
-            w["visible"] = flag(c.visible);
-            w["enabled"] = flag(c.enabled);
-            fromTable << line(w);
-        }
-        QCOMPARE(fromTable, fromFile);
-    }
-
     void aSessionSavesWhatTheWindowSaves()
     {
         QTemporaryDir dir;

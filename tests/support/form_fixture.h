@@ -5,7 +5,6 @@
 #include "app/tform1.h"
 #include "config/config_record.h"
 #include "config/parameter_file.h"
-#include "ui_tform1.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -88,7 +87,7 @@ struct ShownForm {
         form->show();
     }
     TForm1* operator->() const { return form.get(); }
-    Ui::TForm1* ui() const { return form->form(); }
+    const FormWidgets* ui() const { return form->form(); }
 
     template <typename T = QLineEdit> T* control(const char* name) const
     {

@@ -8,7 +8,7 @@
 
 #include "app/tform1.h"
 #include "app/user_dialogs.h"
-#include "ui_tform1.h"
+#include "app/form_builder.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -88,7 +88,7 @@ int main(int argc, char** argv)
     TForm1 form(std::move(dialogs));
     form.show();
     if (!QTest::qWaitForWindowExposed(&form)) return 1;
-    Ui::TForm1* ui = form.form();
+    const FormWidgets* ui = form.form();
     if (argc > 4) {
         form.writeText(ui->EditFrequenceQuartz, QString::fromLocal8Bit(argv[2]));
         form.writeText(ui->EditDureeTour, QString::fromLocal8Bit(argv[3]));

@@ -1,5 +1,6 @@
 #include "form/form_controls.h"
 
+#include "form/board_texts.h"
 #include "form/form_help.h"
 
 #include <cstring>
@@ -154,6 +155,8 @@ const std::vector<ToolButtonInfo>& toolButtons()
     static const std::vector<ToolButtonInfo> buttons = {
         {kMountButtonName, "Monture…", 'M', kMountButtonPlace, false, false},
         {kCompareButtonName, "Comparer…", 'C', kCompareButtonPlace, false, false},
+        {kBoardButtonName, boardTexts().toolButton, boardTexts().toolMnemonic, kBoardButtonPlace,
+         false, false},
         {kNightButtonName, "Nuit", 'N', kNightButtonPlace, false, true},
     };
     return buttons;

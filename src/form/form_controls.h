@@ -48,8 +48,9 @@ constexpr int kFormHeight = 290;
 // The tool buttons every window adds beside the form's own controls, each on a
 // free place of the layout (layout pixels): the mount assistant beside
 // "Ouvrir", the comparison with a file between "Ouvrir" and the PWM box, the
-// night look left of "Valider". Like a tool bar's buttons they are out of the
-// tab walk: their mnemonic (Alt+letter) or their key reaches them.
+// night look left of "Valider", the board's whole image between "Valider" and
+// "Sauvegarder". Like a tool bar's buttons they are out of the tab walk: their
+// mnemonic (Alt+letter) or their key reaches them.
 struct ToolButtonInfo {
     const char* name;    // the object name, as formHelpTexts() and accessibleTexts() know it
     const char* caption; // without mnemonic marker
@@ -70,5 +71,6 @@ std::string mnemonicCaption(const ToolButtonInfo& button);
 constexpr ControlGeometry kMountButtonPlace{32, 8, 75, 25};
 constexpr ControlGeometry kNightButtonPlace{4, 48, 60, 25};
 constexpr ControlGeometry kCompareButtonPlace{216, 8, 80, 25};
+constexpr ControlGeometry kBoardButtonPlace{150, 48, 48, 25};
 
 } // namespace korval

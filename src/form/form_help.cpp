@@ -1,6 +1,7 @@
 #include "form/form_help.h"
 
 #include "config/config_record.h"
+#include "form/board_texts.h"
 #include "form/form_controls.h"
 #include "form/form_model.h"
 
@@ -213,6 +214,10 @@ std::unordered_map<std::string, AccessibleText> accessibleTexts()
     texts[kCompareButtonName] = {"Comparer…", "Compare les valeurs de la fenêtre avec un fichier "
                                               ".kv2 ou une image HEX de la carte (Alt+C) ; la "
                                               "fenêtre ne change pas."};
+    texts[kBoardButtonName] = {boardTexts().toolButton,
+                               "La carte : l'image complète pour un programmateur (le "
+                               "micrologiciel choisi avec la table de la fenêtre en 0x7C00), "
+                               "puis la carte programmée par votre commande et relue (Alt+A)."};
     texts[kNightButtonName] = {"Nuit", "Mode nuit : toutes les fenêtres du programme en rouge sur "
                                        "noir, pour garder la vision nocturne à l'oculaire ; un "
                                        "second appui revient à l'aspect de jour (Ctrl+N)."};

@@ -23,6 +23,7 @@ struct AccessibleText {
 // The tool buttons every window adds beside the form's own controls.
 inline const char* const kMountButtonName = "ButtonMonture";
 inline const char* const kCompareButtonName = "ButtonComparer";
+inline const char* const kBoardButtonName = "ButtonCarte";
 inline const char* const kNightButtonName = "ButtonNuit"; // its caption is its name
 
 // By control name: every control of formControls() but the labels, and the

@@ -99,16 +99,4 @@ test('the dialog by keyboard: its first button focused, Esc closes it; axe-core 
   await page.keyboard.press('Escape');
   await expect(dialog).toBeHidden();
   await expect(page.locator('#ButtonCarte')).toBeFocused();
-
-  if (!process.env.KORVAL_SCREENSHOTS) return;
-  await page.locator('#ButtonCarte').click();
-  await page.locator('#ChoixMicrologiciel').setInputFiles(here('files/micrologiciel.hex'));
-  for (const [width, height, size] of [[1280, 800, 'desktop'], [390, 800, 'phone']]) {
-    await page.setViewportSize({ width, height });
-    for (const look of ['day', 'night']) {
-      if (look === 'night') await page.keyboard.press('Alt+KeyN');
-      await page.screenshot({ path: join(process.env.KORVAL_SCREENSHOTS, `web-carte-${size}-${look}.png`) });
-    }
-    await page.keyboard.press('Alt+KeyN');
-  }
 });

@@ -3,6 +3,7 @@
 // stores, which handlers run, the faults, the candidate list and the bytes of
 // a save all come from the model, compiled from the window's own code.
 import createKorval from './korval.js';
+import { bindBoard } from './board.js';
 import { bindMount } from './mount.js';
 
 const $ = (id) => document.getElementById(id);
@@ -284,6 +285,12 @@ async function openFile(file) {
   lastName = proposed || file.name.replace(/\.[^.]*$/, '');
 }
 
+// One message of the page's own action in the error dialog, above any open dialog.
+function showMessage(text) {
+  $('TexteErreur').replaceChildren(Object.assign(document.createElement('p'), { textContent: text }));
+  $('MessageErreur').showModal();
+}
+
 // « Comparer… »: what differs between the window and a file, in a small
 // dialog; nothing of the window changes.
 let comparisonText = '';
@@ -291,8 +298,7 @@ async function compareFile(file) {
   const bytes = new Uint8Array(await file.arrayBuffer());
   const out = form.compare(file.name, bytes);
   if (out.error !== undefined) {
-    $('TexteErreur').replaceChildren(Object.assign(document.createElement('p'), { textContent: out.error }));
-    $('MessageErreur').showModal();
+    showMessage(out.error);
     return;
   }
   comparisonText = out.text;
@@ -392,6 +398,7 @@ function bind() {
   });
   $('FermerComparaison').addEventListener('click', () => $('DialogueComparer').close());
   bindMount(form, act);
+  bindBoard(form, { tableName: () => lastName, download, showMessage });
   $('FermerErreur').addEventListener('click', () => $('MessageErreur').close());
   $('OuvrirQuandMeme').addEventListener('click', () => $('QuestionOuvrir').close('oui'));
   $('NePasOuvrir').addEventListener('click', () => $('QuestionOuvrir').close('non'));

@@ -8,6 +8,8 @@
 #include "axes/mount_table.h"
 #include "config/fp_fault.h"
 #include "config/number_text.h"
+#include "form/board_programmer.h"
+#include "form/board_texts.h"
 #include "form/colour_scheme.h"
 #include "form/form_controls.h"
 #include "form/form_help.h"
@@ -136,6 +138,45 @@ public:
         out.set("listName", std::string(texts.listName));
         out.set("copy", std::string(texts.copy));
         out.set("close", std::string(texts.close));
+        return out;
+    }
+    // The words of « Carte… » in the page: { title, firmware, chooseFirmware,
+    // writeImage, close, pageNote }.
+    val boardTexts() const
+    {
+        const korval::BoardTexts& texts = korval::boardTexts();
+        val out = val::object();
+        for (const auto& [key, text] : {std::pair{"title", texts.title},
+                                        {"firmware", texts.firmware},
+                                        {"chooseFirmware", texts.chooseFirmware},
+                                        {"writeImage", texts.writeImage},
+                                        {"close", texts.close},
+                                        {"pageNote", texts.pageNote}})
+            out.set(key, std::string(text));
+        return out;
+    }
+    // « Écrire l'image complète… »: the window's current table over the
+    // firmware image `bytes`, { name, bytes } named after the table's file
+    // (`tableName`), or { error } naming the firmware image. `readable`
+    // false: the browser could not read the chosen file.
+    val wholeImage(const std::string& firmwareName, const val& bytes, bool readable,
+                   const std::string& tableName) const
+    {
+        val out = val::object();
+        if (!readable) {
+            out.set("error", korval::wholeImageFailure(korval::firmwareUnreadable(firmwareName)));
+            return out;
+        }
+        std::string text;
+        std::string reason;
+        if (!korval::wholeImageText(firmwareName,
+                                    emscripten::convertJSArrayToNumberVector<unsigned char>(bytes),
+                                    m_model.currentRecord(), text, reason)) {
+            out.set("error", korval::wholeImageFailure(reason));
+            return out;
+        }
+        out.set("name", korval::wholeImageName(tableName));
+        out.set("bytes", toBytes(text));
         return out;
     }
     // The buttons of the questions: { save, discard, cancel, yes, no, ok }.
@@ -440,6 +481,8 @@ EMSCRIPTEN_BINDINGS(korval_web)
         .function("toolButtons", &WebForm::toolButtons)
         .function("comparisonTexts", &WebForm::comparisonTexts)
         .function("questionButtons", &WebForm::questionButtons)
+        .function("boardTexts", &WebForm::boardTexts)
+        .function("wholeImage", &WebForm::wholeImage)
         .function("colourScheme", &WebForm::colourScheme)
         .function("nightKeySwitches", &WebForm::nightKeySwitches)
         .function("listText", &WebForm::listText)

@@ -51,6 +51,10 @@ for (const [screen, prepare, dayColours] of [
   }, []],
   ['the save dialog', async (page) => page.locator('#ButtonSauvegarder').click(), []],
   ['the mount dialog', async (page) => page.locator('#ButtonMonture').click(), []],
+  ['the board dialog, a firmware chosen', async (page) => {
+    await page.locator('#ButtonCarte').click();
+    await page.locator('#ChoixMicrologiciel').setInputFiles(here('files/micrologiciel.hex'));
+  }, []],
   ['the mount dialog\'s calibration tab', async (page) => {
     await page.locator('#ButtonMonture').click();
     await page.locator('#OngletCalibration').click();

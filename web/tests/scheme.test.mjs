@@ -94,7 +94,7 @@ test('the tool buttons, « Comparer »\'s dialog and the answers take the model\
     const form = new (await createKorval()).WebForm();
     return { buttons: form.toolButtons(), comparison: form.comparisonTexts(), answers: form.questionButtons() };
   });
-  expect(model.buttons.map(({ name }) => name)).toEqual(['ButtonMonture', 'ButtonComparer', 'ButtonNuit']);
+  expect(model.buttons.map(({ name }) => name)).toEqual(['ButtonMonture', 'ButtonComparer', 'ButtonCarte', 'ButtonNuit']);
   const text = (id) => page.locator(`#${id}`).evaluate((el) => el.textContent);
   for (const { name, caption } of model.buttons) expect(await text(name)).toBe(caption);
   expect(await text('TitreComparer')).toBe(model.comparison.title);

@@ -71,7 +71,7 @@ for page in "$p"/share/man/man1/*.gz; do
     [ -z "$warnings" ] || fail "$page : $warnings"
 done
 cli_page=$(MANWIDTH=200 man -E UTF-8 -l "$p/share/man/man1/korvalset24-cli.1.gz" 2>/dev/null)
-for verb in defaults show set search hex import-hex diff check monture; do
+for verb in defaults show set search hex import-hex diff check monture image programmer; do
     grep -qE "korvalset24-cli $verb( |$)" <<<"$cli_page" || fail "la page korvalset24-cli(1) ne montre pas $verb"
 done
 
@@ -91,7 +91,7 @@ completions=$(
             _korvalset24_cli korvalset24-cli "${COMP_WORDS[-1]}" "${COMP_WORDS[-2]}" 2>/dev/null
             echo "${COMPREPLY[*]}"
         }
-        complete_words korvalset24-cli im
+        complete_words korvalset24-cli imp
         complete_words korvalset24-cli set a.kv2 Pwm8
         complete_words korvalset24-cli search --st
         complete_words korvalset24-cli monture --suivi lu

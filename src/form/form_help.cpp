@@ -1,7 +1,6 @@
 #include "form/form_help.h"
 
 #include "config/config_record.h"
-#include "form/board_texts.h"
 #include "form/form_controls.h"
 #include "form/form_model.h"
 
@@ -208,19 +207,21 @@ std::unordered_map<std::string, AccessibleText> accessibleTexts()
     std::unordered_map<std::string, AccessibleText> texts;
     for (auto& [control, name] : names)
         texts[control] = {std::move(name), help[control]};
-    texts[kMountButtonName] = {"Monture…", "Assistant de monture : DureeTour et PasParTour depuis "
-                                           "les dents de la roue, les pas du moteur et la "
-                                           "réduction (Alt+M)."};
-    texts[kCompareButtonName] = {"Comparer…", "Compare les valeurs de la fenêtre avec un fichier "
-                                              ".kv2 ou une image HEX de la carte (Alt+C) ; la "
-                                              "fenêtre ne change pas."};
-    texts[kBoardButtonName] = {boardTexts().toolButton,
-                               "La carte : l'image complète pour un programmateur (le "
-                               "micrologiciel choisi avec la table de la fenêtre en 0x7C00), "
-                               "puis la carte programmée par votre commande et relue (Alt+A)."};
-    texts[kNightButtonName] = {"Nuit", "Mode nuit : toutes les fenêtres du programme en rouge sur "
-                                       "noir, pour garder la vision nocturne à l'oculaire ; un "
-                                       "second appui revient à l'aspect de jour (Ctrl+N)."};
+    // The tool buttons' names are their captions, from their one table.
+    const std::unordered_map<std::string, std::string> toolHelp = {
+        {kMountButtonName, "Assistant de monture : DureeTour et PasParTour depuis les dents de la "
+                           "roue, les pas du moteur et la réduction (Alt+M)."},
+        {kCompareButtonName, "Compare les valeurs de la fenêtre avec un fichier .kv2 ou une image "
+                             "HEX de la carte (Alt+C) ; la fenêtre ne change pas."},
+        {kBoardButtonName, "La carte : l'image complète pour un programmateur (le micrologiciel "
+                           "choisi avec la table de la fenêtre en 0x7C00), puis la carte "
+                           "programmée par votre commande et relue (Alt+A)."},
+        {kNightButtonName, "Mode nuit : toutes les fenêtres du programme en rouge sur noir, pour "
+                           "garder la vision nocturne à l'oculaire ; un second appui revient à "
+                           "l'aspect de jour (Ctrl+N)."},
+    };
+    for (const ToolButtonInfo& button : toolButtons())
+        texts[button.name] = {button.caption, toolHelp.at(button.name)};
     return texts;
 }
 

@@ -77,13 +77,15 @@ buildQt() {
 }
 # In a subshell, so that its exit ends its Xvfb and its work folder.
 qtPictures() (
-    local work xvfb program= window
+    local work xvfb program='' window
     work=$(mktemp -d)
     # A fresh home: no remembered night look, no settings of the user's.
     mkdir -p "$work/home/.config" "$work/run"
     chmod 700 "$work/run"
     export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_RUNTIME_DIR=$work/run
-    export DISPLAY=:${KORVAL_PICTURES_QT_DISPLAY:-71} QT_QPA_PLATFORM=xcb LANG=C.UTF-8
+    local number=${KORVAL_PICTURES_QT_DISPLAY:-71} # the first free from there
+    while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
+    export DISPLAY=:$number QT_QPA_PLATFORM=xcb LANG=C.UTF-8
     unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR QT_FONT_DPI
     Xvfb "$DISPLAY" -screen 0 1280x800x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
     xvfb=$!
@@ -127,9 +129,10 @@ windowsPictures() {
     wine=$(sed -n 's/^KORVAL_WINE:FILEPATH=//p' "$dir/CMakeCache.txt")
     # In a subshell: wine_display.sh's exit ends its Xvfb and Wine server.
     (
-        KORVAL_FIRST_DISPLAY=${KORVAL_PICTURES_WINE_DISPLAY:-72}
+        unset KORVAL_FIRST_DISPLAY # the first free display from :72
         # shellcheck source=../tests/windows/wine_display.sh
-        . tests/windows/wine_display.sh pictures 72 "$wine" "$root/$dir/wine-pictures"
+        . tests/windows/wine_display.sh pictures "${KORVAL_PICTURES_WINE_DISPLAY:-72}" "$wine" \
+            "$root/$dir/wine-pictures"
         export WINEDLLOVERRIDES="mscoree=;mshtml="
         "$wine" wineboot.exe -i >/dev/null 2>&1 || true
         "$wine" reg delete 'HKCU\Software\korvalset24' /f >/dev/null 2>&1 || true
@@ -160,10 +163,10 @@ windowsPictures() {
         sleep 2
         # The calibration page, its layout 720 wide: the drift, then the time.
         for field in "44 15.04" "100 1:00"; do
-            set -- $field
+            read -r top text <<<"$field"
             eval "$(xdotool getwindowgeometry --shell "$dialog")"
-            xdotool mousemove $((X + $(at 240 720))) $((Y + $(at $(($1 + 10)) 720))) click 1
-            xdotool key ctrl+a type "$2"
+            xdotool mousemove $((X + $(at 240 720))) $((Y + $(at $((top + 10)) 720))) click 1
+            xdotool key ctrl+a type "$text"
             sleep 1
         done
         pointerAway

@@ -18,6 +18,7 @@ elif [ -n "${1:-}" ]; then
     echo "usage: bash tools/pictures.sh [--only qt|windows|web]" >&2
     exit 2
 fi
+case "$only" in '' | qt | windows | web) ;; *) echo "usage: bash tools/pictures.sh [--only qt|windows|web]" >&2; exit 2 ;; esac
 wanted() { [ -z "$only" ] || [ "$only" = "$1" ]; }
 jobs=$(nproc 2>/dev/null || echo 2)
 launcher=()

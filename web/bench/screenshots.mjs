@@ -14,6 +14,12 @@ const docs = fileURLToPath(new URL('../../docs/', import.meta.url));
 const server = spawn('python3', ['-m', 'http.server', '--bind', '127.0.0.1', '--directory', site, String(port)],
   { stdio: 'ignore' });
 await new Promise((resolve) => setTimeout(resolve, 800));
+// The page ready, or what it said instead (its start failed).
+async function ready(page) {
+  await page.locator('body[data-pret="1"], #Chargement:has-text("pas pu")').first().waitFor();
+  if (await page.locator('body[data-pret="1"]').count() === 0)
+    throw new Error(`${page.url()}: ${await page.locator('#Chargement').textContent()}`);
+}
 const browser = await chromium.launch({ executablePath: process.env.KORVAL_CHROMIUM || '/usr/bin/chromium' });
 try {
   for (const [name, viewport, full] of [['web-desktop', { width: 1280, height: 720 }, false],
@@ -22,7 +28,7 @@ try {
     page.on('console', (message) => console.log(`${name}: ${message.type()}: ${message.text()}`));
     page.on('pageerror', (error) => console.log(`${name}: ${error}`));
     await page.goto(`http://127.0.0.1:${port}/`);
-    await page.locator('body[data-pret="1"]').waitFor();
+    await ready(page);
     await page.locator('#EditPwm3').fill('300');
     if (full) await page.locator('#VitessesCachees summary').click();
     await page.locator('#EditPeriodeTimer').click();
@@ -31,7 +37,7 @@ try {
   }
   const page = await browser.newPage({ viewport: { width: 1280, height: 800 }, deviceScaleFactor: 1 });
   await page.goto(`http://127.0.0.1:${port}/`);
-  await page.locator('body[data-pret="1"]').waitFor();
+  await ready(page);
   await page.locator('#ButtonMonture').click();
   for (const [id, text] of [['EditDents', '144'], ['EditPasMoteur', '200'], ['EditReduction', '128']])
     await page.locator(`#${id}`).fill(text);
@@ -43,7 +49,7 @@ try {
   await page.close();
   const night = await browser.newPage({ viewport: { width: 1280, height: 720 }, deviceScaleFactor: 1 });
   await night.goto(`http://127.0.0.1:${port}/`);
-  await night.locator('body[data-pret="1"]').waitFor();
+  await ready(night);
   await night.locator('#ButtonNuit').click();
   await night.locator('#EditPwm3').fill('300');
   await night.locator('#EditPeriodeTimer').click();

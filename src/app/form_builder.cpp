@@ -81,6 +81,7 @@ void buildForm(QWidget& window, FormWidgets& form)
         if (!info.visible) widget->setVisible(false);
         widget->setEnabled(info.enabled);
         if (const char* role = lookRoleName(info.look)) widget->setProperty(kLookProperty, role);
+        colourLookRole(*widget, info.look);
         if (info.look == ControlLook::ColumnHead) {
             QFont bold = widget->font();
             bold.setBold(true);

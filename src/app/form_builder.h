@@ -3,8 +3,8 @@
 // buttons (toolButtons). The table's order is the order of creation, hence of
 // stacking and of the tab walk: a label under a later group box stays covered
 // by it, as « PWM1 » (Label39) under « PWM ». A control's look is its role,
-// carried by the kLookProperty property, which the application's style sheet
-// colours (night_look.h); a column head is bold too.
+// carried by the kLookProperty property, which the night's style sheet
+// colours, and by day in its palette (night_look.h); a column head is bold too.
 
 // The members' classes, whole: who reaches a control uses its type.
 #include <QLineEdit>

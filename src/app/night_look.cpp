@@ -205,7 +205,8 @@ private:
 };
 
 // Before any style sheet of the application: a sheet wraps the style in one
-// whose name the style factory does not know.
+// whose name the style factory does not know. Only the night needs it, and
+// there is no sheet by day: it waits for the first switch.
 void installNightStyle()
 {
     static bool installed = false;
@@ -276,7 +277,7 @@ void setNightLook(bool night)
         QApplication::setFont(font);
         qApp->setStyleSheet(lookStyleSheet(true));
     } else {
-        qApp->setStyleSheet(lookStyleSheet(false));
+        qApp->setStyleSheet(QString()); // the roles' own palettes show again
         QApplication::setPalette(day.palette);
         QToolTip::setPalette(day.toolTips);
         QApplication::setFont(day.font);
@@ -316,6 +317,29 @@ const char* lookRoleName(korval::ControlLook look)
     return nullptr;
 }
 
+void colourLookRole(QWidget& widget, korval::ControlLook look)
+{
+    ColourRole field;
+    ColourRole text;
+    switch (look) {
+    case korval::ControlLook::ResultDisplay:
+        field = ColourRole::ResultDisplay;
+        text = ColourRole::ResultText;
+        break;
+    case korval::ControlLook::PeriodField:
+        field = ColourRole::PeriodField;
+        text = ColourRole::PeriodText;
+        break;
+    default:
+        return;
+    }
+    // Every state alike: a result display keeps its look although disabled.
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Base, lookColour(field, false));
+    palette.setColor(QPalette::Text, lookColour(text, false));
+    widget.setPalette(palette);
+}
+
 QString lookStyleSheet(bool night)
 {
     // Each %N is a role of the scheme, in this look.
@@ -335,7 +359,7 @@ QString lookStyleSheet(bool night)
                   QStringLiteral(" { background-color: %3; color: %4; }"),
               {ColourRole::ResultDisplay, ColourRole::ResultText, ColourRole::PeriodField,
                ColourRole::PeriodText});
-    if (!night) return roles; // the other roles keep the system's colours by day
+    if (!night) return roles; // by day the palettes of the roles alone (colourLookRole)
 
     // %1 window, %2 field, %3 read-only field, %4 frame, %5 text, %6 disabled,
     // %7 selection, %8 selected text, %9 focus.
@@ -392,8 +416,9 @@ QString lookStyleSheet(bool night)
 
 void useLookStyleSheet()
 {
-    installNightStyle();
-    const QString sheet = lookStyleSheet(g_night);
+    // By day no sheet at all: one on the application would restyle every
+    // widget, at its creation and its polish, for the two roles' colours.
+    const QString sheet = g_night ? lookStyleSheet(true) : QString();
     if (qApp->styleSheet() != sheet) qApp->setStyleSheet(sheet);
 }
 

@@ -26,14 +26,19 @@ QColor lookColour(korval::ColourRole role, bool night);
 inline const char* const kLookProperty = "korvalLook";
 const char* lookRoleName(korval::ControlLook look);
 
-// The application's style sheet of a look, made from the scheme. By day it
-// colours the look roles alone, every other widget keeps the system's look;
-// by night it colours every widget, the roles after the states, so that a
-// result display keeps its look although disabled.
+// The day colours of a control's look role in its own palette, in every
+// state; nothing for a role without colours. Every other widget keeps the
+// system's look by day, and the night's style sheet wins over these.
+void colourLookRole(QWidget& widget, korval::ControlLook look);
+
+// The application's style sheet of a look, made from the scheme. By night it
+// colours every widget, the roles after the states, so that a result display
+// keeps its look although disabled. By day it holds the roles' colours alone,
+// but the application runs without a sheet then (colourLookRole).
 QString lookStyleSheet(bool night);
 
 // Puts the current look's style sheet on the application, for a window made
-// before any switch.
+// before any switch: the night's, or none by day.
 void useLookStyleSheet();
 
 // Switches the whole application to the night look or back to the day look.

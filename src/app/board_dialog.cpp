@@ -119,12 +119,8 @@ BoardDialog::BoardDialog(TForm1& form) : QDialog(&form), m_form(form)
     edit(I::WriteEdit)->setText(commands.write);
     edit(I::ReadEdit)->setText(commands.read);
     edit(I::FirmwareEdit)->setText(QString::fromStdString(form.model().hexImageName()));
-    for (I id : {I::WriteEdit, I::ReadEdit})
-        connect(edit(id), &QLineEdit::textChanged, this, [this] {
-            keepCommands();
-            showEnabled();
-        });
-    connect(edit(I::FirmwareEdit), &QLineEdit::textChanged, this, &BoardDialog::showEnabled);
+    for (I id : {I::FirmwareEdit, I::WriteEdit, I::ReadEdit})
+        connect(edit(id), &QLineEdit::textChanged, this, &BoardDialog::showEnabled);
     connect(button(I::ChooseFirmware), &QPushButton::clicked, this, &BoardDialog::chooseFirmware);
     connect(button(I::WriteImage), &QPushButton::clicked, this, &BoardDialog::writeWholeImage);
     connect(button(I::Program), &QPushButton::clicked, this, &BoardDialog::program);
@@ -138,6 +134,9 @@ BoardDialog::BoardDialog(TForm1& form) : QDialog(&form), m_form(form)
 
 BoardDialog::~BoardDialog()
 {
+    // Kept when the dialog goes, not at each keystroke: a write of the
+    // settings' file is slow.
+    keepCommands();
     if (!running()) return;
     m_system->requestStop();
     m_worker.join();
@@ -218,6 +217,7 @@ void BoardDialog::program()
     if (running()) return;
     using I = BoardControlId;
     showNote();
+    keepCommands();
     const FormModel& model = m_form.model();
     BoardRequest request;
     request.record = m_form.currentRecord; // what the window shows, saved or not

@@ -1,6 +1,7 @@
 #include "tform1.h"
 
 #include "app/accessibility.h"
+#include "app/board_dialog.h"
 #include "app/mount_dialog.h"
 #include "app/night_look.h"
 #include "app/stored_value_mark.h"
@@ -124,6 +125,8 @@ void TForm1::bindControls()
     // The tool buttons; their names and help come with the others' (describeControls).
     connect(m_form.ButtonMonture, &QToolButton::clicked, this, [this] { openMountDialog(*this); });
     connect(m_form.ButtonComparer, &QToolButton::clicked, this, [this] { ButtonComparerClick(); });
+    connect(qobject_cast<QToolButton*>(m_form.widget(kBoardButtonName)), &QToolButton::clicked,
+            this, [this] { openBoardDialog(*this); });
     connect(m_form.ButtonNuit, &QToolButton::clicked, this, &TForm1::toggleNightLook);
     installNightKey(*this, [this] { toggleNightLook(); });
 

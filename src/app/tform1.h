@@ -53,6 +53,8 @@ public:
     // The widgets, built from the form's table.
     const FormWidgets* form() const { return &m_form; }
     korval::FormModel& model() const { return *m_model; }
+    // The dialogs' seam, which the window's own dialogs ask through too.
+    UserDialogs& dialogs() const { return *m_dialogs; }
 
     // The handlers the tests, the benchmark and the start-up call by name; every other
     // handler is the model's (src/form/form_model.h), bound through its table.

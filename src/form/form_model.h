@@ -237,6 +237,8 @@ public:
     // The name « Sauvegarder » proposes: after a HEX image, its name with .kv2
     // (never one whose .hex would replace the image); otherwise none.
     const std::string& proposedSaveName() const { return m_proposedSaveName; }
+    // The HEX image the window was last opened from; empty after a .kv2 or none.
+    const std::string& hexImageName() const { return m_hexImageName; }
     struct SaveOutput {
         std::string kv2Name;            // the chosen name with its extension replaced by .kv2
         std::vector<unsigned char> kv2; // the 61 bytes

@@ -1,5 +1,7 @@
 #include "form/board_texts.h"
 
+#include "config/parameter_file.h"
+
 #include <stdexcept>
 
 namespace korval
@@ -43,6 +45,24 @@ const char* readCommandHelp()
     return "Facultative : la commande qui relit la mémoire programme de la carte dans le fichier "
            "{lecture} (Intel HEX). La table relue en 0x7C00 est alors comparée à celle de la "
            "fenêtre.";
+}
+
+std::string wholeImageName(const std::string& tableName)
+{
+    const std::string base = tableName.empty() ? "table" : replaceExtension(tableName, "");
+    return base + "-image.hex";
+}
+
+std::string firmwareUnreadable(const std::string& name)
+{
+    return "« " + name +
+           " » ne peut plus être lu : il a changé ou a été déplacé depuis qu'il a été choisi ; "
+           "choisissez-le de nouveau";
+}
+
+std::string wholeImageFailure(const std::string& reason)
+{
+    return "Impossible d'écrire l'image complète :\n" + reason + ".";
 }
 
 std::string boardTableNote(bool differsFromSaved)

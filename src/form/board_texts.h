@@ -39,6 +39,16 @@ const char* readCommandHelp();
 // The filter of the firmware image's dialogs: "Images HEX (*.hex)|*.hex".
 inline const char* const kFirmwareFilter = "Images HEX (*.hex)|*.hex";
 
+// The name proposed for the whole image of the table saved as `tableName`
+// ("monture.kv2" or "monture"): "monture-image.hex"; "table-image.hex" for a
+// table never saved.
+std::string wholeImageName(const std::string& tableName);
+
+// Why the firmware image `name` chosen in the page cannot be read any more.
+std::string firmwareUnreadable(const std::string& name);
+// The message when « Écrire l'image complète… » writes nothing, for `reason`.
+std::string wholeImageFailure(const std::string& reason);
+
 // The note above « Programmer »: what is programmed is the window's table,
 // said when it differs from the saved file.
 std::string boardTableNote(bool differsFromSaved);

@@ -28,11 +28,11 @@ struct ControlState {
 
 // A file compared with the window's values.
 struct FileComparison {
-    std::string fileName;              // as chosen
-    std::string heading;               // what is compared, and in which direction
-    std::vector<std::string> lines;    // « V2AD : 16 -> 20 », or « Identique à la fenêtre »
-    bool tableOnly = false;            // a HEX image: the table's fields alone
-    std::string text() const;          // heading, then one line each, as copied
+    std::string fileName;           // as chosen
+    std::string heading;            // what is compared, and in which direction
+    std::vector<std::string> lines; // « V2AD : 16 -> 20 », or « Identique à la fenêtre »
+    bool tableOnly = false;         // a HEX image: the table's fields alone
+    std::string text() const;       // heading, then one line each, as copied
 };
 
 // What the list of a comparison shows when nothing differs.
@@ -237,6 +237,8 @@ public:
     // The name « Sauvegarder » proposes: after a HEX image, its name with .kv2
     // (never one whose .hex would replace the image); otherwise none.
     const std::string& proposedSaveName() const { return m_proposedSaveName; }
+    // The HEX image the window's table was last opened from; empty after a .kv2.
+    const std::string& hexImageName() const { return m_hexImageName; }
     struct SaveOutput {
         std::string kv2Name;            // the chosen name with its extension replaced by .kv2
         std::vector<unsigned char> kv2; // the 61 bytes

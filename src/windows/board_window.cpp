@@ -69,6 +69,13 @@ std::size_t wholeCharacters(const std::string& text)
     }
     return size;
 }
+
+HFONT fixedFont(UINT dpi, bool night)
+{
+    return CreateFontW(-MulDiv(8, int(dpi), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, fontQuality(night),
+                       FIXED_PITCH | FF_MODERN, L"Courier New");
+}
 } // namespace
 
 std::string storedBoardCommand(BoardControlId edit)
@@ -167,9 +174,7 @@ void BoardWindow::open()
     const bool night = m_form.night();
     HFONT font = HFONT(SendMessageW(m_form.control("ButtonOuvrir"), WM_GETFONT, 0, 0));
     if (m_fixedFont) DeleteObject(m_fixedFont);
-    m_fixedFont = CreateFontW(-MulDiv(8, int(dpi), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                              fontQuality(night), FIXED_PITCH | FF_MODERN, L"Courier New");
+    m_fixedFont = fixedFont(dpi, night);
     m_toolTips = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
                                  m_window, nullptr, instance, nullptr);
     SendMessageW(m_toolTips, TTM_SETMAXTIPWIDTH, 0, scaled(420));
@@ -256,7 +261,15 @@ void BoardWindow::showNightLook()
         },
         night);
     paintAtNight(m_toolTips, night);
+    // The window made its fonts again for this look: the old ones are gone.
+    HFONT font = HFONT(SendMessageW(m_form.control("ButtonOuvrir"), WM_GETFONT, 0, 0));
+    HFONT oldFixed = m_fixedFont;
+    m_fixedFont = fixedFont(m_form.dpi(), night);
+    for (HWND made : m_controls)
+        SendMessageW(made, WM_SETFONT, WPARAM(font), FALSE);
     HWND output = control(BoardControlId::Output);
+    SendMessageW(output, WM_SETFONT, WPARAM(m_fixedFont), FALSE);
+    if (oldFixed) DeleteObject(oldFixed);
     const LONG_PTR style = GetWindowLongPtrW(output, GWL_STYLE);
     SetWindowLongPtrW(output, GWL_STYLE,
                       night ? style & ~LONG_PTR(WS_VSCROLL | WS_HSCROLL)

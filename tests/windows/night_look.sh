@@ -198,6 +198,7 @@ shoot "$dialog" "$work/board.png"
 bad=$(notRed "$work/board.png")
 echo "night_look: the « Carte » dialog: $bad pixels with green or blue"
 [ "$bad" -eq 0 ] || fail "the « Carte » dialog by night: not pure red"
+[ "$(stored)" = 0x0 ] || fail "--nuit changed the stored choice: $(stored)"
 press "$dialog" ctrl+n
 shoot "$dialog" "$work/board-day.png"
 [ -n "$picture" ] && cp "$work/board-day.png" "${picture%.png}-carte-jour.png"

@@ -28,11 +28,11 @@ struct ControlState {
 
 // A file compared with the window's values.
 struct FileComparison {
-    std::string fileName;              // as chosen
-    std::string heading;               // what is compared, and in which direction
-    std::vector<std::string> lines;    // « V2AD : 16 -> 20 », or « Identique à la fenêtre »
-    bool tableOnly = false;            // a HEX image: the table's fields alone
-    std::string text() const;          // heading, then one line each, as copied
+    std::string fileName;           // as chosen
+    std::string heading;            // what is compared, and in which direction
+    std::vector<std::string> lines; // « V2AD : 16 -> 20 », or « Identique à la fenêtre »
+    bool tableOnly = false;         // a HEX image: the table's fields alone
+    std::string text() const;       // heading, then one line each, as copied
 };
 
 // What the list of a comparison shows when nothing differs.

@@ -1,6 +1,7 @@
 #include "windows/win32_dialogs.h"
 
 #include "files/text_utf16.h"
+#include "form/board_texts.h"
 #include "form/form_controls.h"
 #include "form/form_texts.h"
 #include "windows/night_look.h"
@@ -183,6 +184,17 @@ int nightMessage(HWND owner, const std::wstring& text, UINT type)
 }
 } // namespace
 
+namespace
+{
+// kFirmwareFilter, "description|pattern", as the dialogs take it.
+FileFilter firmwareFilter()
+{
+    const std::string filter = kFirmwareFilter;
+    const std::size_t bar = filter.find('|');
+    return {filter.substr(0, bar), filter.substr(bar + 1)};
+}
+} // namespace
+
 std::wstring fileDialogFilter(const std::vector<FileFilter>& filters)
 {
     std::wstring out;
@@ -199,12 +211,15 @@ StandardWin32Dialogs::StandardWin32Dialogs(FileDialogRunner runner)
 }
 
 std::wstring StandardWin32Dialogs::runFileDialog(HWND owner, bool save,
-                                                 const std::wstring& proposed)
+                                                 const std::wstring& proposed, bool firmware)
 {
     std::vector<wchar_t> name(32768, L'\0');
     std::copy(proposed.begin(), proposed.begin() + std::min<std::size_t>(proposed.size(), 32767),
               name.begin());
-    const std::wstring filter = fileDialogFilter(save ? saveFileFilters() : openFileFilters());
+    const std::wstring filter =
+        fileDialogFilter(firmware ? std::vector<FileFilter>{firmwareFilter()}
+                         : save   ? saveFileFilters()
+                                  : openFileFilters());
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
@@ -212,7 +227,7 @@ std::wstring StandardWin32Dialogs::runFileDialog(HWND owner, bool save,
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = name.data();
     dialog.nMaxFile = DWORD(name.size());
-    dialog.lpstrDefExt = L"kv2";
+    dialog.lpstrDefExt = firmware ? L"hex" : L"kv2";
     dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
                    (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
     if (!m_runFileDialog(dialog, save)) return {};
@@ -239,6 +254,16 @@ std::wstring StandardWin32Dialogs::openFileName(HWND owner)
 std::wstring StandardWin32Dialogs::saveFileName(HWND owner)
 {
     return runFileDialog(owner, true);
+}
+
+std::wstring StandardWin32Dialogs::firmwareFileName(HWND owner)
+{
+    return runFileDialog(owner, false, {}, true);
+}
+
+std::wstring StandardWin32Dialogs::wholeImageFileName(HWND owner, const std::wstring& proposed)
+{
+    return runFileDialog(owner, true, proposed, true);
 }
 
 std::wstring StandardWin32Dialogs::saveFileNameProposing(HWND owner, const std::wstring& proposed)

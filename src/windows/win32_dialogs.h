@@ -53,6 +53,19 @@ public:
     }
     // The messages and questions in the night look, or the system's by day.
     virtual void setNight(bool night) { (void)night; }
+    // « Carte… »: the firmware image to open, and the name the whole image is
+    // saved under, `proposed` filled in; both with the firmware's filter.
+    virtual std::wstring firmwareFileName(HWND owner)
+    {
+        (void)owner;
+        return {};
+    }
+    virtual std::wstring wholeImageFileName(HWND owner, const std::wstring& proposed)
+    {
+        (void)owner;
+        (void)proposed;
+        return {};
+    }
 };
 
 // The list of types a file dialog takes: each description and its patterns
@@ -78,12 +91,15 @@ public:
     void showNote(HWND owner, const std::wstring& message) override;
     void showComparison(HWND owner, const FileComparison& comparison) override;
     void setNight(bool night) override { m_night = night; }
+    std::wstring firmwareFileName(HWND owner) override;
+    std::wstring wholeImageFileName(HWND owner, const std::wstring& proposed) override;
 
 private:
     // MessageBoxW by day; by night the tool's own window with the same texts,
     // buttons, default button and keys, for MessageBoxW takes no colours.
     int ask(HWND owner, const std::wstring& text, UINT type);
-    std::wstring runFileDialog(HWND owner, bool save, const std::wstring& proposed = {});
+    std::wstring runFileDialog(HWND owner, bool save, const std::wstring& proposed = {},
+                               bool firmware = false);
     FileDialogRunner m_runFileDialog;
     bool m_night = false;
 };

@@ -3,6 +3,7 @@
 #include "files/text_utf16.h"
 #include "form/form_help.h"
 #include "form/layout_scale.h"
+#include "windows/board_window.h"
 #include "windows/mount_window.h"
 #include "windows/night_look.h"
 
@@ -22,6 +23,7 @@ namespace korval
 {
 
 const wchar_t* const kFormClass = L"KorvalTForm1";
+const wchar_t* const kSettingsKey = L"Software\\korvalset24";
 
 namespace
 {
@@ -84,7 +86,6 @@ void setAccessibleText(IAccPropServices* services, HWND control, const MSAAPROPI
 }
 
 // The night look remembered from one start to the next.
-const wchar_t* const kSettingsKey = L"Software\\korvalset24";
 const wchar_t* const kNightValue = L"Nuit";
 
 void storeNightChoice(bool night)
@@ -116,6 +117,7 @@ Win32Form::Win32Form(std::unique_ptr<Win32Dialogs> dialogs)
 Win32Form::~Win32Form()
 {
     m_mount.reset();
+    m_board.reset();
     if (m_window) {
         SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
         DestroyWindow(m_window);
@@ -391,8 +393,12 @@ void Win32Form::show(int showCommand)
 bool Win32Form::translateDialogMessage(MSG& message)
 {
     if (m_mount && m_mount->translateDialogMessage(message)) return true;
-    if ((message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) && m_window &&
-        (message.hwnd == m_window || IsChild(m_window, message.hwnd))) {
+    HWND board = m_board ? m_board->window() : nullptr;
+    const auto inside = [&message](HWND window) {
+        return window && (message.hwnd == window || IsChild(window, message.hwnd));
+    };
+    if ((message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) &&
+        (inside(m_window) || inside(board))) {
         // Bit 30: the key was already down, the system's repeat of a held key.
         NightKeyPress press{char(message.wParam), GetKeyState(VK_CONTROL) < 0,
                             GetKeyState(VK_MENU) < 0, GetKeyState(VK_SHIFT) < 0,
@@ -405,6 +411,7 @@ bool Win32Form::translateDialogMessage(MSG& message)
         // A held night key switches nothing more, nor reaches a box or the button.
         if (message.wParam == 'N' && nightKeySwitches(press)) return true;
     }
+    if (m_board && m_board->translateDialogMessage(message)) return true;
     return m_window && IsDialogMessageW(m_window, &message);
 }
 
@@ -417,6 +424,11 @@ HWND Win32Form::control(const std::string& name) const
 HWND Win32Form::mountDialog() const
 {
     return m_mount ? m_mount->window() : nullptr;
+}
+
+BoardWindow* Win32Form::boardDialog() const
+{
+    return m_board && m_board->window() ? m_board.get() : nullptr;
 }
 
 const std::wstring& Win32Form::accessibleName(const std::string& name) const
@@ -657,6 +669,12 @@ void Win32Form::openMountDialog()
     m_mount->open();
 }
 
+void Win32Form::openBoardDialog()
+{
+    if (!m_board) m_board = std::make_unique<BoardWindow>(*this);
+    m_board->open();
+}
+
 // --- messages -------------------------------------------------------------------------
 
 LRESULT CALLBACK Win32Form::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -773,6 +791,7 @@ LRESULT Win32Form::handle(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_DESTROY:
         m_mount.reset();
+        m_board.reset();
         if (m_quitOnDestroy) PostQuitMessage(0);
         return 0;
     case WM_NCDESTROY:
@@ -830,6 +849,7 @@ void Win32Form::command(int id, int code, HWND from)
 void Win32Form::toolButtonClicked(const std::string& name)
 {
     if (name == kMountButtonName) openMountDialog();
+    if (name == kBoardButtonName) openBoardDialog();
     if (name == kCompareButtonName)
         run([this] { m_model->guarded([this] { m_model->ButtonComparerClick(); }); });
     if (name == kNightButtonName) toggleNight();
@@ -905,6 +925,7 @@ void Win32Form::showNightLook()
     }
     RedrawWindow(m_window, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    if (m_board) m_board->showNightLook();
 }
 
 void Win32Form::recreateList()

@@ -25,6 +25,7 @@ namespace korval
 {
 
 class MountWindow;
+class BoardWindow;
 
 class Win32Form : public FormView
 {
@@ -58,6 +59,9 @@ public:
     HWND compareButton() const { return toolButtonWindow(kCompareButtonName); }
     HWND nightButton() const { return toolButtonWindow(kNightButtonName); }
     HWND mountDialog() const;
+    HWND boardButton() const { return toolButtonWindow(kBoardButtonName); }
+    // « Carte… » while it is open, else nullptr.
+    BoardWindow* boardDialog() const;
     FormModel& model() { return *m_model; }
     Win32Dialogs& dialogs() { return *m_dialogs; }
     UINT dpi() const { return m_dpi; }
@@ -72,6 +76,7 @@ public:
     // Writes a box from code, as the mount dialog's "Appliquer" does.
     void writeText(const std::string& name, const std::string& text);
     void openMountDialog();
+    void openBoardDialog();
 
     // FormView
     void showError(const std::string& message) override;
@@ -146,6 +151,7 @@ private:
     std::vector<HWND> m_toolButtons;      // in toolButtons()' order
     IAccPropServices* m_access = nullptr; // names and descriptions for screen readers
     std::unique_ptr<MountWindow> m_mount;
+    std::unique_ptr<BoardWindow> m_board;
     std::vector<Control> m_controls; // in the model's order
     std::unordered_map<std::string, std::size_t> m_byName;
     std::unordered_map<std::string, std::wstring> m_names;
@@ -169,7 +175,10 @@ private:
 // The window class's name.
 extern const wchar_t* const kFormClass;
 
-// The night look chosen last, under HKCU\Software\korvalset24, value Nuit.
+// The user's settings: HKCU\Software\korvalset24.
+extern const wchar_t* const kSettingsKey;
+
+// The night look chosen last, under the settings' key, value Nuit.
 bool storedNightChoice();
 
 } // namespace korval

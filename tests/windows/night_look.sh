@@ -169,7 +169,8 @@ dayColours "$work/day-again.png" "the second Ctrl+N"
 stop
 
 # --nuit: by night for once, the stored choice unchanged; the « Monture… »
-# dialog by night, both its pages.
+# dialog by night, both its pages; « Carte… » by night, and by day again
+# through Ctrl+N pressed in it.
 start --nuit
 tooltipRed
 openList
@@ -187,6 +188,21 @@ for page in 1 2; do
     [ "$bad" -eq 0 ] || fail "the « Monture » dialog by night, page $page: not pure red"
     press "$dialog" ctrl+Tab
 done
-stop
+# « Carte… » by night, then Ctrl+N inside it brings the day back to it too.
+press "$dialog" Escape
+press "$(windows | head -1)" alt+a
+dialog=$(xdotool search --onlyvisible --name '^Carte$' | head -1)
+[ -n "$dialog" ] || fail "Alt+A opened no « Carte » dialog"
+shoot "$dialog" "$work/board.png"
+[ -n "$picture" ] && cp "$work/board.png" "${picture%.png}-carte.png"
+bad=$(notRed "$work/board.png")
+echo "night_look: the « Carte » dialog: $bad pixels with green or blue"
+[ "$bad" -eq 0 ] || fail "the « Carte » dialog by night: not pure red"
 [ "$(stored)" = 0x0 ] || fail "--nuit changed the stored choice: $(stored)"
+press "$dialog" ctrl+n
+shoot "$dialog" "$work/board-day.png"
+[ -n "$picture" ] && cp "$work/board-day.png" "${picture%.png}-carte-jour.png"
+[ "$(notRed "$work/board-day.png")" -gt 1000 ] || fail "Ctrl+N in « Carte » left it by night"
+stop
+[ "$(stored)" = 0x0 ] || fail "--nuit then Ctrl+N: the day not stored: $(stored)"
 echo "night_look: pure red by night, the day colours by day, remembered, --nuit for once"

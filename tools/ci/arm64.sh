@@ -13,7 +13,11 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-aarch64-linux-gnu.cmake
 cmake --build "$dir" -j "$jobs"
-(cd "$dir" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
+# The board's suites start their stand-in programmer as the tool starts an
+# owner's programmer, by exec: qemu-user without binfmt cannot run an arm64
+# program so started, and reports a failed start as a child ending with 127.
+# They run natively, under Wine, and under the sanitizers.
+(cd "$dir" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" -E '^test_board')
 
 # The same candidate lines, .kv2 and .hex as the native build, to the byte.
 qemu=$(sed -n 's/^KORVAL_QEMU_AARCH64:FILEPATH=//p' "$dir/CMakeCache.txt")

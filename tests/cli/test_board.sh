@@ -129,9 +129,9 @@ done
 cmp -s firmware.hex firmware.before || fail "firmware.hex a changé"
 [ -L link.hex ] || fail "link.hex n'est plus un lien"
 
-# --- programmer: name | status | seed of the memory | arguments (words, | inside a row
+# --- programmer: name | status | the memory before | arguments (words, | inside a row
 # is not used) | what stdout+stderr must hold | check after ---
-seed() { # MEMORY SEED: none, or a HEX file written in boot-loader mode
+prepare_memory() { # MEMORY BEFORE: none, or a HEX file written in boot-loader mode
     rm -f "$1" "$1.journal"
     : >"$1"
     [[ $2 == none ]] || programmateur "$1" rows "$2" >/dev/null || fail "amorce $2"
@@ -171,8 +171,8 @@ programmer_table=(
     "broken-image|2|firmware.hex|board.kv2 --image broken.hex $W @programmateur mem full {image}@|ligne 5|firmware.hex"
 )
 for row in "${programmer_table[@]}"; do
-    IFS='|' read -r name expected memorySeed words said after <<<"$row"
-    seed mem "$memorySeed"
+    IFS='|' read -r name expected memoryBefore words said after <<<"$row"
+    prepare_memory mem "$memoryBefore"
     # Words split at blanks; @...@ is one word.
     arguments=()
     while [[ -n $words ]]; do
@@ -210,7 +210,7 @@ grep -q "La carte contient" fail.out fail.err && fail "fail : la carte est dite 
 odd="it's \"a\" b;touch PWNED;x"
 [[ -n $ext ]] && odd="it's a b;touch PWNED;x" # a Windows name holds no double quote
 cp board.kv2 "$odd.kv2"
-seed mem firmware.hex
+prepare_memory mem firmware.hex
 # Single quotes group on POSIX systems, not in CommandLineToArgvW's rules.
 group="'"
 [[ -n $ext ]] && group='"'

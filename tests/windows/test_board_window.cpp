@@ -204,10 +204,10 @@ int main(int argc, char** argv)
 
     // Firmware: 32 KiB of fixed pseudo-random bytes, configuration bytes at 0x300000.
     Memory firmware;
-    std::uint32_t seed = 3324;
+    std::uint32_t state = 3324;
     for (std::uint32_t address = 0; address < 0x8000; ++address) {
-        seed = seed * 1103515245u + 12345u;
-        firmware[address] = (seed >> 16) & 0xFF;
+        state = state * 1103515245u + 12345u;
+        firmware[address] = (state >> 16) & 0xFF;
     }
     for (std::uint32_t i = 0; i < 7; ++i)
         firmware[0x300000 + i] = 0x80 + i;

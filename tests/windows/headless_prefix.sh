@@ -14,5 +14,5 @@ wine="$2"
 # starts while it ends races it. Then Wine's own services, alone, before the
 # tests start several programs at once: a program that raced that start
 # once ended with status 1 and nothing said.
-"$(dirname "$wine")/wineserver" -p </dev/null >/dev/null 2>&1 # detached from the test's output
+"$(dirname "$wine")/wineserver" -p
 "$wine" reg query 'HKCU\Software\Wine\Drivers' /v Graphics >/dev/null

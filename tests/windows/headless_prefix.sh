@@ -9,10 +9,7 @@ wine="$2"
 # The driver is chosen when the prefix's server starts.
 "$(dirname "$wine")/wineserver" -k 2>/dev/null || true
 "$(dirname "$wine")/wineserver" -w 2>/dev/null || true
-# Started again persistent, as the stage started it: a server started by a
-# program ends a few seconds after its last client, and a program that
-# starts while it ends races it. Then Wine's own services, alone, before the
+# The server and Wine's own services started again here, alone, before the
 # tests start several programs at once: a program that raced that start
 # once ended with status 1 and nothing said.
-"$(dirname "$wine")/wineserver" -p
 "$wine" reg query 'HKCU\Software\Wine\Drivers' /v Graphics >/dev/null

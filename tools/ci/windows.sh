@@ -39,11 +39,8 @@ run() { "$wine" "$@"; }
 # One suite at a time: under one Wine server, programs of several suites
 # started together have been seen to end with status 1 and nothing said.
 # A suite that fails is run once more: one Wine program in a few hundred
-# has been seen to end with status 1 and nothing said. The display fixture
-# used to restart this prefix's server as one that ends seconds after its
-# last client, so that later programs could race its end; it now restarts it
-# persistent. The second run goes once that is seen to hold over thousands of
-# runs; a fault of the tool fails both runs. Wine itself ends
+# has been seen to end with status 1 and nothing said, even alone, with its
+# cause not found yet; a fault of the tool fails both runs. Wine itself ends
 # with status 1 and, under WINEDEBUG=-all, nothing said when the file named
 # is not a program it can map (start.exe then looks for it under other
 # extensions): so nothing here rebuilds a program while the suites run.

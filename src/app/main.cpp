@@ -11,6 +11,7 @@
 #include <QTranslator>
 
 #include <clocale>
+#include <cstdio>
 #include <exception>
 #include <string_view>
 
@@ -87,10 +88,13 @@ int main(int argc, char* argv[])
         // Opened as if "Ouvrir" had returned it, once the defaults are shown.
         if (!options.path.isEmpty()) Form1.openAtFirstShow(options.path);
         Form1.show();
-        app.exec();
+        return app.exec();
     } catch (const std::exception& error) {
+        // A window that could not be set up is a failure: said on the error
+        // output for a script, in a box for the user, and in the status.
+        std::fprintf(stderr, "korvalset24 : %s\n", error.what());
         QMessageBox::critical(nullptr, QStringLiteral("korvalset24"),
                               QString::fromUtf8(error.what()));
     }
-    return 0;
+    return 1;
 }

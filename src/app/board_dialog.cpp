@@ -58,12 +58,9 @@ QWidget* makeControl(const BoardControl& control, QWidget* parent)
     return nullptr;
 }
 
-// "Images HEX (*.hex)|*.hex" in Qt's form.
 QString firmwareFilter()
 {
-    const std::string filter = kFirmwareFilter;
-    const std::size_t bar = filter.find('|');
-    return QString::fromStdString(qtNameFilters({{filter.substr(0, bar), filter.substr(bar + 1)}}));
+    return QString::fromStdString(qtNameFilters(firmwareFileFilters()));
 }
 
 std::string stemOf(const std::string& path)

@@ -6,14 +6,7 @@
 #include "files/file_reasons.h"
 #include "files/file_store.h"
 #include "files/text_utf16.h"
-
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "files/windows_system.h"
 // After windows.h, which they need.
 #include <aclapi.h>
 #include <sddl.h>
@@ -24,26 +17,13 @@
 #include <vector>
 
 using korval::files::Fault;
+using korval::files::Handle;
 using korval::files::Kind;
 using korval::files::reasonText;
+using korval::files::systemWords;
 
 namespace
 {
-// The system's own words for an error it has no better name for here.
-std::string systemWords(DWORD error)
-{
-    wchar_t* text = nullptr;
-    const DWORD size = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring words(text ? text : L"", size);
-    if (text) ::LocalFree(text);
-    while (!words.empty() && (words.back() == L'\r' || words.back() == L'\n' ||
-                              words.back() == L' ' || words.back() == L'.'))
-        words.pop_back();
-    return korval::narrow(words);
-}
-
 std::string systemReason(DWORD error)
 {
     switch (error) {
@@ -90,30 +70,6 @@ std::string systemReason(DWORD error)
         return korval::files::systemError(long(error), systemWords(error));
     }
 }
-
-class Handle
-{
-public:
-    explicit Handle(HANDLE handle) : m_handle(handle) {}
-    ~Handle()
-    {
-        if (valid()) ::CloseHandle(m_handle);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    bool valid() const { return m_handle != INVALID_HANDLE_VALUE && m_handle != nullptr; }
-    HANDLE get() const { return m_handle; }
-    // Closing can report a write the system deferred.
-    bool close()
-    {
-        const HANDLE handle = m_handle;
-        m_handle = INVALID_HANDLE_VALUE;
-        return ::CloseHandle(handle) != 0;
-    }
-
-private:
-    HANDLE m_handle;
-};
 
 // A path checked and made absolute, ready for the wide calls.
 struct NativePath {

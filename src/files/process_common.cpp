@@ -1,13 +1,35 @@
-// What both systems' runners share: Windows' quoting, testable anywhere, and
+// What both systems' runners share: the refusal of an empty command, the
+// reasons a program does not start, Windows' quoting, testable anywhere, and
 // the folder helpers on the standard library.
 
-#include "files/process_runner.h"
+#include "files/process_system.h"
 
 #include <filesystem>
 #include <system_error>
 
 namespace korval::files
 {
+
+ProcessResult runProgram(const std::vector<std::string>& arguments,
+                         const std::function<void(const std::string&)>& output,
+                         const std::atomic<bool>* stop)
+{
+    if (arguments.empty() || arguments.front().empty()) {
+        ProcessResult result;
+        result.reason = "aucun programme n'est nommé";
+        return result;
+    }
+    return runNamedProgram(arguments, output, stop);
+}
+
+std::string startFaultText(StartFault fault)
+{
+    static const char* const texts[] = {
+        // in StartFault's order
+        "programme introuvable", "le programme n'est pas exécutable (accès refusé)",
+        "le fichier n'est pas un programme que le système sait lancer"};
+    return texts[int(fault)];
+}
 
 std::string windowsCommandLine(const std::vector<std::string>& arguments)
 {

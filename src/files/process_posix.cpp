@@ -2,7 +2,7 @@
 // and error, read as it comes; no shell anywhere.
 
 #include "files/file_reasons.h"
-#include "files/process_runner.h"
+#include "files/process_system.h"
 
 #include <cerrno>
 #include <chrono>
@@ -27,12 +27,12 @@ std::string startReason(int error)
 {
     switch (error) {
     case ENOENT:
-        return "programme introuvable";
+        return startFaultText(StartFault::Missing);
     case EACCES:
     case EPERM:
-        return "le programme n'est pas exécutable (accès refusé)";
+        return startFaultText(StartFault::Denied);
     case ENOEXEC:
-        return "le fichier n'est pas un programme que le système sait lancer";
+        return startFaultText(StartFault::NotAProgram);
     default:
         return systemError(error, std::strerror(error));
     }
@@ -64,15 +64,11 @@ int exitStatus(int waited)
 }
 } // namespace
 
-ProcessResult runProgram(const std::vector<std::string>& arguments,
-                         const std::function<void(const std::string&)>& output,
-                         const std::atomic<bool>* stop)
+ProcessResult runNamedProgram(const std::vector<std::string>& arguments,
+                              const std::function<void(const std::string&)>& output,
+                              const std::atomic<bool>* stop)
 {
     ProcessResult result;
-    if (arguments.empty() || arguments.front().empty()) {
-        result.reason = "aucun programme n'est nommé";
-        return result;
-    }
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0) {
         result.reason = startReason(errno);

@@ -2,7 +2,7 @@
 // Running the owner's programs without a shell: an argument list in, its
 // standard output and error as they come, its exit status out. One
 // implementation per system (process_posix.cpp, process_windows.cpp); the
-// quoting and the folders shared (process_common.cpp).
+// checks, the reasons, the quoting and the folders shared (process_common.cpp).
 
 #include <atomic>
 #include <functional>

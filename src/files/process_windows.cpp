@@ -3,16 +3,9 @@
 // and error; no shell anywhere.
 
 #include "files/file_reasons.h"
-#include "files/process_runner.h"
+#include "files/process_system.h"
 #include "files/text_utf16.h"
-
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "files/windows_system.h"
 
 #include <cstdio>
 #include <vector>
@@ -27,45 +20,23 @@ std::string startReason(DWORD error)
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-        return "programme introuvable";
+        return startFaultText(StartFault::Missing);
     case ERROR_ACCESS_DENIED:
-        return "le programme n'est pas exécutable (accès refusé)";
+        return startFaultText(StartFault::Denied);
     case ERROR_BAD_EXE_FORMAT:
-        return "le fichier n'est pas un programme que le système sait lancer";
+        return startFaultText(StartFault::NotAProgram);
     default:
         return systemError(long(error), "erreur du système");
     }
 }
 
-class Handle
-{
-public:
-    explicit Handle(HANDLE handle = nullptr) : m_handle(handle) {}
-    ~Handle() { reset(); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE get() const { return m_handle; }
-    HANDLE* out() { return &m_handle; }
-    void reset(HANDLE handle = nullptr)
-    {
-        if (m_handle && m_handle != INVALID_HANDLE_VALUE) ::CloseHandle(m_handle);
-        m_handle = handle;
-    }
-
-private:
-    HANDLE m_handle;
-};
 } // namespace
 
-ProcessResult runProgram(const std::vector<std::string>& arguments,
-                         const std::function<void(const std::string&)>& output,
-                         const std::atomic<bool>* stop)
+ProcessResult runNamedProgram(const std::vector<std::string>& arguments,
+                              const std::function<void(const std::string&)>& output,
+                              const std::atomic<bool>* stop)
 {
     ProcessResult result;
-    if (arguments.empty() || arguments.front().empty()) {
-        result.reason = "aucun programme n'est nommé";
-        return result;
-    }
     SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     Handle reading;
     Handle writing;

@@ -1,13 +1,15 @@
 #include "form/form_texts.h"
 
+#include "form/board_texts.h"
+
 namespace korval
 {
 
 namespace
 {
-FileFilter parameterFilter()
+// A filter written "description|pattern", as its entry.
+FileFilter filterOf(const std::string& filter)
 {
-    const std::string filter = kParameterFilter;
     const std::size_t bar = filter.find('|');
     return {filter.substr(0, bar), filter.substr(bar + 1)};
 }
@@ -15,13 +17,19 @@ FileFilter parameterFilter()
 
 std::vector<FileFilter> saveFileFilters()
 {
-    return {parameterFilter()};
+    return {filterOf(kParameterFilter)};
 }
 
 std::vector<FileFilter> openFileFilters()
 {
-    return {parameterFilter(), {"Images HEX de la carte (*.hex)", "*.hex"},
+    return {filterOf(kParameterFilter),
+            {"Images HEX de la carte (*.hex)", "*.hex"},
             {"Tous les fichiers", "*"}};
+}
+
+std::vector<FileFilter> firmwareFileFilters()
+{
+    return {filterOf(kFirmwareFilter)};
 }
 
 std::string qtNameFilters(const std::vector<FileFilter>& filters)
@@ -53,8 +61,8 @@ std::string replaceQuestion(const std::string& path)
 
 const QuestionButtons& questionButtons()
 {
-    static const QuestionButtons buttons{"Enregistrer", "Ne pas enregistrer", "Annuler",
-                                         "Oui",         "Non",                "OK"};
+    static const QuestionButtons buttons{
+        "Enregistrer", "Ne pas enregistrer", "Annuler", "Oui", "Non", "OK"};
     return buttons;
 }
 

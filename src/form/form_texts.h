@@ -23,6 +23,8 @@ inline const char* const kParameterFilter = "KORVAL 2 (*.kv2)|*.kv2";
 // « Comparer… » offer them first, then the board's HEX images and every file.
 std::vector<FileFilter> saveFileFilters();
 std::vector<FileFilter> openFileFilters();
+// The firmware image's dialogs offer its HEX images alone (kFirmwareFilter).
+std::vector<FileFilter> firmwareFileFilters();
 
 // The filters in Qt's form: "KORVAL 2 (*.kv2);;Tous les fichiers (*)"
 // (a description without its patterns in brackets gets them added).

@@ -4,12 +4,12 @@
 #include "files/text_utf16.h"
 #include "form/colour_scheme.h"
 #include "windows/night_look.h"
+#include "windows/win32_common.h"
 #include "windows/win32_form.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
-#include <exception>
 #include <filesystem>
 #include <utility>
 
@@ -44,18 +44,6 @@ std::wstring withMnemonic(const char* caption, char mnemonic)
     return widen(text);
 }
 
-// Windows' multi-line boxes break lines at CR LF only.
-std::wstring withCrLf(const std::string& text)
-{
-    std::wstring out;
-    for (const wchar_t c : widen(text)) {
-        if (c == L'\r') continue;
-        if (c == L'\n') out += L'\r';
-        out += c;
-    }
-    return out;
-}
-
 // The length of `text` without a UTF-8 sequence cut at its end, which the
 // next piece of output completes.
 std::size_t wholeCharacters(const std::string& text)
@@ -70,12 +58,6 @@ std::size_t wholeCharacters(const std::string& text)
     return size;
 }
 
-HFONT fixedFont(UINT dpi, bool night)
-{
-    return CreateFontW(-MulDiv(8, int(dpi), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, fontQuality(night),
-                       FIXED_PITCH | FF_MODERN, L"Courier New");
-}
 } // namespace
 
 std::string storedBoardCommand(BoardControlId edit)
@@ -100,17 +82,11 @@ void storeBoardCommand(BoardControlId edit, const std::string& command)
                     DWORD((value.size() + 1) * sizeof(wchar_t)));
 }
 
-BoardWindow::BoardWindow(Win32Form& form) : m_form(form) {}
+BoardWindow::BoardWindow(Win32Form& form) : OwnedDialog(form) {}
 
 BoardWindow::~BoardWindow()
 {
     close();
-    if (m_fixedFont) DeleteObject(m_fixedFont);
-}
-
-int BoardWindow::scaled(int value) const
-{
-    return MulDiv(value, int(m_form.dpi()), 96);
 }
 
 HWND BoardWindow::control(BoardControlId id) const
@@ -121,10 +97,7 @@ HWND BoardWindow::control(BoardControlId id) const
 
 std::string BoardWindow::text(BoardControlId id) const
 {
-    HWND box = control(id);
-    std::wstring value(std::size_t(GetWindowTextLengthW(box)) + 1, L'\0');
-    value.resize(std::size_t(GetWindowTextW(box, value.data(), int(value.size()))));
-    return narrow(value);
+    return narrow(windowText(control(id)));
 }
 
 // The table's file: as saved, or as « Sauvegarder » would propose it, or as opened.
@@ -138,46 +111,11 @@ std::string BoardWindow::tableName() const
 
 void BoardWindow::open()
 {
-    if (m_window) {
-        SetForegroundWindow(m_window);
+    if (!create(kBoardClass, boardTexts().title, kBoardDialogWidth, kBoardDialogHeight, 420))
         return;
-    }
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &BoardWindow::windowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = HBRUSH(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kBoardClass;
-    RegisterClassExW(&windowClass);
-
-    const UINT dpi = m_form.dpi();
-    RECT frame{0, 0, scaled(kBoardDialogWidth), scaled(kBoardDialogHeight)};
-    AdjustWindowRectExForDpi(&frame, WS_CAPTION | WS_SYSMENU, FALSE, WS_EX_DLGMODALFRAME, dpi);
-    RECT owner;
-    GetWindowRect(m_form.window(), &owner);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    // Over the window, but whole on its screen.
-    MONITORINFO screen{};
-    screen.cbSize = sizeof screen;
-    GetMonitorInfoW(MonitorFromWindow(m_form.window(), MONITOR_DEFAULTTONEAREST), &screen);
-    const RECT& work = screen.rcWork;
-    const int x = std::max(LONG(work.left), std::min(owner.left + scaled(40), work.right - width));
-    const int y = std::max(LONG(work.top), std::min(owner.top + scaled(40), work.bottom - height));
-    m_window =
-        CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kBoardClass,
-                        widen(boardTexts().title).c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, x, y,
-                        width, height, m_form.window(), nullptr, instance, this);
-    if (!m_window) return;
     const bool night = m_form.night();
-    HFONT font = HFONT(SendMessageW(m_form.control("ButtonOuvrir"), WM_GETFONT, 0, 0));
-    if (m_fixedFont) DeleteObject(m_fixedFont);
-    m_fixedFont = fixedFont(dpi, night);
-    m_toolTips = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
-                                 m_window, nullptr, instance, nullptr);
-    SendMessageW(m_toolTips, TTM_SETMAXTIPWIDTH, 0, scaled(420));
+    HFONT font = windowFont();
 
     m_controls.clear();
     int id = kFirstId;
@@ -232,37 +170,16 @@ void BoardWindow::open()
     showEnabled();
     if (night) showNightLook();
 
-    EnableWindow(m_form.window(), FALSE); // modal to the window, without a loop of its own
-    ShowWindow(m_window, SW_SHOW);
-    SetFocus(control(BoardControlId::FirmwareEdit));
-}
-
-void BoardWindow::addToolTip(HWND control, const char* help)
-{
-    std::wstring text = widen(help);
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = m_window;
-    tool.uId = UINT_PTR(control);
-    tool.lpszText = text.data();
-    SendMessageW(m_toolTips, TTM_ADDTOOLW, 0, LPARAM(&tool));
+    showOverWindow(control(BoardControlId::FirmwareEdit));
 }
 
 void BoardWindow::showNightLook()
 {
     if (!m_window) return;
     const bool night = m_form.night();
-    EnumChildWindows(
-        m_window,
-        [](HWND child, LPARAM at) {
-            paintAtNight(child, at != 0);
-            return TRUE;
-        },
-        night);
-    paintAtNight(m_toolTips, night);
+    paintAllAtNight(m_window, m_toolTips, night);
     // The window made its fonts again for this look: the old ones are gone.
-    HFONT font = HFONT(SendMessageW(m_form.control("ButtonOuvrir"), WM_GETFONT, 0, 0));
+    HFONT font = windowFont();
     HFONT oldFixed = m_fixedFont;
     m_fixedFont = fixedFont(m_form.dpi(), night);
     for (HWND made : m_controls)
@@ -309,18 +226,8 @@ void BoardWindow::close()
         m_report = m_workerReport;
     }
     m_system.reset();
-    EnableWindow(m_form.window(), TRUE);
-    HWND window = std::exchange(m_window, nullptr);
-    m_toolTips = nullptr;
+    OwnedDialog::close();
     m_controls.clear();
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    DestroyWindow(window);
-    if (IsWindow(m_form.window())) SetActiveWindow(m_form.window());
-}
-
-bool BoardWindow::translateDialogMessage(MSG& message)
-{
-    return m_window && IsDialogMessageW(m_window, &message);
 }
 
 void BoardWindow::chooseFirmware()
@@ -421,24 +328,6 @@ void BoardWindow::finished()
         m_form.dialogs().showError(m_window, widen(said));
 }
 
-LRESULT CALLBACK BoardWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE)
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          LONG_PTR(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-    auto* self = reinterpret_cast<BoardWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self || !self->m_window) return DefWindowProcW(window, message, wParam, lParam);
-    try {
-        return self->handle(message, wParam, lParam);
-    } catch (const std::exception& caught) {
-        self->m_form.dialogs().showError(window,
-                                         widen(std::string("Erreur interne : ") + caught.what()));
-    } catch (...) {
-        self->m_form.dialogs().showError(window, L"Erreur interne : exception inconnue");
-    }
-    return 0;
-}
-
 LRESULT BoardWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -456,25 +345,14 @@ LRESULT BoardWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
             storeBoardCommand(id, text(id));
         if (code == EN_CHANGE) showEnabled();
         if (code != BN_CLICKED) return 0;
-        switch (id) {
-        case BoardControlId::ChooseFirmware:
-            chooseFirmware();
-            break;
-        case BoardControlId::WriteImage:
-            writeImage();
-            break;
-        case BoardControlId::Program:
-            program();
-            break;
-        case BoardControlId::Stop:
-            stop();
-            break;
-        case BoardControlId::Close:
-            close();
-            break;
-        default:
-            break;
-        }
+        static const std::pair<BoardControlId, void (BoardWindow::*)()> kClicks[] = {
+            {BoardControlId::ChooseFirmware, &BoardWindow::chooseFirmware},
+            {BoardControlId::WriteImage, &BoardWindow::writeImage},
+            {BoardControlId::Program, &BoardWindow::program},
+            {BoardControlId::Stop, &BoardWindow::stop},
+            {BoardControlId::Close, &BoardWindow::close}};
+        for (const auto& [button, action] : kClicks)
+            if (button == id) (this->*action)();
         return 0;
     }
     case kOutputWaiting:
@@ -502,17 +380,10 @@ LRESULT BoardWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         SetBkColor(dc, schemeRef(role, night));
         return LRESULT(solidBrush(schemeRef(role, night)));
     }
-    case WM_ERASEBKGND:
-        if (!m_form.night()) break;
-        fillNightBackground(m_window, HDC(wParam));
-        return 1;
-    case WM_CLOSE:
-        close();
-        return 0;
     default:
         break;
     }
-    return DefWindowProcW(m_window, message, wParam, lParam);
+    return OwnedDialog::handle(message, wParam, lParam);
 }
 
 } // namespace korval

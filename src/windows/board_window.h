@@ -7,6 +7,7 @@
 
 #include "form/board_programmer.h"
 #include "form/board_texts.h"
+#include "windows/owned_dialog.h"
 
 #include <windows.h>
 
@@ -24,26 +25,21 @@ namespace files
 class NativeBoardSystem;
 }
 
-class Win32Form;
-
 // The commands as the user left them, under the window's settings key
 // (REG_SZ values CarteEcriture and CarteLecture); empty when none.
 std::string storedBoardCommand(BoardControlId edit);
 void storeBoardCommand(BoardControlId edit, const std::string& command);
 
-class BoardWindow
+class BoardWindow : public OwnedDialog
 {
 public:
     explicit BoardWindow(Win32Form& form);
-    ~BoardWindow();
-    BoardWindow(const BoardWindow&) = delete;
-    BoardWindow& operator=(const BoardWindow&) = delete;
+    ~BoardWindow() override;
 
     // Creates the dialog afresh, the commands read from the settings.
     void open();
     // Stops a running programmer first and waits for it.
-    void close();
-    bool translateDialogMessage(MSG& message);
+    void close() override;
     // The night look switched in the window: the dialog repainted in it.
     void showNightLook();
 
@@ -53,17 +49,13 @@ public:
     void program();
     void stop();
 
-    HWND window() const { return m_window; }
     HWND control(BoardControlId id) const;
     bool running() const { return m_worker.joinable(); }
     // The last « Programmer »'s report; Refused before any.
     const BoardReport& lastReport() const { return m_report; }
 
 private:
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-    int scaled(int value) const;
-    void addToolTip(HWND control, const char* help);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) override;
     void showEnabled();
     void append(const std::string& text);
     // From the worker: queued, then the dialog is told.
@@ -73,11 +65,7 @@ private:
     std::string text(BoardControlId id) const;
     std::string tableName() const;
 
-    Win32Form& m_form;
-    HWND m_window = nullptr;
-    HWND m_toolTips = nullptr;
     std::vector<HWND> m_controls; // in boardControls()' order
-    HFONT m_fixedFont = nullptr;
     std::thread m_worker;
     std::unique_ptr<files::NativeBoardSystem> m_system;
     std::mutex m_pendingLock;

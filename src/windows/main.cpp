@@ -1,7 +1,11 @@
 // korvalset24.exe: the window, a .kv2 named on the command line opened once
 // the defaults are shown; "--version" answers on the output or in a box;
 // "--nuit" starts in the night look for once, the stored choice unchanged.
+// Every failure is said on the standard error where the program has one (a
+// console, or a script that redirected it), else in a box.
 
+#include "files/text_utf16.h"
+#include "files/windows_system.h"
 #include "korval_version.h"
 #include "windows/win32_form.h"
 
@@ -26,16 +30,29 @@ std::vector<std::wstring> arguments()
     return out;
 }
 
-void answerVersion()
+// `text` as a line on the standard output or error (`stream`) where the
+// program has one; in a box for a user who started it without a console.
+void say(DWORD stream, const std::string& text, UINT icon)
 {
-    const std::string text = std::string("korvalset24 ") + KORVAL_VERSION;
-    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    const std::string line = text + "\r\n";
+    HANDLE output = GetStdHandle(stream);
     DWORD written = 0;
     if (output && output != INVALID_HANDLE_VALUE && GetFileType(output) != FILE_TYPE_UNKNOWN &&
-        WriteFile(output, (text + "\r\n").data(), DWORD(text.size() + 2), &written, nullptr))
+        WriteFile(output, line.data(), DWORD(line.size()), &written, nullptr))
         return;
-    const std::wstring wide(text.begin(), text.end());
-    MessageBoxW(nullptr, wide.c_str(), korval::formTitle(), MB_OK | MB_ICONINFORMATION);
+    MessageBoxW(nullptr, korval::widen(text).c_str(), korval::formTitle(), MB_OK | icon);
+}
+
+// What failed, and the system's words for the error it has just reported.
+int failed(const std::string& what)
+{
+    const DWORD error = GetLastError();
+    const std::string words = korval::files::systemWords(error);
+    say(STD_ERROR_HANDLE,
+        what + " : " + (words.empty() ? "erreur " + std::to_string(error) + " du système" : words) +
+            ".",
+        MB_ICONERROR);
+    return 1;
 }
 } // namespace
 
@@ -43,7 +60,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
 {
     std::vector<std::wstring> words = arguments();
     if (!words.empty() && words[0] == L"--version") {
-        answerVersion();
+        say(STD_OUTPUT_HANDLE, std::string("korvalset24 ") + KORVAL_VERSION, MB_ICONINFORMATION);
         return 0;
     }
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -63,16 +80,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
         if (form.create(instance)) {
             form.quitOnDestroy();
             form.show(showCommand);
-            MSG message;
-            while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            MSG message{};
+            BOOL got;
+            while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
                 if (form.translateDialogMessage(message)) continue;
                 TranslateMessage(&message);
                 DispatchMessageW(&message);
             }
-            status = int(message.wParam);
+            // WM_QUIT carries the window's status: 0 once it is closed.
+            status = got < 0 ? failed("La lecture des messages de la fenêtre a échoué")
+                             : int(message.wParam);
         } else {
-            MessageBoxW(nullptr, L"La fenêtre n'a pas pu être créée.", korval::formTitle(),
-                        MB_OK | MB_ICONERROR);
+            status = failed("La fenêtre n'a pas pu être créée");
         }
     }
     CoUninitialize();

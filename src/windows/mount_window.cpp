@@ -6,15 +6,13 @@
 #include "axes/mount_table.h"
 #include "files/text_utf16.h"
 #include "windows/night_look.h"
+#include "windows/win32_common.h"
 #include "windows/win32_form.h"
 
 #include <commctrl.h>
 #include <uxtheme.h>
 
-#include <algorithm>
-#include <exception>
 #include <iterator>
-#include <utility>
 
 namespace korval
 {
@@ -43,18 +41,11 @@ enum MountId {
     kClose = IDCANCEL
 };
 
-std::string textOf(HWND control)
-{
-    std::wstring text(std::size_t(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(std::size_t(GetWindowTextW(control, text.data(), int(text.size()))));
-    return narrow(text);
-}
-
 // While the choice in the list changes, the box still holds the old text.
 std::string rateText(HWND combo, bool fromList)
 {
     const int chosen = fromList ? int(SendMessageW(combo, CB_GETCURSEL, 0, 0)) : -1;
-    if (chosen < 0) return textOf(combo);
+    if (chosen < 0) return narrow(windowText(combo));
     std::wstring item(std::size_t(SendMessageW(combo, CB_GETLBTEXTLEN, WPARAM(chosen), 0)) + 1,
                       L'\0');
     item.resize(
@@ -74,66 +65,14 @@ std::wstring withMnemonic(const char* caption, std::size_t at)
     return widen(text);
 }
 
-// Windows' multi-line boxes break lines at CR LF only.
-std::wstring withCrLf(const std::string& text)
-{
-    std::wstring out;
-    for (const wchar_t c : widen(text)) {
-        if (c == L'\n') out += L'\r';
-        out += c;
-    }
-    return out;
-}
 } // namespace
 
-MountWindow::MountWindow(Win32Form& form) : m_form(form) {}
-
-MountWindow::~MountWindow()
-{
-    close();
-    if (m_fixedFont) DeleteObject(m_fixedFont);
-}
+MountWindow::MountWindow(Win32Form& form) : OwnedDialog(form) {}
 
 void MountWindow::open()
 {
-    if (m_window) {
-        SetForegroundWindow(m_window);
-        return;
-    }
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &MountWindow::windowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = HBRUSH(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kMountClass;
-    RegisterClassExW(&windowClass);
-
-    const UINT dpi = m_form.dpi();
-    RECT frame{0, 0, scaled(720), scaled(600)};
-    AdjustWindowRectExForDpi(&frame, WS_CAPTION | WS_SYSMENU, FALSE, WS_EX_DLGMODALFRAME, dpi);
-    RECT owner;
-    GetWindowRect(m_form.window(), &owner);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    // Over the window, but whole on its screen: « Appliquer » must stay in reach.
-    MONITORINFO screen{};
-    screen.cbSize = sizeof screen;
-    GetMonitorInfoW(MonitorFromWindow(m_form.window(), MONITOR_DEFAULTTONEAREST), &screen);
-    const RECT& work = screen.rcWork;
-    const int x = std::max(LONG(work.left), std::min(owner.left + scaled(40), work.right - width));
-    const int y = std::max(LONG(work.top), std::min(owner.top + scaled(40), work.bottom - height));
-    m_window = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kMountClass,
-                               widen(kMountDialogTitle).c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU,
-                               x, y, width, height, m_form.window(), nullptr, instance, this);
-    if (!m_window) return;
-    m_font = HFONT(SendMessageW(m_form.control("ButtonOuvrir"), WM_GETFONT, 0, 0));
-    const bool night = m_form.night();
-    if (m_fixedFont) DeleteObject(m_fixedFont);
-    m_fixedFont = CreateFontW(-MulDiv(8, int(dpi), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                              fontQuality(night), FIXED_PITCH | FF_MODERN, L"Courier New");
+    if (!create(kMountClass, kMountDialogTitle, 720, 600, 400)) return;
+    m_font = windowFont();
 
     // The tab control goes first, for the page controls to be drawn over it
     // it is put at the bottom of the order once they exist.
@@ -148,9 +87,6 @@ void MountWindow::open()
         item.pszText = title.data();
         SendMessageW(m_tabs, TCM_INSERTITEMW, WPARAM(page), LPARAM(&item));
     }
-    m_toolTips = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
-                                 m_window, nullptr, instance, nullptr);
-    SendMessageW(m_toolTips, TTM_SETMAXTIPWIDTH, 0, scaled(400));
     makeGearTrainPage();
     makeCalibrationPage();
 
@@ -159,28 +95,12 @@ void MountWindow::open()
     make(L"BUTTON", withMnemonic(kMountCloseCaption, 0), WS_TABSTOP | BS_PUSHBUTTON, 0, 628, 564,
          80, 25, kClose);
     SetWindowPos(m_tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (night) {
-        EnumChildWindows(
-            m_window,
-            [](HWND child, LPARAM) {
-                paintAtNight(child, true);
-                return TRUE;
-            },
-            0);
-        paintAtNight(m_toolTips, true);
-    }
+    if (m_form.night()) paintAllAtNight(m_window, m_toolTips, true);
     recompute();
     recomputeCalibration();
     showPage(0);
 
-    EnableWindow(m_form.window(), FALSE); // modal to the window, without a loop of its own
-    ShowWindow(m_window, SW_SHOW);
-    SetFocus(m_teeth);
-}
-
-int MountWindow::scaled(int value) const
-{
-    return MulDiv(value, int(m_form.dpi()), 96);
+    showOverWindow(m_teeth);
 }
 
 HWND MountWindow::make(const wchar_t* kind, const std::wstring& text, DWORD style, DWORD extended,
@@ -223,18 +143,6 @@ HWND MountWindow::box(int page, int top, int width, int id, const char* help)
                                top, width, 21, id));
     addToolTip(edit, help);
     return edit;
-}
-
-void MountWindow::addToolTip(HWND control, const std::string& help, bool update)
-{
-    std::wstring text = widen(help);
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = m_window;
-    tool.uId = UINT_PTR(control);
-    tool.lpszText = text.data();
-    SendMessageW(m_toolTips, update ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, LPARAM(&tool));
 }
 
 HWND MountWindow::rateList(int page, int top, int id)
@@ -287,8 +195,8 @@ void MountWindow::chooseMount()
     const int choice = int(SendMessageW(m_mount, CB_GETCURSEL, 0, 0));
     if (choice > 0) {
         MountTexts texts;
-        texts.motorSteps = textOf(m_motorSteps);
-        texts.reduction = textOf(m_reduction);
+        texts.motorSteps = narrow(windowText(m_motorSteps));
+        texts.reduction = narrow(windowText(m_reduction));
         texts = filledByModel(mountModels()[std::size_t(choice - 1)], texts);
         m_filling = true;
         SetWindowTextW(m_teeth, widen(texts.teeth).c_str());
@@ -328,17 +236,6 @@ void MountWindow::makeCalibrationPage()
     m_calibrationResults = resultsBox(page, 270, 270, kCalibrationResults);
 }
 
-void MountWindow::close()
-{
-    if (!m_window) return;
-    EnableWindow(m_form.window(), TRUE);
-    HWND window = std::exchange(m_window, nullptr);
-    m_toolTips = nullptr;
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    DestroyWindow(window);
-    if (IsWindow(m_form.window())) SetActiveWindow(m_form.window());
-}
-
 bool MountWindow::translateDialogMessage(MSG& message)
 {
     if (!m_window) return false;
@@ -349,15 +246,15 @@ bool MountWindow::translateDialogMessage(MSG& message)
         showPage((m_page + (GetKeyState(VK_SHIFT) < 0 ? count - 1 : 1)) % count);
         return true;
     }
-    return IsDialogMessageW(m_window, &message);
+    return OwnedDialog::translateDialogMessage(message);
 }
 
 void MountWindow::recompute(bool fromList)
 {
     MountTexts texts;
-    texts.teeth = textOf(m_teeth);
-    texts.motorSteps = textOf(m_motorSteps);
-    texts.reduction = textOf(m_reduction);
+    texts.teeth = narrow(windowText(m_teeth));
+    texts.motorSteps = narrow(windowText(m_motorSteps));
+    texts.reduction = narrow(windowText(m_reduction));
     texts.halfStep = SendMessageW(m_halfStep, BM_GETCHECK, 0, 0) == BST_CHECKED;
     texts.rate = rateText(m_rate, fromList);
     // A filled box edited by hand: the list goes back to the free entry.
@@ -372,12 +269,12 @@ void MountWindow::recompute(bool fromList)
 void MountWindow::recomputeCalibration(bool fromList)
 {
     CalibrationTexts texts;
-    texts.drift = textOf(m_drift);
-    texts.plateScale = textOf(m_plateScale);
-    texts.duration = textOf(m_duration);
+    texts.drift = narrow(windowText(m_drift));
+    texts.plateScale = narrow(windowText(m_plateScale));
+    texts.duration = narrow(windowText(m_duration));
     texts.direction = SendMessageW(m_east, BM_GETCHECK, 0, 0) == BST_CHECKED ? DriftDirection::East
                                                                              : DriftDirection::West;
-    texts.declination = textOf(m_declination);
+    texts.declination = narrow(windowText(m_declination));
     texts.rate = rateText(m_calibrationRate, fromList);
     const FormModel& model = m_form.model();
     m_state.calibration = calibrationPanel(texts, model.currentRecord(), model.driveParameters());
@@ -414,24 +311,6 @@ void MountWindow::apply()
     close();
     for (const BoxText& write : writes)
         m_form.writeText(write.control, write.text);
-}
-
-LRESULT CALLBACK MountWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE)
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          LONG_PTR(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-    auto* self = reinterpret_cast<MountWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self || !self->m_window) return DefWindowProcW(window, message, wParam, lParam);
-    try {
-        return self->handle(message, wParam, lParam);
-    } catch (const std::exception& caught) {
-        self->m_form.dialogs().showError(window,
-                                         widen(std::string("Erreur interne : ") + caught.what()));
-    } catch (...) {
-        self->m_form.dialogs().showError(window, L"Erreur interne : exception inconnue");
-    }
-    return 0;
 }
 
 LRESULT MountWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
@@ -486,15 +365,10 @@ LRESULT MountWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
             showPage(int(SendMessageW(m_tabs, TCM_GETCURSEL, 0, 0)));
         return 0;
     }
-    case WM_ERASEBKGND:
-        if (!m_form.night()) break;
-        fillNightBackground(m_window, HDC(wParam));
-        return 1;
     case WM_MEASUREITEM: { // the rates' lines by night, as high as the font
         TEXTMETRICW metrics{};
         HDC dc = GetDC(m_window);
-        HGDIOBJ old =
-            SelectObject(dc, HFONT(SendMessageW(m_form.control("ButtonOuvrir"), WM_GETFONT, 0, 0)));
+        HGDIOBJ old = SelectObject(dc, windowFont());
         GetTextMetricsW(dc, &metrics);
         SelectObject(dc, old);
         ReleaseDC(m_window, dc);
@@ -504,13 +378,10 @@ LRESULT MountWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DRAWITEM:
         drawNightItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
-    case WM_CLOSE:
-        close();
-        return 0;
     default:
         break;
     }
-    return DefWindowProcW(m_window, message, wParam, lParam);
+    return OwnedDialog::handle(message, wParam, lParam);
 }
 
 } // namespace korval

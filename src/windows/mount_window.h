@@ -7,6 +7,7 @@
 // the sky; there "Appliquer" writes the corrected DureeTour alone.
 
 #include "axes/mount_dialog_texts.h"
+#include "windows/owned_dialog.h"
 
 #include <windows.h>
 
@@ -16,26 +17,19 @@
 namespace korval
 {
 
-class Win32Form;
-
-class MountWindow
+class MountWindow : public OwnedDialog
 {
 public:
     explicit MountWindow(Win32Form& form);
-    ~MountWindow();
-    MountWindow(const MountWindow&) = delete;
-    MountWindow& operator=(const MountWindow&) = delete;
 
     // Creates the dialog afresh (nothing is kept between openings) and shows it.
     void open();
-    void close();
     void apply();
     bool translateDialogMessage(MSG& message);
     // 0 the gear train, 1 the calibration; as a click on its tab would.
     void showPage(int page);
     int page() const { return m_page; }
 
-    HWND window() const { return m_window; }
     HWND mountList() const { return m_mount; }
     HWND teeth() const { return m_teeth; }
     HWND motorSteps() const { return m_motorSteps; }
@@ -56,29 +50,24 @@ public:
     HWND calibrationResults() const { return m_calibrationResults; }
 
 private:
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) override;
     void recompute(bool fromList = false);
     void recomputeCalibration(bool fromList = false);
     void showApplicable();
     // Each page's controls, as the Qt dialog's two tabs; the helpers take 96-DPI units.
     void makeGearTrainPage();
     void makeCalibrationPage();
-    int scaled(int value) const;
     HWND make(const wchar_t* kind, const std::wstring& text, DWORD style, DWORD extended, int left,
               int top, int width, int height, int id);
     HWND add(int page, HWND control);
     void label(int page, const std::wstring& caption, int top);
     HWND box(int page, int top, int width, int id, const char* help); // with its tooltip
-    void addToolTip(HWND control, const std::string& help, bool update = false);
     void chooseMount(); // fills the gear train from the list's row
     HWND rateList(int page, int top, int id);
     HWND resultsBox(int page, int top, int height, int id);
     DWORD listLook() const;   // by night drawn by the dialog, in red
     DWORD scrollBars() const; // none by night: the wheel and the keys scroll
 
-    Win32Form& m_form;
-    HWND m_window = nullptr;
     HWND m_mount = nullptr;
     HWND m_teeth = nullptr;
     HWND m_motorSteps = nullptr;
@@ -88,7 +77,6 @@ private:
     HWND m_results = nullptr;
     HWND m_apply = nullptr;
     HWND m_tabs = nullptr;
-    HWND m_toolTips = nullptr; // owned by the dialog, gone with it
     HWND m_drift = nullptr;
     HWND m_plateScale = nullptr;
     HWND m_duration = nullptr;
@@ -100,9 +88,8 @@ private:
     HWND m_calibrationResults = nullptr;
     std::vector<HWND> m_pages[kMountPageCount]; // each page's controls, shown with its tab
     int m_page = 0;
-    HFONT m_font = nullptr; // the window's, not owned
-    bool m_filling = false; // the list is filling the boxes
-    HFONT m_fixedFont = nullptr;
+    HFONT m_font = nullptr;   // the window's, not owned
+    bool m_filling = false;   // the list is filling the boxes
     MountDialogState m_state; // both pages' results, what "Appliquer" writes
 };
 

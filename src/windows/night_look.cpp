@@ -1,6 +1,7 @@
 #include "windows/night_look.h"
 
 #include "form/colour_scheme.h"
+#include "windows/win32_common.h"
 
 #include <commctrl.h>
 #include <uxtheme.h>
@@ -41,13 +42,6 @@ int scaledFor(HWND control, int pixels)
 {
     const UINT dpi = GetDpiForWindow(control);
     return MulDiv(pixels, int(dpi ? dpi : 96), 96);
-}
-
-std::wstring textOf(HWND control)
-{
-    std::wstring text(std::size_t(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(std::size_t(GetWindowTextW(control, text.data(), int(text.size()))));
-    return text;
 }
 
 void frame(HDC dc, RECT area, COLORREF colour, int rings)
@@ -97,7 +91,7 @@ void paintButton(HWND button, HDC dc)
     const COLORREF text = enabled ? nightRef(ColourRole::Text) : nightRef(ColourRole::Disabled);
     const COLORREF edge = enabled ? nightRef(ColourRole::Frame) : nightRef(ColourRole::Disabled);
     HGDIOBJ oldFont = SelectObject(dc, HFONT(SendMessageW(button, WM_GETFONT, 0, 0)));
-    const std::wstring caption = textOf(button);
+    const std::wstring caption = windowText(button);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, text);
     if (type == BS_GROUPBOX) keepOffSiblingsOver(button, dc);
@@ -244,7 +238,7 @@ void paintEdit(HWND box, HDC dc)
     DWORD start = 0;
     DWORD end = 0;
     SendMessageW(box, EM_GETSEL, WPARAM(&start), LPARAM(&end));
-    const std::wstring text = textOf(box);
+    const std::wstring text = windowText(box);
     const COLORREF ink = GetTextColor(dc);
     const COLORREF paper = GetBkColor(dc);
     SetBkMode(dc, OPAQUE);
@@ -490,6 +484,18 @@ void paintAtNight(HWND control, bool night)
     SetWindowPos(control, nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
+}
+
+void paintAllAtNight(HWND window, HWND toolTips, bool night)
+{
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM at) {
+            paintAtNight(child, at != 0);
+            return TRUE;
+        },
+        night);
+    paintAtNight(toolTips, night);
 }
 
 void setNightMark(HWND box, bool marked)

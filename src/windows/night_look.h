@@ -33,6 +33,8 @@ BYTE fontQuality(bool night);
 // visual styles, which ignore the colours asked of the parent, go with it. A
 // tooltip takes the night's colours, or the system's back by day.
 void paintAtNight(HWND control, bool night);
+// The same on every child of `window` and on its tooltips' window.
+void paintAllAtNight(HWND window, HWND toolTips, bool night);
 // Whether the painter frames a box as marked (brighter and thicker).
 void setNightMark(HWND box, bool marked);
 // The painter frames this box as the period field: a double frame.

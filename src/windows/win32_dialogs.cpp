@@ -1,10 +1,10 @@
 #include "windows/win32_dialogs.h"
 
 #include "files/text_utf16.h"
-#include "form/board_texts.h"
 #include "form/form_controls.h"
 #include "form/form_texts.h"
 #include "windows/night_look.h"
+#include "windows/win32_common.h"
 
 #include <commdlg.h>
 
@@ -65,13 +65,7 @@ LRESULT CALLBACK nightMessageProc(HWND window, UINT message, WPARAM wParam, LPAR
 int nightMessage(HWND owner, const std::wstring& text, UINT type)
 {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &nightMessageProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kMessageClass;
-    RegisterClassExW(&windowClass); // once; again harmlessly
+    registerWindowClass(instance, kMessageClass, &nightMessageProc, nullptr);
 
     struct Answer {
         int id;
@@ -184,17 +178,6 @@ int nightMessage(HWND owner, const std::wstring& text, UINT type)
 }
 } // namespace
 
-namespace
-{
-// kFirmwareFilter, "description|pattern", as the dialogs take it.
-FileFilter firmwareFilter()
-{
-    const std::string filter = kFirmwareFilter;
-    const std::size_t bar = filter.find('|');
-    return {filter.substr(0, bar), filter.substr(bar + 1)};
-}
-} // namespace
-
 std::wstring fileDialogFilter(const std::vector<FileFilter>& filters)
 {
     std::wstring out;
@@ -216,10 +199,9 @@ std::wstring StandardWin32Dialogs::runFileDialog(HWND owner, bool save,
     std::vector<wchar_t> name(32768, L'\0');
     std::copy(proposed.begin(), proposed.begin() + std::min<std::size_t>(proposed.size(), 32767),
               name.begin());
-    const std::wstring filter =
-        fileDialogFilter(firmware ? std::vector<FileFilter>{firmwareFilter()}
-                         : save   ? saveFileFilters()
-                                  : openFileFilters());
+    const std::wstring filter = fileDialogFilter(firmware ? firmwareFileFilters()
+                                                 : save   ? saveFileFilters()
+                                                          : openFileFilters());
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
@@ -315,17 +297,6 @@ struct ComparisonState {
     bool night = false; // drawn in the night look's reds
 };
 
-// Windows' own line ends, for the box and the clipboard.
-std::wstring windowsLines(const std::string& text)
-{
-    std::wstring out;
-    for (wchar_t c : widen(text)) {
-        if (c == L'\n') out += L'\r';
-        out += c;
-    }
-    return out;
-}
-
 void copyToClipboard(HWND owner, const std::wstring& text)
 {
     if (!OpenClipboard(owner)) return;
@@ -384,17 +355,8 @@ LRESULT CALLBACK comparisonProc(HWND window, UINT message, WPARAM wParam, LPARAM
 HWND createComparisonDialog(HWND owner, const FileComparison& comparison, bool night)
 {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    static const ATOM registered = [instance] {
-        WNDCLASSEXW type{};
-        type.cbSize = sizeof type;
-        type.lpfnWndProc = comparisonProc;
-        type.hInstance = instance;
-        type.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        type.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        type.lpszClassName = kComparisonClass;
-        return RegisterClassExW(&type);
-    }();
-    (void)registered;
+    registerWindowClass(instance, kComparisonClass, comparisonProc,
+                        GetSysColorBrush(COLOR_BTNFACE));
     const ComparisonTexts& texts = comparisonTexts();
     const UINT dpi = owner ? GetDpiForWindow(owner) : 96;
     const auto px = [dpi](int v) { return MulDiv(v, int(dpi), 96); };
@@ -408,7 +370,7 @@ HWND createComparisonDialog(HWND owner, const FileComparison& comparison, bool n
                                   ownerPlace.top + px(40), frame.right - frame.left,
                                   frame.bottom - frame.top, owner, nullptr, instance, nullptr);
     if (!window) return nullptr;
-    auto* state = new ComparisonState{windowsLines(comparison.text()), nullptr, night};
+    auto* state = new ComparisonState{withCrLf(comparison.text()), nullptr, night};
     SetWindowLongPtrW(window, GWLP_USERDATA, LONG_PTR(state));
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
@@ -425,11 +387,11 @@ HWND createComparisonDialog(HWND owner, const FileComparison& comparison, bool n
         if (night) paintAtNight(child, true);
         return child;
     };
-    add(L"STATIC", windowsLines(comparison.heading), SS_LEFT, 10, 10, 8, 440, 44);
+    add(L"STATIC", withCrLf(comparison.heading), SS_LEFT, 10, 10, 8, 440, 44);
     std::string lines;
     for (const std::string& line : comparison.lines)
         lines += (lines.empty() ? "" : "\n") + line;
-    HWND list = add(L"EDIT", windowsLines(lines),
+    HWND list = add(L"EDIT", withCrLf(lines),
                     WS_TABSTOP | (night ? 0 : WS_VSCROLL) | ES_MULTILINE | ES_READONLY |
                         ES_AUTOVSCROLL, // by night no grey scroll bar: the keys scroll
                     kComparisonTextId, 10, 56, 440, 160);

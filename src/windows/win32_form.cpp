@@ -6,6 +6,7 @@
 #include "windows/board_window.h"
 #include "windows/mount_window.h"
 #include "windows/night_look.h"
+#include "windows/win32_common.h"
 
 #include <commctrl.h>
 #include <initguid.h>
@@ -32,13 +33,6 @@ constexpr int kFirstToolButtonId = 90;   // before the table's controls
 constexpr UINT kOpenQueued = WM_APP + 1; // the file of the command line or of a drop
 constexpr int kLayoutDpi = 96;
 constexpr int kFontPoints = 8;
-
-std::wstring windowText(HWND window)
-{
-    std::wstring text(std::size_t(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(std::size_t(GetWindowTextW(window, text.data(), int(text.size()))));
-    return text;
-}
 
 bool intersects(const ControlGeometry& a, const ControlGeometry& b)
 {
@@ -131,16 +125,10 @@ bool Win32Form::create(HINSTANCE instance)
 {
     INITCOMMONCONTROLSEX common{sizeof common, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&common);
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &Win32Form::windowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = HBRUSH(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kFormClass;
-    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    if (!windowClass.hIcon) windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    RegisterClassExW(&windowClass); // fails harmlessly when a second window registers it again
+    HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    if (!icon) icon = LoadIconW(nullptr, IDI_APPLICATION);
+    registerWindowClass(instance, kFormClass, &Win32Form::windowProc, HBRUSH(COLOR_BTNFACE + 1),
+                        icon);
 
     m_window = CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES, kFormClass, formTitle(),
                                WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 205, 128, 796, 317, nullptr,
@@ -908,14 +896,7 @@ void Win32Form::showNightLook()
         GetWindowLongPtrW(control("ListBoxValeurTimer"), GWL_STYLE) & LBS_OWNERDRAWFIXED;
     if (ownerDrawn != m_night) recreateList();
     showList();
-    EnumChildWindows(
-        m_window,
-        [](HWND child, LPARAM night) {
-            paintAtNight(child, night != 0);
-            return TRUE;
-        },
-        m_night);
-    paintAtNight(m_toolTip, m_night);
+    paintAllAtNight(m_window, m_toolTip, m_night);
     SendMessageW(nightButton(), BM_SETCHECK, m_night ? BST_CHECKED : BST_UNCHECKED, 0);
     // A box's caret is made when it takes the focus: made again in this look.
     HWND focus = GetFocus();

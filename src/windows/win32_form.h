@@ -11,6 +11,8 @@
 #include "windows/win32_dialogs.h"
 
 #include <windows.h>
+// After windows.h: the dropped files.
+#include <shellapi.h>
 
 #include <cstdint>
 #include <functional>

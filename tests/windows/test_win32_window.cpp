@@ -1297,6 +1297,15 @@ void testFileFilters()
     if (asked.size() != 3) return;
     check(asked[0].filter == save && asked[2].filter == save, "« Sauvegarder » offers KORVAL 2");
     check(asked[1].filter == open, "« Ouvrir » offers KORVAL 2, the HEX images, every file");
+
+    asked.clear();
+    dialogs.firmwareFileName(nullptr);
+    dialogs.wholeImageFileName(nullptr, L"table-image.hex");
+    const std::vector<std::string> firmware{"Images HEX (*.hex)", "*.hex"};
+    check(asked.size() == 2 && !asked[0].save && asked[1].save,
+          "« Carte… » asks to open, then to save");
+    for (const Asked& one : asked)
+        check(one.filter == firmware, "« Carte… »'s dialogs offer the HEX images alone");
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The tool buttons' table: each on a free place of the window (no control of
 // the form under it, visible or hidden, nor another tool button), its letter
 // in its caption and given once, its name and help for screen readers; and
-// the name the whole image is proposed under. Qt-free.
+// the names the whole image and the programmer's files are given. Qt-free.
 
 #include "form/board_texts.h"
 #include "form/form_controls.h"
@@ -96,6 +96,20 @@ void testImageNames()
     for (const auto& c : cases)
         check(wholeImageName(c.table) == c.image,
               std::string("nom de l'image de « ") + c.table + " » : " + wholeImageName(c.table));
+
+    // The programmer's files, from the table's name without extension.
+    const struct {
+        const char* base;
+        const char* suffix;
+        const char* file;
+    } files[] = {
+        {"monture", ".hex", "monture.hex"},
+        {"", "-lecture.hex", "table-lecture.hex"},
+        {"memory.hex", kWholeImageSuffix, "memory.hex-image.hex"}, // already without extension
+    };
+    for (const auto& f : files)
+        check(tableFileName(f.base, f.suffix) == f.file,
+              std::string("fichier de « ") + f.base + " » : " + tableFileName(f.base, f.suffix));
 }
 } // namespace
 

@@ -247,6 +247,82 @@ QPalette nightPalette()
                      lookColour(ColourRole::ReadOnlyField, true));
     return palette;
 }
+
+// The application's style sheet by night, made from the scheme. It colours
+// every widget, the roles after the states, so that a result display keeps
+// its look although disabled. By day there is none (colourLookRole).
+QString nightStyleSheet()
+{
+    // Each %N is a role of the scheme, by night.
+    const auto sheet = [](QString text, std::initializer_list<ColourRole> roles) {
+        for (ColourRole role : roles)
+            text = text.arg(lookColour(role, true).name());
+        return text;
+    };
+    const auto role = [](korval::ControlLook look) {
+        return QStringLiteral("QLineEdit[%1=\"%2\"]")
+            .arg(QLatin1String(kLookProperty), QLatin1String(lookRoleName(look)));
+    };
+    const QString display = role(korval::ControlLook::ResultDisplay);
+    const QString period = role(korval::ControlLook::PeriodField);
+    const QString roles =
+        sheet(display + QStringLiteral(" { background-color: %1; color: %2; }") + period +
+                  QStringLiteral(" { background-color: %3; color: %4; }"),
+              {ColourRole::ResultDisplay, ColourRole::ResultText, ColourRole::PeriodField,
+               ColourRole::PeriodText});
+
+    // %1 window, %2 field, %3 read-only field, %4 frame, %5 text, %6 disabled,
+    // %7 selection, %8 selected text, %9 focus.
+    const QString widgets = sheet(
+        QStringLiteral(
+            "QToolTip { background-color: %2; color: %5; border: 1px solid %4; }"
+            "QLineEdit, QPlainTextEdit, QAbstractItemView, QComboBox {"
+            " background-color: %2; color: %5; border: 1px solid %4;"
+            " selection-background-color: %7; selection-color: %8; }"
+            "QLineEdit:focus, QPlainTextEdit:focus, QAbstractItemView:focus, QComboBox:focus"
+            " { border-color: %9; }"
+            "QLineEdit:read-only, QPlainTextEdit[readOnly=\"true\"] { background-color: %3; }"
+            "QLineEdit:disabled, QComboBox:disabled { background-color: %3; color: %6;"
+            " border-style: dotted; }"
+            "QAbstractItemView::item:selected { background-color: %7; color: %8; }"
+            "QPushButton, QToolButton { background-color: %2; color: %5;"
+            " border: 1px solid %4; padding: 2px 6px; }"
+            "QPushButton:default { border-width: 2px; }"
+            "QPushButton:focus, QToolButton:focus { border-color: %9; }"
+            "QPushButton:pressed, QToolButton:pressed, QToolButton:checked"
+            " { background-color: %1; border-color: %5; }"
+            "QPushButton:disabled, QToolButton:disabled { color: %6; border-style: dotted; }"
+            "QTabWidget::pane { border: 1px solid %4; }"
+            "QTabBar::tab { background-color: %2; color: %5; border: 1px solid %4;"
+            " padding: 3px 10px; }"
+            "QTabBar::tab:selected { background-color: %1; border-color: %5; }"
+            "QHeaderView::section { background-color: %2; color: %5; border: 1px solid %4;"
+            " padding: 2px 4px; }"
+            "QGroupBox { border: 1px solid %4; margin-top: 0.5em; }"
+            "QGroupBox::title { subcontrol-origin: margin; left: 7px; padding: 0 2px;"
+            " background-color: %1; color: %5; }"
+            "QSplitter::handle { background-color: %1; }"
+            "QScrollBar { background-color: %1; border: 1px solid %4; }"
+            "QScrollBar:vertical { width: 14px; } QScrollBar:horizontal { height: 14px; }"
+            "QScrollBar::handle { background-color: %4; min-width: 20px; min-height: 20px; }"
+            "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; border: none; }"
+            "QScrollBar::add-page, QScrollBar::sub-page { background: none; }"
+            "QMenu { background-color: %2; color: %5; border: 1px solid %4; }"
+            "QMenu::item:selected { background-color: %7; color: %8; }"),
+        {ColourRole::Window, ColourRole::Field, ColourRole::ReadOnlyField, ColourRole::Frame,
+         ColourRole::Text, ColourRole::Disabled, ColourRole::Selection, ColourRole::SelectedText,
+         ColourRole::Focus});
+    // The roles after the states; by night the period field is told apart by
+    // its double frame.
+    const QString periodFrame = QString::number(korval::kPeriodFrameWidthNight);
+    const QString frames =
+        sheet(display + QStringLiteral(" { border: 1px solid %1; }") + display +
+                  QStringLiteral(":focus { border-color: %2; }") + period +
+                  QStringLiteral(" { border: ") + periodFrame + QStringLiteral("px double %3; }") +
+                  period + QStringLiteral(":focus { border-color: %2; }"),
+              {ColourRole::Frame, ColourRole::Focus, ColourRole::PeriodFrame});
+    return widgets + roles + frames;
+}
 } // namespace
 
 void setNightLook(bool night)
@@ -275,7 +351,7 @@ void setNightLook(bool night)
         font.setStyleStrategy(
             QFont::StyleStrategy(font.styleStrategy() | QFont::NoSubpixelAntialias));
         QApplication::setFont(font);
-        qApp->setStyleSheet(lookStyleSheet(true));
+        qApp->setStyleSheet(nightStyleSheet());
     } else {
         qApp->setStyleSheet(QString()); // the roles' own palettes show again
         QApplication::setPalette(day.palette);
@@ -340,85 +416,11 @@ void colourLookRole(QWidget& widget, korval::ControlLook look)
     widget.setPalette(palette);
 }
 
-QString lookStyleSheet(bool night)
-{
-    // Each %N is a role of the scheme, in this look.
-    const auto sheet = [night](QString text, std::initializer_list<ColourRole> roles) {
-        for (ColourRole role : roles)
-            text = text.arg(lookColour(role, night).name());
-        return text;
-    };
-    const auto role = [](korval::ControlLook look) {
-        return QStringLiteral("QLineEdit[%1=\"%2\"]")
-            .arg(QLatin1String(kLookProperty), QLatin1String(lookRoleName(look)));
-    };
-    const QString display = role(korval::ControlLook::ResultDisplay);
-    const QString period = role(korval::ControlLook::PeriodField);
-    const QString roles =
-        sheet(display + QStringLiteral(" { background-color: %1; color: %2; }") + period +
-                  QStringLiteral(" { background-color: %3; color: %4; }"),
-              {ColourRole::ResultDisplay, ColourRole::ResultText, ColourRole::PeriodField,
-               ColourRole::PeriodText});
-    if (!night) return roles; // by day the palettes of the roles alone (colourLookRole)
-
-    // %1 window, %2 field, %3 read-only field, %4 frame, %5 text, %6 disabled,
-    // %7 selection, %8 selected text, %9 focus.
-    const QString widgets = sheet(
-        QStringLiteral(
-            "QToolTip { background-color: %2; color: %5; border: 1px solid %4; }"
-            "QLineEdit, QPlainTextEdit, QAbstractItemView, QComboBox {"
-            " background-color: %2; color: %5; border: 1px solid %4;"
-            " selection-background-color: %7; selection-color: %8; }"
-            "QLineEdit:focus, QPlainTextEdit:focus, QAbstractItemView:focus, QComboBox:focus"
-            " { border-color: %9; }"
-            "QLineEdit:read-only, QPlainTextEdit[readOnly=\"true\"] { background-color: %3; }"
-            "QLineEdit:disabled, QComboBox:disabled { background-color: %3; color: %6;"
-            " border-style: dotted; }"
-            "QAbstractItemView::item:selected { background-color: %7; color: %8; }"
-            "QPushButton, QToolButton { background-color: %2; color: %5;"
-            " border: 1px solid %4; padding: 2px 6px; }"
-            "QPushButton:default { border-width: 2px; }"
-            "QPushButton:focus, QToolButton:focus { border-color: %9; }"
-            "QPushButton:pressed, QToolButton:pressed, QToolButton:checked"
-            " { background-color: %1; border-color: %5; }"
-            "QPushButton:disabled, QToolButton:disabled { color: %6; border-style: dotted; }"
-            "QTabWidget::pane { border: 1px solid %4; }"
-            "QTabBar::tab { background-color: %2; color: %5; border: 1px solid %4;"
-            " padding: 3px 10px; }"
-            "QTabBar::tab:selected { background-color: %1; border-color: %5; }"
-            "QHeaderView::section { background-color: %2; color: %5; border: 1px solid %4;"
-            " padding: 2px 4px; }"
-            "QGroupBox { border: 1px solid %4; margin-top: 0.5em; }"
-            "QGroupBox::title { subcontrol-origin: margin; left: 7px; padding: 0 2px;"
-            " background-color: %1; color: %5; }"
-            "QSplitter::handle { background-color: %1; }"
-            "QScrollBar { background-color: %1; border: 1px solid %4; }"
-            "QScrollBar:vertical { width: 14px; } QScrollBar:horizontal { height: 14px; }"
-            "QScrollBar::handle { background-color: %4; min-width: 20px; min-height: 20px; }"
-            "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; border: none; }"
-            "QScrollBar::add-page, QScrollBar::sub-page { background: none; }"
-            "QMenu { background-color: %2; color: %5; border: 1px solid %4; }"
-            "QMenu::item:selected { background-color: %7; color: %8; }"),
-        {ColourRole::Window, ColourRole::Field, ColourRole::ReadOnlyField, ColourRole::Frame,
-         ColourRole::Text, ColourRole::Disabled, ColourRole::Selection, ColourRole::SelectedText,
-         ColourRole::Focus});
-    // The roles after the states; by night the period field is told apart by
-    // its double frame.
-    const QString periodFrame = QString::number(korval::kPeriodFrameWidthNight);
-    const QString frames =
-        sheet(display + QStringLiteral(" { border: 1px solid %1; }") + display +
-                  QStringLiteral(":focus { border-color: %2; }") + period +
-                  QStringLiteral(" { border: ") + periodFrame + QStringLiteral("px double %3; }") +
-                  period + QStringLiteral(":focus { border-color: %2; }"),
-              {ColourRole::Frame, ColourRole::Focus, ColourRole::PeriodFrame});
-    return widgets + roles + frames;
-}
-
 void useLookStyleSheet()
 {
     // By day no sheet at all: one on the application would restyle every
     // widget, at its creation and its polish, for the two roles' colours.
-    const QString sheet = g_night ? lookStyleSheet(true) : QString();
+    const QString sheet = g_night ? nightStyleSheet() : QString();
     if (qApp->styleSheet() != sheet) qApp->setStyleSheet(sheet);
 }
 

@@ -10,7 +10,6 @@
 #include "form/form_controls.h"
 
 #include <QColor>
-#include <QString>
 
 #include <functional>
 
@@ -30,12 +29,6 @@ const char* lookRoleName(korval::ControlLook look);
 // state; nothing for a role without colours. Every other widget keeps the
 // system's look by day, and the night's style sheet wins over these.
 void colourLookRole(QWidget& widget, korval::ControlLook look);
-
-// The application's style sheet of a look, made from the scheme. By night it
-// colours every widget, the roles after the states, so that a result display
-// keeps its look although disabled. By day it holds the roles' colours alone,
-// but the application runs without a sheet then (colourLookRole).
-QString lookStyleSheet(bool night);
 
 // Puts the current look's style sheet on the application, for a window made
 // before any switch: the night's, or none by day.

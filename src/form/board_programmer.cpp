@@ -4,6 +4,7 @@
 #include "config/intel_hex_reader.h"
 #include "config/record_difference.h"
 #include "config/whole_image.h"
+#include "form/board_texts.h"
 
 namespace korval
 {
@@ -116,11 +117,13 @@ BoardReport programBoard(const BoardRequest& request, BoardSystem& system)
     if (!system.makePrivateFolder(folder, reason))
         return report(R::Failed, "impossible de créer le dossier temporaire : " + reason);
     const FolderGuard guard(system, folder);
-    const std::string base = request.baseName.empty() ? "table" : request.baseName;
+    const auto file = [&](const char* suffix) {
+        return system.join(folder, tableFileName(request.baseName, suffix));
+    };
     PlaceholderFiles files;
-    files.hex = system.join(folder, base + ".hex");
-    files.image = imageGiven ? system.join(folder, base + "-image.hex") : std::string();
-    files.lecture = system.join(folder, base + "-lecture.hex");
+    files.hex = file(".hex");
+    files.image = imageGiven ? file(kWholeImageSuffix) : std::string();
+    files.lecture = file("-lecture.hex");
 
     if (!system.writeFile(files.hex, bytesOf(exportHexText(request.record).text), reason) ||
         (imageGiven && !system.writeFile(files.image, bytesOf(imageText), reason)))

@@ -47,10 +47,14 @@ const char* readCommandHelp()
            "fenêtre.";
 }
 
+std::string tableFileName(const std::string& base, const char* suffix)
+{
+    return (base.empty() ? std::string("table") : base) + suffix;
+}
+
 std::string wholeImageName(const std::string& tableName)
 {
-    const std::string base = tableName.empty() ? "table" : replaceExtension(tableName, "");
-    return base + "-image.hex";
+    return tableFileName(replaceExtension(tableName, ""), kWholeImageSuffix);
 }
 
 std::string firmwareUnreadable(const std::string& name)

@@ -39,6 +39,12 @@ const char* readCommandHelp();
 // The filter of the firmware image's dialogs: "Images HEX (*.hex)|*.hex".
 inline const char* const kFirmwareFilter = "Images HEX (*.hex)|*.hex";
 
+// A file named after a table, `base` its file's name without extension
+// ("monture"; empty for a table never saved: "table") and `suffix` what
+// follows: "monture.hex", "table-lecture.hex".
+std::string tableFileName(const std::string& base, const char* suffix);
+inline const char* const kWholeImageSuffix = "-image.hex";
+
 // The name proposed for the whole image of the table saved as `tableName`
 // ("monture.kv2" or "monture"): "monture-image.hex"; "table-image.hex" for a
 // table never saved.

@@ -160,6 +160,39 @@ std::unordered_map<std::string, std::string> formHelpTexts()
     return help;
 }
 
+std::string toolButtonHelp(const std::string& name, bool withKey)
+{
+    // The key stands where the sentence reads best.
+    struct Help {
+        const char* name;
+        const char* before;
+        const char* key;
+        const char* after;
+    };
+    static const Help helps[] = {
+        {kMountButtonName,
+         "Assistant de monture : DureeTour et PasParTour depuis les dents de la roue, les pas du "
+         "moteur et la réduction",
+         "Alt+M", "."},
+        {kCompareButtonName,
+         "Compare les valeurs de la fenêtre avec un fichier .kv2 ou une image HEX de la carte",
+         "Alt+C", " ; la fenêtre ne change pas."},
+        {kBoardButtonName,
+         "La carte : l'image complète pour un programmateur (le micrologiciel choisi avec la table "
+         "de la fenêtre en 0x7C00), puis la carte programmée par votre commande et relue",
+         "Alt+A", "."},
+        {kNightButtonName,
+         "Mode nuit : toutes les fenêtres du programme en rouge sur noir, pour garder la vision "
+         "nocturne à l'oculaire ; un second appui revient à l'aspect de jour",
+         "Ctrl+N", "."},
+    };
+    for (const Help& help : helps)
+        if (name == help.name)
+            return std::string(help.before) + (withKey ? std::string(" (") + help.key + ")" : "") +
+                   help.after;
+    throw std::out_of_range(name);
+}
+
 std::unordered_map<std::string, AccessibleText> accessibleTexts()
 {
     std::unordered_map<std::string, std::string> names;
@@ -208,20 +241,8 @@ std::unordered_map<std::string, AccessibleText> accessibleTexts()
     for (auto& [control, name] : names)
         texts[control] = {std::move(name), help[control]};
     // The tool buttons' names are their captions, from their one table.
-    const std::unordered_map<std::string, std::string> toolHelp = {
-        {kMountButtonName, "Assistant de monture : DureeTour et PasParTour depuis les dents de la "
-                           "roue, les pas du moteur et la réduction (Alt+M)."},
-        {kCompareButtonName, "Compare les valeurs de la fenêtre avec un fichier .kv2 ou une image "
-                             "HEX de la carte (Alt+C) ; la fenêtre ne change pas."},
-        {kBoardButtonName, "La carte : l'image complète pour un programmateur (le micrologiciel "
-                           "choisi avec la table de la fenêtre en 0x7C00), puis la carte "
-                           "programmée par votre commande et relue (Alt+A)."},
-        {kNightButtonName, "Mode nuit : toutes les fenêtres du programme en rouge sur noir, pour "
-                           "garder la vision nocturne à l'oculaire ; un second appui revient à "
-                           "l'aspect de jour (Ctrl+N)."},
-    };
     for (const ToolButtonInfo& button : toolButtons())
-        texts[button.name] = {button.caption, toolHelp.at(button.name)};
+        texts[button.name] = {button.caption, toolButtonHelp(button.name, true)};
     return texts;
 }
 

@@ -26,6 +26,10 @@ inline const char* const kCompareButtonName = "ButtonComparer";
 inline const char* const kBoardButtonName = "ButtonCarte";
 inline const char* const kNightButtonName = "ButtonNuit"; // its caption is its name
 
+// A tool button's help, by its name; `withKey`: with the key that reaches it
+// in the windows ("(Alt+C)"), which the page does not have.
+std::string toolButtonHelp(const std::string& name, bool withKey);
+
 // By control name: every control of formControls() but the labels, and the
 // tool buttons.
 std::unordered_map<std::string, AccessibleText> accessibleTexts();

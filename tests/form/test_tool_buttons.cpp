@@ -1,7 +1,8 @@
 // The tool buttons' table: each on a free place of the window (no control of
 // the form under it, visible or hidden, nor another tool button), its letter
-// in its caption and given once, its name and help for screen readers; and
-// the name the whole image is proposed under. Qt-free.
+// in its caption and given once, its name and help for screen readers, that
+// help with and without the key; and the names the whole image and the
+// programmer's files are given. Qt-free.
 
 #include "form/board_texts.h"
 #include "form/form_controls.h"
@@ -82,6 +83,28 @@ void testPlacesAndLetters()
           "« Carte… » dans la table des boutons");
 }
 
+// The windows' help names the key that reaches the button, by its letter;
+// the page's is the same sentence without it.
+void testToolHelp()
+{
+    const auto texts = accessibleTexts();
+    for (const ToolButtonInfo& button : toolButtons()) {
+        const std::string name = button.name;
+        const std::string windows = toolButtonHelp(name, true);
+        const std::string page = toolButtonHelp(name, false);
+        check(texts.at(name).description == windows, name + " : l'aide des lecteurs d'écran");
+        std::size_t key = windows.find(" (Alt+");
+        if (key == std::string::npos) key = windows.find(" (Ctrl+");
+        const std::size_t end = windows.find(')', key);
+        check(key != std::string::npos && end != std::string::npos &&
+                  windows[end - 1] == std::toupper(static_cast<unsigned char>(button.mnemonic)),
+              name + " : pas de touche dans « " + windows + " »");
+        if (key == std::string::npos || end == std::string::npos) continue;
+        check(windows.substr(0, key) + windows.substr(end + 1) == page,
+              name + " : l'aide de la page « " + page + " »");
+    }
+}
+
 void testImageNames()
 {
     const struct {
@@ -96,12 +119,27 @@ void testImageNames()
     for (const auto& c : cases)
         check(wholeImageName(c.table) == c.image,
               std::string("nom de l'image de « ") + c.table + " » : " + wholeImageName(c.table));
+
+    // The programmer's files, from the table's name without extension.
+    const struct {
+        const char* base;
+        const char* suffix;
+        const char* file;
+    } files[] = {
+        {"monture", ".hex", "monture.hex"},
+        {"", "-lecture.hex", "table-lecture.hex"},
+        {"memory.hex", kWholeImageSuffix, "memory.hex-image.hex"}, // already without extension
+    };
+    for (const auto& f : files)
+        check(tableFileName(f.base, f.suffix) == f.file,
+              std::string("fichier de « ") + f.base + " » : " + tableFileName(f.base, f.suffix));
 }
 } // namespace
 
 int main()
 {
     testPlacesAndLetters();
+    testToolHelp();
     testImageNames();
     std::printf("%zu boutons, %d échecs\n", toolButtons().size(), failures);
     return failures == 0 ? 0 : 1;

@@ -411,10 +411,18 @@ function bind() {
   $('MessageErreur').addEventListener('close', () => $('TexteErreur').replaceChildren());
 }
 
-// The words the windows share: the tool buttons' captions, « Comparer… »'s
-// dialog, the answers of the questions.
+// The words the windows share: the tool buttons' captions, and their help
+// where the markup has a place for it, « Comparer… »'s dialog, the answers of
+// the questions.
 function showSharedTexts() {
-  for (const button of form.toolButtons()) $(button.name).textContent = button.caption;
+  for (const button of form.toolButtons()) {
+    const el = $(button.name);
+    el.textContent = button.caption;
+    const described = el.getAttribute('aria-describedby');
+    if (!described) continue;
+    el.title = button.help;
+    $(described).textContent = button.help;
+  }
   const comparison = form.comparisonTexts();
   $('TitreComparer').textContent = comparison.title;
   $('ListeDifferences').setAttribute('aria-label', comparison.listName);

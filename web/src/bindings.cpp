@@ -20,7 +20,9 @@
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 using emscripten::val;
@@ -74,6 +76,15 @@ std::string joined(const std::vector<std::string>& lines)
     return out;
 }
 
+// The page's object { key: text, … }, the keys and their texts in one order.
+template <std::size_t N> val textObject(const char* const (&keys)[N], const std::string (&texts)[N])
+{
+    val out = val::object();
+    for (std::size_t i = 0; i < N; ++i)
+        out.set(keys[i], texts[i]);
+    return out;
+}
+
 template <typename Bytes> val toBytes(const Bytes& bytes)
 {
     // A copy the page owns, not a view of the module's memory.
@@ -116,44 +127,35 @@ public:
         return out;
     }
 
-    // The tool buttons, in the windows' order: [{ name, caption, mnemonic }].
+    // The tool buttons, in the windows' order: [{ name, caption, mnemonic,
+    // help }], their help without the windows' keys.
     val toolButtons() const
     {
         val out = val::array();
-        for (const korval::ToolButtonInfo& button : korval::toolButtons()) {
-            val one = val::object();
-            one.set("name", std::string(button.name));
-            one.set("caption", std::string(button.caption));
-            one.set("mnemonic", button.mnemonic ? std::string(1, button.mnemonic) : std::string());
-            out.call<void>("push", one);
-        }
+        for (const korval::ToolButtonInfo& button : korval::toolButtons())
+            out.call<void>("push", textObject({"name", "caption", "mnemonic", "help"},
+                                              {button.name, button.caption,
+                                               button.mnemonic ? std::string(1, button.mnemonic)
+                                                               : std::string(),
+                                               korval::toolButtonHelp(button.name, false)}));
         return out;
     }
     // The words of « Comparer… »: { title, listName, copy, close }.
     val comparisonTexts() const
     {
         const korval::ComparisonTexts& texts = korval::comparisonTexts();
-        val out = val::object();
-        out.set("title", std::string(texts.title));
-        out.set("listName", std::string(texts.listName));
-        out.set("copy", std::string(texts.copy));
-        out.set("close", std::string(texts.close));
-        return out;
+        return textObject({"title", "listName", "copy", "close"},
+                          {texts.title, texts.listName, texts.copy, texts.close});
     }
     // The words of « Carte… » in the page: { title, firmware, chooseFirmware,
     // writeImage, close, pageNote }.
     val boardTexts() const
     {
         const korval::BoardTexts& texts = korval::boardTexts();
-        val out = val::object();
-        for (const auto& [key, text] : {std::pair{"title", texts.title},
-                                        {"firmware", texts.firmware},
-                                        {"chooseFirmware", texts.chooseFirmware},
-                                        {"writeImage", texts.writeImage},
-                                        {"close", texts.close},
-                                        {"pageNote", texts.pageNote}})
-            out.set(key, std::string(text));
-        return out;
+        return textObject(
+            {"title", "firmware", "chooseFirmware", "writeImage", "close", "pageNote"},
+            {texts.title, texts.firmware, texts.chooseFirmware, texts.writeImage, texts.close,
+             texts.pageNote});
     }
     // « Écrire l'image complète… »: the window's current table over the
     // firmware image `bytes`, { name, bytes } named after the table's file
@@ -183,15 +185,9 @@ public:
     val questionButtons() const
     {
         const korval::QuestionButtons& buttons = korval::questionButtons();
-        val out = val::object();
-        for (const auto& [key, text] : {std::pair{"save", buttons.save},
-                                        {"discard", buttons.discard},
-                                        {"cancel", buttons.cancel},
-                                        {"yes", buttons.yes},
-                                        {"no", buttons.no},
-                                        {"ok", buttons.ok}})
-            out.set(key, std::string(text));
-        return out;
+        return textObject(
+            {"save", "discard", "cancel", "yes", "no", "ok"},
+            {buttons.save, buttons.discard, buttons.cancel, buttons.yes, buttons.no, buttons.ok});
     }
     // The colour scheme the page's scheme.css was written from:
     // [{ name, day: [r, g, b], night }], and the frames' widths in px.
@@ -250,23 +246,23 @@ public:
     std::string listKeyAction(bool inList, const std::string& key, bool listVisible) const
     {
         using korval::ListKey;
-        const ListKey named = key == "F4"        ? ListKey::F4
-                              : key == "AltDown" ? ListKey::AltDown
-                              : key == "Enter"   ? ListKey::Enter
-                              : key == "Escape"  ? ListKey::Escape
-                                                 : ListKey::Other;
-        switch (korval::listKeyAction(inList ? korval::ListKeyPlace::List
-                                             : korval::ListKeyPlace::PeriodBox,
-                                      named, listVisible)) {
-        case korval::ListKeyAction::Open:
-            return "open";
-        case korval::ListKeyAction::Apply:
-            return "apply";
-        case korval::ListKeyAction::Close:
-            return "close";
-        case korval::ListKeyAction::None:
-            break;
-        }
+        using korval::ListKeyAction;
+        static const std::pair<const char*, ListKey> keys[] = {{"F4", ListKey::F4},
+                                                               {"AltDown", ListKey::AltDown},
+                                                               {"Enter", ListKey::Enter},
+                                                               {"Escape", ListKey::Escape}};
+        static const std::pair<ListKeyAction, const char*> answers[] = {
+            {ListKeyAction::Open, "open"},
+            {ListKeyAction::Apply, "apply"},
+            {ListKeyAction::Close, "close"}};
+        ListKey named = ListKey::Other;
+        for (const auto& [text, one] : keys)
+            if (key == text) named = one;
+        const ListKeyAction action = korval::listKeyAction(inList ? korval::ListKeyPlace::List
+                                                                  : korval::ListKeyPlace::PeriodBox,
+                                                           named, listVisible);
+        for (const auto& [one, text] : answers)
+            if (action == one) return text;
         return "";
     }
 
@@ -374,11 +370,8 @@ public:
         const auto& models = korval::mountModels();
         if (choice > 0 && choice <= int(models.size()))
             texts = korval::filledByModel(models[std::size_t(choice - 1)], texts);
-        val out = val::object();
-        out.set("teeth", texts.teeth);
-        out.set("motorSteps", texts.motorSteps);
-        out.set("reduction", texts.reduction);
-        return out;
+        return textObject({"teeth", "motorSteps", "reduction"},
+                          {texts.teeth, texts.motorSteps, texts.reduction});
     }
     int mountListChoice(int choice, const std::string& teeth, const std::string& motorSteps,
                         const std::string& reduction) const

@@ -97,6 +97,11 @@ test('the tool buttons, « Comparer »\'s dialog and the answers take the model\
   expect(model.buttons.map(({ name }) => name)).toEqual(['ButtonMonture', 'ButtonComparer', 'ButtonCarte', 'ButtonNuit']);
   const text = (id) => page.locator(`#${id}`).evaluate((el) => el.textContent);
   for (const { name, caption } of model.buttons) expect(await text(name)).toBe(caption);
+  // « Comparer… »'s help, without the windows' Alt+C the page does not have.
+  const { help } = model.buttons.find(({ name }) => name === 'ButtonComparer');
+  expect(help).toMatch(/^Compare [^()]+$/);
+  await expect(page.locator('#ButtonComparer')).toHaveAttribute('title', help);
+  expect(await text('AideComparer')).toBe(help);
   expect(await text('TitreComparer')).toBe(model.comparison.title);
   expect(await text('ButtonCopier')).toBe(model.comparison.copy);
   expect(await text('FermerComparaison')).toBe(model.comparison.close);

@@ -6,9 +6,9 @@
 // QT_QPA_PLATFORM names another platform (xcb under Xvfb, say).
 // usage: korval_click_bench [CLICKS] [QUARTZ TURN STEPS]
 
-#include "app/tform1.h"
-#include "app/user_dialogs.h"
 #include "app/form_builder.h"
+#include "app/tform1.h"
+#include "quiet_dialogs.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -25,17 +25,6 @@ namespace
 {
 
 using Clock = std::chrono::steady_clock;
-
-// Records faults instead of opening message boxes.
-class QuietDialogs : public UserDialogs
-{
-public:
-    int errors = 0;
-    QString openFileName(QWidget*, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    bool confirmReplace(QWidget*, const QString&) override { return false; }
-    void showError(QWidget*, const QString&) override { ++errors; }
-};
 
 // Stops the clock once the watched widget's first paint after start() is done.
 class FirstPaint : public QObject

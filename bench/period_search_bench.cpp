@@ -4,7 +4,7 @@
 
 #include "app/tform1.h"
 #include "config/extended.h"
-#include "app/user_dialogs.h"
+#include "quiet_dialogs.h"
 #include "timing/period_search.h"
 
 #include <QApplication>
@@ -18,7 +18,8 @@
 
 using namespace korval;
 
-namespace {
+namespace
+{
 
 struct DriveCase {
     std::uint32_t quartz;
@@ -36,12 +37,12 @@ void BM_CoreSearch(benchmark::State& state, DriveCase c)
     std::size_t lines = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(c);
-        const std::vector<std::string> out = candidateLines(searchCandidates(prepareSearch(c.quartz, c.duree, c.pas)));
+        const std::vector<std::string> out =
+            candidateLines(searchCandidates(prepareSearch(c.quartz, c.duree, c.pas)));
         lines = out.size();
         benchmark::DoNotOptimize(out.data());
     }
-    if (int(lines) != c.lines)
-        state.SkipWithError("unexpected number of lines");
+    if (int(lines) != c.lines) state.SkipWithError("unexpected number of lines");
     state.counters["lines"] = double(lines);
 }
 
@@ -51,12 +52,12 @@ void BM_CoreCandidatesOnly(benchmark::State& state, DriveCase c)
     std::size_t accepted = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(c);
-        const std::vector<Candidate> out = searchCandidates(prepareSearch(c.quartz, c.duree, c.pas));
+        const std::vector<Candidate> out =
+            searchCandidates(prepareSearch(c.quartz, c.duree, c.pas));
         accepted = out.size();
         benchmark::DoNotOptimize(out.data());
     }
-    if (int(accepted) != c.lines)
-        state.SkipWithError("unexpected number of candidates");
+    if (int(accepted) != c.lines) state.SkipWithError("unexpected number of candidates");
     state.counters["lines"] = double(accepted);
 }
 
@@ -69,8 +70,8 @@ void BM_PlainLoop(benchmark::State& state, DriveCase c)
     long accepted = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(c);
-        const Extended T = c.quartz != 0 ? float(Extended(4000000000.0) / Extended(c.quartz))
-                                         : 10000000000.0f;
+        const Extended T =
+            c.quartz != 0 ? float(Extended(4000000000.0) / Extended(c.quartz)) : 10000000000.0f;
         const Extended P = float(Extended(c.duree) * Extended(1000000000.0) / Extended(c.pas));
         const auto N = std::uint32_t(truncatedToInt64(P / T + Extended(0.5)));
         const auto L = std::int32_t(truncatedToInt64(Extended(300000.0) / T + Extended(0.5)));
@@ -83,29 +84,16 @@ void BM_PlainLoop(benchmark::State& state, DriveCase c)
             const auto period = std::int32_t(truncatedToInt64(Extended(k) * T + Extended(0.5)));
             double e = double((P - Extended(m)) / P);
             e = e < 0 ? -e : e;
-            if (e > 0.0005 || n >= 128)
-                continue;
+            if (e > 0.0005 || n >= 128) continue;
             ++accepted;
-            if (e < best)
-                best = e;
+            if (e < best) best = e;
             benchmark::DoNotOptimize(period);
         }
         benchmark::DoNotOptimize(best);
     }
-    if (accepted != c.lines)
-        state.SkipWithError("unexpected number of accepted candidates");
+    if (accepted != c.lines) state.SkipWithError("unexpected number of accepted candidates");
     state.counters["lines"] = double(accepted);
 }
-
-// Records faults instead of opening message boxes.
-class QuietDialogs : public UserDialogs {
-public:
-    int errors = 0;
-    QString openFileName(QWidget*, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    bool confirmReplace(QWidget*, const QString&) override { return false; }
-    void showError(QWidget*, const QString&) override { ++errors; }
-};
 
 // A shown, activated window on the given drive parameters, typed into its
 // boxes the way the user sets them.
@@ -133,8 +121,8 @@ struct BenchWindow {
     {
         QLineEdit* box = form->form()->EditPeriodeTimer;
         const QPointF at = box->rect().center();
-        QMouseEvent press(QEvent::MouseButtonPress, at, box->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, at, box->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
         QMouseEvent release(QEvent::MouseButtonRelease, at, box->mapToGlobal(at), Qt::LeftButton,
                             Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(box, &press);
@@ -143,7 +131,8 @@ struct BenchWindow {
 
     bool check(benchmark::State& state, const DriveCase& c) const
     {
-        if (dialogs->errors != 0 || !list()->isVisible() || list()->count() != c.lines || list()->currentRow() != 0) {
+        if (dialogs->errors != 0 || !list()->isVisible() || list()->count() != c.lines ||
+            list()->currentRow() != 0) {
             state.SkipWithError("the window did not show the expected list");
             return false;
         }
@@ -202,8 +191,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

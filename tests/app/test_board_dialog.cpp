@@ -108,8 +108,8 @@ private slots:
         ShownForm form;
         enter(form, form.ui()->EditJeuAD, QString::fromUtf8(board_cases::kWindowJeuADText));
         if (c.savedOdd) {
-            form.dialogs->saveAnswers << dir.filePath(QString::fromUtf8(board_cases::kOddName) +
-                                                      QStringLiteral(".kv2"));
+            form.dialogs->saveAnswers
+                << dir.filePath(QString::fromUtf8(board_cases::kOddName) + QStringLiteral(".kv2"));
             form.ui()->ButtonSauvegarder->click();
             QCOMPARE(form.dialogs->errors, QStringList());
         }
@@ -118,7 +118,8 @@ private slots:
         QCOMPARE(qobject_cast<QLabel*>(dialog->control(I::Note))->text(),
                  QString::fromStdString(boardTableNote(!c.savedOdd)));
         const auto command = [&](const char* text) {
-            return QString::fromStdString(board_cases::command(text, kStandIn.toStdString(), memory));
+            return QString::fromStdString(
+                board_cases::command(text, kStandIn.toStdString(), memory));
         };
         typeInto(edit(dialog, I::FirmwareEdit),
                  QString::fromStdString(board_cases::firmwarePath(c, work)));
@@ -183,9 +184,9 @@ private slots:
         QFETCH(QString, error);
         QTemporaryDir dir;
         board_cases::writeFirmwareFiles(dir.path().toStdString());
-        const QString firmware = dir.filePath(target == QLatin1String("broken")
-                                                  ? QStringLiteral("illisible.hex")
-                                                  : QStringLiteral("micrologiciel.hex"));
+        const QString firmware =
+            dir.filePath(target == QLatin1String("broken") ? QStringLiteral("illisible.hex")
+                                                           : QStringLiteral("micrologiciel.hex"));
         const QByteArray firmwareBytes = contents(firmware);
         ShownForm form;
         form.dialogs->saveAnswers << dir.filePath(QStringLiteral("monture.kv2"));

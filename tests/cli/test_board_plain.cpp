@@ -9,10 +9,10 @@
 
 #include "config/intel_hex_reader.h"
 #include "config/whole_image.h"
+#include "files/native_board_system.h"
 #include "files/process_runner.h"
 #include "form/board_command.h"
 #include "form/board_texts.h"
-#include "files/native_board_system.h"
 #include "support/board_cases.h"
 
 #if defined(_WIN32)
@@ -299,7 +299,8 @@ void testProgrammer(const std::string& standIn)
         const BoardReport report = programBoard(request, system);
         check(report.result == row.result,
               where + "résultat " + std::to_string(int(report.result)) + " : " + report.text());
-        check(board_cases::matches(report.text(), row.text), where + "texte « " + report.text() + " »");
+        check(board_cases::matches(report.text(), row.text),
+              where + "texte « " + report.text() + " »");
         check(board_cases::shows(system.output, row.output), where + "sortie :\n" + system.output);
         check(int(board_cases::runs(memory).size()) == row.runs,
               where + std::to_string(board_cases::runs(memory).size()) + " lancements");
@@ -310,7 +311,8 @@ void testProgrammer(const std::string& standIn)
             const std::string problem = board_cases::argumentsProblem(row, memory);
             check(problem.empty(), where + problem);
         }
-        check(system.folder.empty() || !std::filesystem::exists(std::filesystem::u8path(system.folder)),
+        check(system.folder.empty() ||
+                  !std::filesystem::exists(std::filesystem::u8path(system.folder)),
               where + "le dossier temporaire reste");
     }
     files::removeFolder(work);

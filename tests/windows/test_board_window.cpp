@@ -60,7 +60,8 @@ int main(int argc, char** argv)
         const std::string where = std::string(row.name) + ": ";
         board_cases::prepareMemory(memory);
         form.model().setSaveFileName(
-            row.savedOdd ? board_cases::join(work, std::string(board_cases::kOddName) + ".kv2") : "");
+            row.savedOdd ? board_cases::join(work, std::string(board_cases::kOddName) + ".kv2")
+                         : "");
         dialogs.errors.clear();
         dialogs.notes.clear();
 
@@ -96,7 +97,8 @@ int main(int argc, char** argv)
         check(board_cases::shows(output, report.text()) && board_cases::shows(output, row.output),
               where + "output: " + output);
         const bool success = board_cases::success(row.result);
-        check((success ? dialogs.notes : dialogs.errors) == std::vector<std::string>{report.text()} &&
+        check((success ? dialogs.notes : dialogs.errors) ==
+                      std::vector<std::string>{report.text()} &&
                   (success ? dialogs.errors : dialogs.notes).empty(),
               where + "said once, as a note or an error");
         check(success || output.find(kBoardHoldsTable) == std::string::npos,

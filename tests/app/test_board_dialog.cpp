@@ -12,7 +12,6 @@
 #include "support/board_cases.h"
 #include "support/form_fixture.h"
 
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -22,10 +21,6 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QToolButton>
-
-#include <cstdint>
-#include <fstream>
-#include <map>
 
 using namespace korval;
 using I = BoardControlId;
@@ -60,13 +55,6 @@ QString output(BoardDialog* dialog)
 {
     return qobject_cast<QPlainTextEdit*>(dialog->control(I::Output))->toPlainText();
 }
-
-bool programAndWait(BoardDialog* dialog)
-{
-    QTest::mouseClick(button(dialog, I::Program), Qt::LeftButton);
-    if (!dialog->running()) return false;
-    return QTest::qWaitFor([dialog] { return !dialog->running(); }, 20000);
-}
 } // namespace
 
 class TestBoardDialog : public QObject
@@ -90,12 +78,7 @@ private slots:
     // Every case of the programmer's table: the output shows what the
     // sequence says and what ran, the buttons come back; the window's table
     // is what is programmed, under the name it was saved as.
-    void program_data()
-    {
-        QTest::addColumn<int>("row");
-        for (std::size_t i = 0; i < board_cases::cases().size(); ++i)
-            QTest::newRow(board_cases::cases()[i].name) << int(i);
-    }
+    void program_data() { addRows(board_cases::cases()); }
     void program()
     {
         QFETCH(int, row);
@@ -125,7 +108,9 @@ private slots:
                  QString::fromStdString(board_cases::firmwarePath(c, work)));
         typeInto(edit(dialog, I::WriteEdit), command(c.write));
         typeInto(edit(dialog, I::ReadEdit), command(c.read));
-        QVERIFY(programAndWait(dialog));
+        QTest::mouseClick(button(dialog, I::Program), Qt::LeftButton);
+        QVERIFY(dialog->running());
+        QVERIFY(QTest::qWaitFor([dialog] { return !dialog->running(); }, 20000));
         const std::string shown = output(dialog).toStdString();
         QVERIFY2(board_cases::shows(shown, c.text), shown.c_str());
         QVERIFY2(board_cases::shows(shown, c.output), shown.c_str());

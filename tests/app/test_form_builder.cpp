@@ -55,14 +55,6 @@ QString misplaced(const QWidget* widget, const ControlGeometry& place, const Sca
     return there ? QString() : placeText(at) + QStringLiteral(" for ") + placeText(expected);
 }
 
-// One row a line of `table`, named after its control.
-template <typename Table> void addRows(const Table& table)
-{
-    QTest::addColumn<int>("row");
-    for (std::size_t i = 0; i < table.size(); ++i)
-        QTest::newRow(table[i].name) << int(i);
-}
-
 // The colour inside a box's frame, right of any text.
 QRgb fieldColour(QWidget* box)
 {

@@ -177,15 +177,10 @@ group="'"
 [[ -n $ext ]] && group='"'
 run programmer "$odd.kv2" $W "programmateur mem rows {hex} ${group}c;touch PWNED2$group \"d \\\"e\\\"\"" \
     >odd.out 2>odd.err || fail "nom étrange : $(cat odd.err)"
-"$python" - "$odd" <<'PY' || fail "nom étrange : les arguments reçus diffèrent"
-import sys
-lines = open('mem.journal', encoding='utf-8').read().split('\n')
-got = lines[1:1 + int(lines[0][3:])] if lines[0].startswith('-- ') else []
-name = sys.argv[1] + '.hex'
-ok = (len(got) == 5 and got[0] == 'mem' and got[1] == 'rows' and got[2].endswith(name)
-      and got[3] == 'c;touch PWNED2' and got[4] == 'd "e"')
-if not ok: sys.exit("reçu : %r" % got)
-PY
+mapfile -t got <mem.journal
+[[ ${#got[@]} == 6 && ${got[0]} == "-- 5" && ${got[1]} == mem && ${got[2]} == rows &&
+    ${got[3]} == *"$odd.hex" && ${got[4]} == "c;touch PWNED2" && ${got[5]} == 'd "e"' ]] ||
+    fail "nom étrange : reçu ${got[*]}"
 [ -n "$(find / -xdev -maxdepth 3 -name 'PWNED*' 2>/dev/null; find "$work" -name 'PWNED*')" ] &&
     fail "une commande cachée dans un nom a été lancée"
 

@@ -27,7 +27,6 @@ using Result = korval::BoardReport::Result;
 constexpr std::uint16_t kWindowJeuAD = 123;
 inline const char* const kWindowJeuADText = "123";
 
-enum class Firmware { None, Given, Absent, Unreadable };
 enum class After {
     Unchanged,  // nothing written
     Image,      // erased, then the firmware with the window's table
@@ -45,183 +44,69 @@ inline const char* const kOddName = "it's \"a\" b;touch PWNED;$(touch PWNED3)x";
 struct Case {
     const char* name;
     const char* write;
-    const char* read; // empty: none
-    Firmware firmware;
-    bool savedOdd; // the window's table saved as kOddName
+    const char* read;     // "": none
+    const char* firmware; // a file of the test's folder (see writeFirmwareFiles), or ""
+    bool savedOdd;        // the window's table saved as kOddName
     Result result;
     const char* text;   // the report's whole text
     const char* output; // also in the output: the program's or the sequence's own lines
     int runs;           // programs the stand-in saw
     After after;
-    std::vector<std::string>
-        arguments; // the write's words after MEM, "" for a file of the table; empty: not checked
+    // The write's words after MEM, "" for a file named after the table; empty: not checked.
+    std::vector<std::string> arguments;
 };
-
-inline const char* const kRead = "PROG MEM read {lecture}";
 
 inline const std::vector<Case>& cases()
 {
+    using R = Result;
+    using A = After;
+    const char* const read = "PROG MEM read {lecture}";
+    const char* const image = "micrologiciel.hex";
+    const char* const written =
+        "La commande d'écriture a réussi ; la carte n'est pas relue (pas de commande de lecture)";
+    const std::string differs =
+        "La carte ne contient pas la table de la fenêtre (fenêtre -> carte) :\n";
+    static const std::string jeuAD = differs + "JeuAD : 123 pas -> 122 pas";
+    static const std::string jeuDe = differs + "JeuDe : …";
+    static const std::string pwm4 = differs + "Pwm4 : …";
+    // clang-format off
     static const std::vector<Case> all{
-        {"puce entière, image complète",
-         "PROG MEM full {image}",
-         kRead,
-         Firmware::Given,
-         false,
-         Result::Verified,
-         korval::kBoardHoldsTable,
-         "programmateur simulé : full",
-         2,
-         After::Image,
-         {"full", ""}},
-        {"chargeur, sans lecture",
-         "PROG MEM rows {hex}",
-         "",
-         Firmware::None,
-         false,
-         Result::Written,
-         "La commande d'écriture a réussi ; la carte n'est pas relue (pas de commande de lecture)",
-         "écriture de 68 octets",
-         1,
-         After::TableOver,
-         {}},
-        {"puce entière, table seule",
-         "PROG MEM full {hex}",
-         kRead,
-         Firmware::None,
-         false,
-         Result::Verified,
-         korval::kBoardHoldsTable,
-         "Lecture : ",
-         2,
-         After::TableAlone,
-         {}},
-        {"octet faux dans JeuAD",
-         "PROG MEM wrong 7C1E {image}",
-         kRead,
-         Firmware::Given,
-         false,
-         Result::Differs,
-         "La carte ne contient pas la table de la fenêtre (fenêtre -> carte) :\n"
-         "JeuAD : 123 pas -> 122 pas",
-         "",
-         2,
-         After::NotChecked,
-         {}},
-        {"octet faux dans JeuDe",
-         "PROG MEM wrong 7C20 {hex}",
-         kRead,
-         Firmware::None,
-         false,
-         Result::Differs,
-         "La carte ne contient pas la table de la fenêtre (fenêtre -> carte) :\n"
-         "JeuDe : …",
-         "",
-         2,
-         After::NotChecked,
-         {}},
-        {"octet faux dans Pwm4",
-         "PROG MEM wrong 7c2a {hex}",
-         kRead,
-         Firmware::None,
-         false,
-         Result::Differs,
-         "La carte ne contient pas la table de la fenêtre (fenêtre -> carte) :\n"
-         "Pwm4 : …",
-         "",
-         2,
-         After::NotChecked,
-         {}},
-        {"programmateur en échec",
-         "PROG MEM fail plus de courant {hex}",
-         kRead,
-         Firmware::None,
-         false,
-         Result::Failed,
-         "la commande d'écriture a échoué (code de sortie 3) ; la carte n'est pas tenue pour "
-         "écrite",
-         "la puce ne répond pas",
-         1,
-         After::Unchanged,
-         {"fail", "plus", "de", "courant", ""}},
-        {"lecture en échec",
-         "PROG MEM rows {hex}",
-         "PROG MEM fail {lecture}",
-         Firmware::None,
-         false,
-         Result::Failed,
-         "la commande de lecture a échoué (code de sortie 3) ; la carte n'est pas vérifiée",
-         "",
-         2,
-         After::TableOver,
-         {}},
-        {"programmateur introuvable",
-         "programmateur-introuvable-0f3a {hex}",
-         kRead,
-         Firmware::None,
-         false,
-         Result::Failed,
-         "la commande d'écriture n'a pas pu démarrer (« programmateur-introuvable-0f3a ») : …"
-         " ; la carte n'est pas tenue pour écrite",
-         "",
-         0,
-         After::Unchanged,
-         {}},
-        {"lecture sans {lecture}",
-         "PROG MEM full {image}",
-         "PROG MEM read",
-         Firmware::Given,
-         false,
-         Result::Refused,
-         "commande de lecture : elle doit contenir {lecture} (le fichier qu'elle écrit)",
-         "",
-         0,
-         After::Unchanged,
-         {}},
-        {"{image} sans micrologiciel",
-         "PROG MEM full {image}",
-         kRead,
-         Firmware::None,
-         false,
-         Result::Refused,
-         "commande d'écriture : {image} demande une image du micrologiciel (.hex)",
-         "",
-         0,
-         After::Unchanged,
-         {}},
-        {"micrologiciel absent",
-         "PROG MEM full {image}",
-         kRead,
-         Firmware::Absent,
-         false,
-         Result::Refused,
-         "impossible de lire « …absent.hex » : …",
-         "",
-         0,
-         After::Unchanged,
-         {}},
-        {"micrologiciel illisible",
-         "PROG MEM full {image}",
-         kRead,
-         Firmware::Unreadable,
-         false,
-         Result::Refused,
-         "« …illisible.hex » n'est pas une image Intel HEX lisible : …",
-         "",
-         0,
-         After::Unchanged,
-         {}},
-        {"nom avec blancs, guillemets et ;",
-         "PROG MEM rows {hex} \"c;touch PWNED2\" \"d \\\"e\\\"\"",
-         "",
-         Firmware::None,
-         true,
-         Result::Written,
-         "La commande d'écriture a réussi ; la carte n'est pas relue (pas de commande de lecture)",
-         "",
-         1,
-         After::TableOver,
-         {"rows", "", "c;touch PWNED2", "d \"e\""}},
+        {"puce entière, image complète", "PROG MEM full {image}", read, image, false,
+         R::Verified, korval::kBoardHoldsTable, "programmateur simulé : full", 2, A::Image, {"full", ""}},
+        {"chargeur, sans lecture", "PROG MEM rows {hex}", "", "", false,
+         R::Written, written, "écriture de 68 octets", 1, A::TableOver, {}},
+        {"puce entière, table seule", "PROG MEM full {hex}", read, "", false,
+         R::Verified, korval::kBoardHoldsTable, "Lecture : ", 2, A::TableAlone, {}},
+        {"octet faux dans JeuAD", "PROG MEM wrong 7C1E {image}", read, image, false,
+         R::Differs, jeuAD.c_str(), "", 2, A::NotChecked, {}},
+        {"octet faux dans JeuDe", "PROG MEM wrong 7C20 {hex}", read, "", false,
+         R::Differs, jeuDe.c_str(), "", 2, A::NotChecked, {}},
+        {"octet faux dans Pwm4", "PROG MEM wrong 7c2a {hex}", read, "", false,
+         R::Differs, pwm4.c_str(), "", 2, A::NotChecked, {}},
+        {"programmateur en échec", "PROG MEM fail plus de courant {hex}", read, "", false,
+         R::Failed, "la commande d'écriture a échoué (code de sortie 3) ; la carte n'est pas tenue pour écrite",
+         "la puce ne répond pas", 1, A::Unchanged, {"fail", "plus", "de", "courant", ""}},
+        {"lecture en échec", "PROG MEM rows {hex}", "PROG MEM fail {lecture}", "", false,
+         R::Failed, "la commande de lecture a échoué (code de sortie 3) ; la carte n'est pas vérifiée",
+         "", 2, A::TableOver, {}},
+        {"programmateur introuvable", "programmateur-introuvable-0f3a {hex}", read, "", false,
+         R::Failed, "la commande d'écriture n'a pas pu démarrer (« programmateur-introuvable-0f3a ») : "
+                    "… ; la carte n'est pas tenue pour écrite", "", 0, A::Unchanged, {}},
+        {"lecture sans {lecture}", "PROG MEM full {image}", "PROG MEM read", image, false,
+         R::Refused, "commande de lecture : elle doit contenir {lecture} (le fichier qu'elle écrit)",
+         "", 0, A::Unchanged, {}},
+        {"{image} sans micrologiciel", "PROG MEM full {image}", read, "", false,
+         R::Refused, "commande d'écriture : {image} demande une image du micrologiciel (.hex)",
+         "", 0, A::Unchanged, {}},
+        {"micrologiciel absent", "PROG MEM full {image}", read, "absent.hex", false,
+         R::Refused, "impossible de lire « …absent.hex » : …", "", 0, A::Unchanged, {}},
+        {"micrologiciel illisible", "PROG MEM full {image}", read, "illisible.hex", false,
+         R::Refused, "« …illisible.hex » n'est pas une image Intel HEX lisible : …", "", 0,
+         A::Unchanged, {}},
+        {"nom avec blancs, guillemets et ;", "PROG MEM rows {hex} \"c;touch PWNED2\" \"d \\\"e\\\"\"", "", "",
+         true, R::Written, written, "", 1, A::TableOver, {"rows", "", "c;touch PWNED2", "d \"e\""}},
     };
+    // clang-format on
     return all;
 }
 
@@ -318,17 +203,7 @@ inline void writeFirmwareFiles(const std::string& folder)
 
 inline std::string firmwarePath(const Case& row, const std::string& folder)
 {
-    switch (row.firmware) {
-    case Firmware::None:
-        return {};
-    case Firmware::Given:
-        return join(folder, "micrologiciel.hex");
-    case Firmware::Absent:
-        return join(folder, "absent.hex");
-    case Firmware::Unreadable:
-        return join(folder, "illisible.hex");
-    }
-    return {};
+    return *row.firmware ? join(folder, row.firmware) : std::string();
 }
 
 // Before each row: the firmware, and a byte a full erase removes; no journal.

@@ -133,6 +133,14 @@ inline void toggle(QCheckBox* box)
         box->click();
 }
 
+// A data column "row", one row a line of `table`, named after the line.
+template <typename Table> void addRows(const Table& table)
+{
+    QTest::addColumn<int>("row");
+    for (std::size_t i = 0; i < table.size(); ++i)
+        QTest::newRow(table[i].name) << int(i);
+}
+
 // The colour most of an image's pixels have: a control's background.
 inline QRgb mostCommon(const QImage& image)
 {

@@ -87,7 +87,7 @@ inline const std::vector<Case>& cases()
          R::Differs, pwm4.c_str(), "", 2, A::NotChecked, {}},
         {"programmateur en échec", "PROG MEM fail plus de courant {hex}", read, "", false,
          R::Failed, "la commande d'écriture a échoué (code de sortie 3) ; la carte n'est pas tenue pour écrite",
-         "programmateur simulé : fail\n…la puce ne répond pas", 1, A::Unchanged, {"fail", "plus", "de", "courant", ""}},
+         "programmateur simulé : fail…la puce ne répond pas", 1, A::Unchanged, {"fail", "plus", "de", "courant", ""}},
         {"lecture en échec", "PROG MEM rows {hex}", "PROG MEM fail {lecture}", "", false,
          R::Failed, "la commande de lecture a échoué (code de sortie 3) ; la carte n'est pas vérifiée",
          "", 2, A::TableOver, {}},

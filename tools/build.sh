@@ -19,8 +19,6 @@ mode=${1:-run}
 # nlohmann-json3-dev: the command line's JSON (header-only, also for Windows).
 packages=(cmake g++ make qt6-base-dev qt6-translations-l10n libbenchmark-dev nlohmann-json3-dev)
 [ "$mode" = test ] && packages+=(srecord clang libclang-rt-14-dev libmpfr-dev pkg-config)
-# A second reader of the whole image the board's suite checks (its intelhex).
-[ "$mode" = test ] && packages+=(python3-intelhex)
 # The package stage: cpack's dependency scan, the validators, the man reader.
 [ "$mode" = test ] && packages+=(dpkg-dev file desktop-file-utils appstream lintian
     shared-mime-info libxml2-utils man-db bash-completion)

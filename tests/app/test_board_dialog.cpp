@@ -1,17 +1,17 @@
-// « Carte… », offscreen, driving the tests' stand-in programmer: the whole
-// image written and programmed over a firmware, a wrong byte read back named
-// by its field, a failing or stopped programmer never taken for a success, a
-// file name with blanks, quotes and ';' reaching the programmer as one
-// argument, the commands kept in the user's settings alone, the night look.
+// « Carte… », offscreen, driving the tests' stand-in programmer: every case
+// of the programmer's shared table shown as the sequence says it, a stopped
+// programmer never taken for a success, the whole image written through the
+// save dialog's seam, the commands kept in the user's settings alone, the
+// night look.
 
 #include "app/board_dialog.h"
 #include "app/night_look.h"
 #include "form/board_programmer.h"
 #include "form/board_texts.h"
 #include "form/colour_scheme.h"
+#include "support/board_cases.h"
 #include "support/form_fixture.h"
 
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -22,81 +22,17 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
-#include <cstdint>
-#include <fstream>
-#include <map>
-
 using namespace korval;
 using I = BoardControlId;
 
 namespace
 {
-using Memory = std::map<std::uint32_t, unsigned>;
 const QString kStandIn = QStringLiteral(KORVAL_STAND_IN);
 
-// The stand-in's memory file: one "address byte" pair a line, in hex.
-Memory loadMemory(const QString& path)
+QByteArray contents(const QString& path)
 {
-    Memory memory;
-    std::ifstream file(path.toStdString());
-    std::uint32_t address;
-    unsigned value;
-    while (file >> std::hex >> address >> value)
-        memory[address] = value;
-    return memory;
-}
-
-void storeMemory(const QString& path, const Memory& memory)
-{
-    std::ofstream file(path.toStdString(), std::ios::trunc);
-    for (const auto& [address, value] : memory)
-        file << std::hex << address << ' ' << value << '\n';
-}
-
-// A firmware of its own: program bytes around the table's rows, another
-// board's table in them, configuration bytes above 64 KiB.
-Memory firmwareMemory()
-{
-    Memory memory;
-    for (std::uint32_t a = 0; a < 0x200; ++a)
-        memory[a] = (a * 37 + 11) & 0xFF;
-    for (std::uint32_t a = 0x7BE0; a < 0x7C60; ++a)
-        memory[a] = (a * 53 + 7) & 0xFF;
-    for (std::uint32_t a = 0x300000; a < 0x300007; ++a)
-        memory[a] = a & 0x3F;
-    // Another board's table: JeuAD 0x0142.
-    QByteArray table = factoryTable();
-    table[30] = 0x42;
-    table[31] = 0x01;
-    for (int i = 0; i < table.size(); ++i)
-        memory[0x7C00 + std::uint32_t(i)] = std::uint8_t(table[i]);
-    return memory;
-}
-
-// The firmware as Intel HEX, written by the stand-in's read mode.
-QString writeFirmware(const QTemporaryDir& dir)
-{
-    const QString memory = dir.filePath(QStringLiteral("usine.mem"));
-    storeMemory(memory, firmwareMemory());
-    const QString hex = dir.filePath(QStringLiteral("micrologiciel.hex"));
-    if (QProcess::execute(kStandIn, {memory, QStringLiteral("read"), hex}) != 0)
-        qFatal("the stand-in did not write the firmware");
-    return hex;
-}
-
-// The arguments of each run, as the stand-in's journal keeps them.
-QList<QStringList> runs(const QString& memory)
-{
-    QFile file(memory + QStringLiteral(".journal"));
-    QList<QStringList> all;
-    if (!file.open(QIODevice::ReadOnly)) return all;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
-        if (line.startsWith(QStringLiteral("-- ")))
-            all.append(QStringList());
-        else if (!all.isEmpty() && !line.isEmpty())
-            all.last() << line;
-    }
-    return all;
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 BoardDialog* openFromButton(ShownForm& form)
@@ -119,19 +55,6 @@ QString output(BoardDialog* dialog)
 {
     return qobject_cast<QPlainTextEdit*>(dialog->control(I::Output))->toPlainText();
 }
-
-// "%SI" the stand-in, "%MEM" the memory file.
-QString command(QString text, const QString& memory)
-{
-    return text.replace(QStringLiteral("%SI"), kStandIn).replace(QStringLiteral("%MEM"), memory);
-}
-
-bool programAndWait(BoardDialog* dialog)
-{
-    QTest::mouseClick(button(dialog, I::Program), Qt::LeftButton);
-    if (!dialog->running()) return false;
-    return QTest::qWaitFor([dialog] { return !dialog->running(); }, 20000);
-}
 } // namespace
 
 class TestBoardDialog : public QObject
@@ -152,113 +75,49 @@ private slots:
         rememberBoardCommands({});
     }
 
-    void program_data()
-    {
-        QTest::addColumn<QString>("write");
-        QTest::addColumn<QString>("read");
-        QTest::addColumn<bool>("withFirmware");
-        QTest::addColumn<QStringList>("said");     // each in the output
-        QTest::addColumn<QStringList>("notSaid");  // none in the output
-        QTest::addColumn<int>("runCount");         // how many programs ran
-        QTest::addColumn<bool>("boardHoldsImage"); // the firmware's bytes and the window's table
-        const QString holds = QString::fromUtf8(kBoardHoldsTable);
-        const QString read = QStringLiteral("%SI %MEM read {lecture}");
-        QTest::newRow("full chip, whole image")
-            << "%SI %MEM full {image}" << read << true
-            << QStringList{holds, QStringLiteral("programmateur simulé : full"),
-                           QStringLiteral("écriture de")}
-            << QStringList{QStringLiteral("diffère")} << 2 << true;
-        QTest::newRow("wrong byte in JeuDe")
-            << "%SI %MEM wrong 7C20 {hex}" << read << false << QStringList{QStringLiteral("JeuDe")}
-            << QStringList{holds, QStringLiteral("JeuAD")} << 2 << false;
-        QTest::newRow("wrong byte in Pwm4")
-            << "%SI %MEM wrong 7c2a {hex}" << read << false << QStringList{QStringLiteral("Pwm4")}
-            << QStringList{holds, QStringLiteral("Pwm3")} << 2 << false;
-        QTest::newRow("failing programmer")
-            << "%SI %MEM fail {hex}" << read << false
-            << QStringList{QStringLiteral("la puce ne répond pas"),
-                           QStringLiteral("code de sortie 3"),
-                           QStringLiteral("n'est pas tenue pour écrite")}
-            << QStringList{holds, QStringLiteral("réussi"), QStringLiteral("Lecture :")} << 1
-            << false;
-        QTest::newRow("programmer not found")
-            << "programmateur-introuvable-0f3a {hex}" << read << false
-            << QStringList{QStringLiteral("n'a pas pu démarrer"),
-                           QStringLiteral("programmateur-introuvable-0f3a")}
-            << QStringList{holds, QStringLiteral("réussi")} << 0 << false;
-        QTest::newRow("read command without {lecture}")
-            << "%SI %MEM full {image}"
-            << "%SI %MEM read" << true << QStringList{QStringLiteral("{lecture}")}
-            << QStringList{holds} << 0 << false;
-    }
+    // Every case of the programmer's table: the output shows what the
+    // sequence says and what ran, the buttons come back; the window's table
+    // is what is programmed, under the name it was saved as.
+    void program_data() { addRows(board_cases::cases()); }
     void program()
     {
-        QFETCH(QString, write);
-        QFETCH(QString, read);
-        QFETCH(bool, withFirmware);
-        QFETCH(QStringList, said);
-        QFETCH(QStringList, notSaid);
-        QFETCH(int, runCount);
-        QFETCH(bool, boardHoldsImage);
+        QFETCH(int, row);
+        const board_cases::Case& c = board_cases::cases()[std::size_t(row)];
         QTemporaryDir dir;
-        const QString memory = dir.filePath(QStringLiteral("carte.mem"));
-        const QString firmware = writeFirmware(dir);
+        const std::string work = dir.path().toStdString();
+        board_cases::writeFirmwareFiles(work);
+        const std::string memory = board_cases::join(work, "carte.mem");
+        board_cases::prepareMemory(memory);
         ShownForm form;
-        // What is programmed is the window's table, not the saved file's.
-        enter(form, form.ui()->EditJeuAD, QStringLiteral("123"));
-        QVERIFY(bytesOf(form->currentRecord) != factoryTable());
+        enter(form, form.ui()->EditJeuAD, QString::fromUtf8(board_cases::kWindowJeuADText));
+        if (c.savedOdd) {
+            form.dialogs->saveAnswers
+                << dir.filePath(QString::fromUtf8(board_cases::kOddName) + QStringLiteral(".kv2"));
+            form.ui()->ButtonSauvegarder->click();
+            QCOMPARE(form.dialogs->errors, QStringList());
+        }
         BoardDialog* dialog = openFromButton(form);
         QVERIFY(dialog);
         QCOMPARE(qobject_cast<QLabel*>(dialog->control(I::Note))->text(),
-                 QString::fromStdString(boardTableNote(true)));
-        if (withFirmware) typeInto(edit(dialog, I::FirmwareEdit), firmware);
-        typeInto(edit(dialog, I::WriteEdit), command(write, memory));
-        typeInto(edit(dialog, I::ReadEdit), command(read, memory));
-        QVERIFY(programAndWait(dialog) || runCount == 0);
-        const QString shown = output(dialog);
-        for (const QString& text : said)
-            QVERIFY2(shown.contains(text), qPrintable(text + " | " + shown));
-        for (const QString& text : notSaid)
-            QVERIFY2(!shown.contains(text), qPrintable(text + " | " + shown));
-        QCOMPARE(runs(memory).size(), runCount);
+                 QString::fromStdString(boardTableNote(!c.savedOdd)));
+        const auto command = [&](const char* text) {
+            return QString::fromStdString(
+                board_cases::command(text, kStandIn.toStdString(), memory));
+        };
+        typeInto(edit(dialog, I::FirmwareEdit),
+                 QString::fromStdString(board_cases::firmwarePath(c, work)));
+        typeInto(edit(dialog, I::WriteEdit), command(c.write));
+        typeInto(edit(dialog, I::ReadEdit), command(c.read));
+        QTest::mouseClick(button(dialog, I::Program), Qt::LeftButton);
+        QVERIFY(dialog->running());
+        QVERIFY(QTest::qWaitFor([dialog] { return !dialog->running(); }, 20000));
+        const std::string shown = output(dialog).toStdString();
+        QVERIFY2(board_cases::shows(shown, c.text), shown.c_str());
+        QVERIFY2(board_cases::shows(shown, c.output), shown.c_str());
+        if (!c.arguments.empty())
+            QCOMPARE(QString::fromStdString(board_cases::argumentsProblem(c, memory)), QString());
         QVERIFY(button(dialog, I::Program)->isEnabled());
         QVERIFY(!button(dialog, I::Stop)->isEnabled());
-        if (!boardHoldsImage) return;
-        Memory expected = firmwareMemory();
-        for (int i = 0; i < int(kRecordSize); ++i)
-            expected[0x7C00 + std::uint32_t(i)] = std::uint8_t(form->currentRecord.bytes()[i]);
-        QVERIFY(loadMemory(memory) == expected);
-    }
-
-    // No shell: the window's file name, placed in {hex}, stays one argument.
-    void nameReachesProgrammerWhole()
-    {
-        QTemporaryDir dir;
-        const QString memory = dir.filePath(QStringLiteral("carte.mem"));
-        const QString name = QStringLiteral("a b 'c\" ; touch pirate $(touch pirate2)");
-        ShownForm form;
-        form.dialogs->saveAnswers << dir.filePath(name + QStringLiteral(".kv2"));
-        form.ui()->ButtonSauvegarder->click();
-        QCOMPARE(form.dialogs->errors, QStringList());
-        BoardDialog* dialog = openFromButton(form);
-        QCOMPARE(qobject_cast<QLabel*>(dialog->control(I::Note))->text(),
-                 QString::fromStdString(boardTableNote(false)));
-        typeInto(edit(dialog, I::WriteEdit),
-                 command(QStringLiteral("%SI %MEM rows {hex}"), memory));
-        const QString before = QDir::currentPath();
-        QDir::setCurrent(dir.path());
-        const bool done = programAndWait(dialog);
-        QDir::setCurrent(before);
-        QVERIFY(done);
-        const QList<QStringList> all = runs(memory);
-        QCOMPARE(all.size(), 1);
-        QCOMPARE(all[0].size(), 3);
-        QCOMPARE(all[0][1], QStringLiteral("rows"));
-        QVERIFY2(all[0][2].endsWith(QLatin1Char('/') + name + QStringLiteral(".hex")),
-                 qPrintable(all[0][2]));
-        for (const char* trace : {"pirate", "pirate2"})
-            QVERIFY(!QFile::exists(dir.filePath(QLatin1String(trace))));
-        QVERIFY(output(dialog).contains(QStringLiteral("La commande d'écriture a réussi")));
     }
 
     // Output as it comes, « Arrêter » while it runs; Esc stops, then closes.
@@ -309,16 +168,11 @@ private slots:
         QFETCH(QString, target);
         QFETCH(QString, error);
         QTemporaryDir dir;
-        QString firmware = writeFirmware(dir);
-        if (target == QLatin1String("broken")) {
-            QFile file(firmware);
-            QVERIFY(file.open(QIODevice::Append));
-            file.write(":0400000001\r\n");
-        }
-        const QByteArray firmwareBytes = [&] {
-            QFile file(firmware);
-            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        }();
+        board_cases::writeFirmwareFiles(dir.path().toStdString());
+        const QString firmware =
+            dir.filePath(target == QLatin1String("broken") ? QStringLiteral("illisible.hex")
+                                                           : QStringLiteral("micrologiciel.hex"));
+        const QByteArray firmwareBytes = contents(firmware);
         ShownForm form;
         form.dialogs->saveAnswers << dir.filePath(QStringLiteral("monture.kv2"));
         form.ui()->ButtonSauvegarder->click();
@@ -332,9 +186,7 @@ private slots:
         QCOMPARE(form.dialogs->proposedNames.last(),
                  dir.filePath(QStringLiteral("monture-image.hex")));
         QCOMPARE(form.dialogs->filters.last(), QStringLiteral("Images HEX (*.hex)"));
-        QFile after(firmware);
-        QVERIFY(after.open(QIODevice::ReadOnly));
-        QCOMPARE(after.readAll(), firmwareBytes);
+        QCOMPARE(contents(firmware), firmwareBytes);
         if (!error.isEmpty()) {
             QCOMPARE(form.dialogs->errors.size(), 1);
             QVERIFY2(form.dialogs->errors[0].contains(error), qPrintable(form.dialogs->errors[0]));
@@ -345,10 +197,8 @@ private slots:
         // Programmed as it is into an empty memory, it holds the firmware and the table.
         const QString memory = dir.filePath(QStringLiteral("relue.mem"));
         QCOMPARE(QProcess::execute(kStandIn, {memory, QStringLiteral("full"), image}), 0);
-        Memory expected = firmwareMemory();
-        for (int i = 0; i < int(kRecordSize); ++i)
-            expected[0x7C00 + std::uint32_t(i)] = std::uint8_t(form->currentRecord.bytes()[i]);
-        QVERIFY(loadMemory(memory) == expected);
+        QVERIFY(stand_in::loadMemory(memory.toStdString()) ==
+                board_cases::expectedMemory(board_cases::After::Image, form->currentRecord));
     }
 
     // The commands come from the user's settings alone; the firmware field
@@ -364,7 +214,8 @@ private slots:
     {
         QFETCH(QString, opened);
         QTemporaryDir dir;
-        const QString firmware = writeFirmware(dir);
+        board_cases::writeFirmwareFiles(dir.path().toStdString());
+        const QString firmware = dir.filePath(QStringLiteral("micrologiciel.hex"));
         const QString write = QStringLiteral("prog -x \"{image}\"");
         const QString read = QStringLiteral("prog -r {lecture}");
         {

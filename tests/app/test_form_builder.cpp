@@ -34,14 +34,25 @@ Scaled scaleOf(const TForm1& form)
     return {double(form.width()) / kFormWidth};
 }
 
-bool near(int actual, int expected)
-{
-    return std::abs(actual - expected) <= 1;
-}
-
 QString placeText(const QRect& r)
 {
     return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+// Where `widget` is against the table's `place`, a pixel either way; a label
+// as wide and high as its text, or more. Empty when it is there.
+QString misplaced(const QWidget* widget, const ControlGeometry& place, const Scaled& scaled,
+                  bool fitsText = false)
+{
+    const QRect at = widget->geometry();
+    const QRect expected(scaled(place.x), scaled(place.y), scaled(place.width),
+                         scaled(place.height));
+    const auto near = [](int actual, int wanted) { return std::abs(actual - wanted) <= 1; };
+    const bool there =
+        near(at.x(), expected.x()) && near(at.y(), expected.y()) &&
+        (fitsText ? at.width() >= expected.width() - 1 : near(at.width(), expected.width())) &&
+        (fitsText ? at.height() >= expected.height() - 1 : near(at.height(), expected.height()));
+    return there ? QString() : placeText(at) + QStringLiteral(" for ") + placeText(expected);
 }
 
 // The colour inside a box's frame, right of any text.
@@ -62,23 +73,17 @@ QRgb rgbOf(ColourRole role)
 // for full ink, between for the smoothed edges; the shape, whatever the colours.
 QList<double> inkLevels(const QImage& image)
 {
-    QHash<QRgb, int> counts;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            ++counts[image.pixel(x, y)];
-    QRgb background = 0;
-    int most = -1;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        if (it.value() > most) most = it.value(), background = it.key();
+    const QRgb background = mostCommon(image);
     const auto distance = [background](QRgb p) {
         return std::max({std::abs(qRed(p) - qRed(background)),
                          std::abs(qGreen(p) - qGreen(background)),
                          std::abs(qBlue(p) - qBlue(background))});
     };
     int widest = 1;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        widest = std::max(widest, distance(it.key()));
     QList<double> levels;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            widest = std::max(widest, distance(image.pixel(x, y)));
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             levels << double(distance(image.pixel(x, y))) / widest;
@@ -128,33 +133,20 @@ private slots:
     }
     void cleanup() { setNightLook(false); }
 
-    void controlsAsTheTableSays_data()
-    {
-        QTest::addColumn<int>("row");
-        for (std::size_t i = 0; i < formControls().size(); ++i)
-            QTest::newRow(formControls()[i].name) << int(i);
-    }
+    void controlsAsTheTableSays_data() { addRows(formControls()); }
     void controlsAsTheTableSays()
     {
         QFETCH(int, row);
         const ControlInfo& info = formControls()[std::size_t(row)];
-        const Scaled scaled = scaleOf(*m_built);
         QWidget* widget = m_built->form()->widget(info.name);
         QVERIFY(widget);
         QCOMPARE(widget->objectName(), QString::fromUtf8(info.name));
         QCOMPARE(widget->parentWidget()->objectName(),
                  QString::fromUtf8(*info.parent ? info.parent : "Form1"));
 
-        const QRect at = widget->geometry();
-        const QRect expected(scaled(info.geometry.x), scaled(info.geometry.y),
-                             scaled(info.geometry.width), scaled(info.geometry.height));
-        const bool fitsText = info.kind == ControlKind::Label; // as wide as its text, or more
-        QVERIFY2(near(at.x(), expected.x()) && near(at.y(), expected.y()) &&
-                     (fitsText ? at.width() >= expected.width() - 1
-                               : near(at.width(), expected.width())) &&
-                     (fitsText ? at.height() >= expected.height() - 1
-                               : near(at.height(), expected.height())),
-                 qPrintable(placeText(at) + QStringLiteral(" for ") + placeText(expected)));
+        QCOMPARE(
+            misplaced(widget, info.geometry, scaleOf(*m_built), info.kind == ControlKind::Label),
+            QString());
 
         const QString text = QString::fromUtf8(info.text);
         switch (info.kind) {
@@ -195,25 +187,15 @@ private slots:
         }
     }
 
-    void toolButtonsAsTheTableSays_data()
-    {
-        QTest::addColumn<int>("row");
-        for (std::size_t i = 0; i < toolButtons().size(); ++i)
-            QTest::newRow(toolButtons()[i].name) << int(i);
-    }
+    void toolButtonsAsTheTableSays_data() { addRows(toolButtons()); }
     void toolButtonsAsTheTableSays()
     {
         QFETCH(int, row);
         const ToolButtonInfo& info = toolButtons()[std::size_t(row)];
-        const Scaled scaled = scaleOf(*m_built);
         auto* button = qobject_cast<QToolButton*>(m_built->form()->widget(info.name));
         QVERIFY(button);
         QCOMPARE(button->parentWidget(), m_built.get());
-        const QRect at = button->geometry();
-        QVERIFY2(near(at.x(), scaled(info.place.x)) && near(at.y(), scaled(info.place.y)) &&
-                     near(at.width(), scaled(info.place.width)) &&
-                     near(at.height(), scaled(info.place.height)),
-                 qPrintable(placeText(at)));
+        QCOMPARE(misplaced(button, info.place, scaleOf(*m_built)), QString());
         QCOMPARE(button->text(), QString::fromStdString(mnemonicCaption(info)));
         QCOMPARE(button->shortcut(),
                  QKeySequence(QStringLiteral("Alt+") + QLatin1Char(info.mnemonic)));

@@ -61,20 +61,6 @@ QString notPureRed(const QImage& image)
     return QString();
 }
 
-// The colour most of a control's pixels have: its background.
-QRgb mostCommon(const QImage& image)
-{
-    QHash<QRgb, int> counts;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            ++counts[image.pixel(x, y)];
-    QRgb best = 0;
-    int most = -1;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        if (it.value() > most) most = it.value(), best = it.key();
-    return best;
-}
-
 // The first pixels from a box's left edge inward, at mid-height: its frame.
 QList<QRgb> frameOf(QWidget* box)
 {

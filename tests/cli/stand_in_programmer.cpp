@@ -8,37 +8,15 @@
 //   stand_in_programmer MEMORY wrong ADDRESS FILE  rows, then one bit of ADDRESS flipped
 // Every run first appends its arguments to MEMORY.journal, one a line after
 // a line "-- N", so a test sees what reached it and how it was cut.
-#include <cstdint>
-#include <cstdio>
+#include "support/stand_in_memory.h"
+
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
-#include <map>
-#include <sstream>
 #include <string>
 
 namespace
 {
-using Memory = std::map<std::uint32_t, unsigned>;
-
-Memory load(const std::string& path)
-{
-    Memory memory;
-    std::ifstream file(path);
-    std::uint32_t address;
-    unsigned value;
-    while (file >> std::hex >> address >> value)
-        memory[address] = value;
-    return memory;
-}
-
-bool store(const std::string& path, const Memory& memory)
-{
-    std::ofstream file(path, std::ios::trunc);
-    for (const auto& [address, value] : memory)
-        file << std::hex << address << ' ' << value << '\n';
-    return bool(file);
-}
+using stand_in::Memory;
 
 unsigned byteAt(const std::string& line, std::size_t at)
 {
@@ -79,39 +57,6 @@ bool readHex(const std::string& path, Memory& bytes)
     return ended;
 }
 
-bool writeHex(const std::string& path, const Memory& memory)
-{
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    std::uint32_t upper = 0;
-    char text[80];
-    auto record = [&](unsigned count, unsigned address, unsigned type, const unsigned* data) {
-        unsigned sum = count + (address >> 8) + (address & 0xFF) + type;
-        std::snprintf(text, sizeof text, ":%02X%04X%02X", count, address, type);
-        file << text;
-        for (unsigned i = 0; i < count; ++i) {
-            std::snprintf(text, sizeof text, "%02X", data[i]);
-            file << text;
-            sum += data[i];
-        }
-        std::snprintf(text, sizeof text, "%02X\r\n", (256 - sum % 256) % 256);
-        file << text;
-    };
-    for (auto at = memory.begin(); at != memory.end();) {
-        const std::uint32_t first = at->first;
-        if (first >> 16 != upper) {
-            upper = first >> 16;
-            const unsigned data[2] = {upper >> 8, upper & 0xFF};
-            record(2, 0, 4, data);
-        }
-        unsigned data[16];
-        unsigned count = 0;
-        while (at != memory.end() && at->first == first + count && count < 16)
-            data[count++] = (at++)->second;
-        record(count, first & 0xFFFF, 0, data);
-    }
-    record(0, 0, 1, nullptr);
-    return bool(file);
-}
 } // namespace
 
 int main(int argc, char** argv)
@@ -128,7 +73,7 @@ int main(int argc, char** argv)
         for (int i = 1; i < argc; ++i)
             journal << argv[i] << '\n';
     }
-    Memory memory = load(memoryPath);
+    Memory memory = stand_in::loadMemory(memoryPath);
     std::cout << "programmateur simulé : " << mode << std::endl;
     if (mode == "fail") {
         std::cerr << "programmateur simulé : la puce ne répond pas" << std::endl;
@@ -137,7 +82,7 @@ int main(int argc, char** argv)
     if (argc < 4) return 64;
     if (mode == "read") {
         std::cout << "lecture de " << memory.size() << " octets" << std::endl;
-        return writeHex(argv[3], memory) ? 0 : 4;
+        return stand_in::writeHexFile(argv[3], memory) ? 0 : 4;
     }
     const bool wrong = mode == "wrong";
     const std::string file = argv[wrong ? 4 : 3];
@@ -156,5 +101,5 @@ int main(int argc, char** argv)
         memory[address] = value;
     if (wrong) memory[std::uint32_t(std::stoul(argv[3], nullptr, 16))] ^= 0x01;
     std::cout << "écriture de " << given.size() << " octets" << std::endl;
-    return store(memoryPath, memory) ? 0 : 4;
+    return stand_in::storeMemory(memoryPath, memory) ? 0 : 4;
 }

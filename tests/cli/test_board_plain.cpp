@@ -1,13 +1,19 @@
 // The board's pieces without the command line: a command's text split by
 // both systems' rules, its placeholders checked and put in, Windows' quoting
-// given back by the splitter, the whole image's records, and the runner on
-// real programs. Qt-free, so it also runs in the Windows build (under Wine).
+// given back by the splitter, the whole image's records, the runner on real
+// programs, and « Programmer »'s sequence through every case of the shared
+// table against the tests' stand-in programmer. Qt-free, so it also runs in
+// the Windows build (under Wine).
+//
+// usage: test_board_plain STAND_IN_PROGRAMMER
 
 #include "config/intel_hex_reader.h"
 #include "config/whole_image.h"
+#include "files/native_board_system.h"
 #include "files/process_runner.h"
 #include "form/board_command.h"
 #include "form/board_texts.h"
+#include "support/board_cases.h"
 
 #if defined(_WIN32)
 #include "files/text_utf16.h"
@@ -20,6 +26,7 @@
 #include <atomic>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -218,38 +225,83 @@ void testWholeImage()
     check(!readHexMemory(":00000001FF\r\n", unchanged, error), "image vide acceptée");
 }
 
-void testRunner()
+// The runner asked to stop (its exit status, output and a program not found
+// are the programmer's cases').
+void testRunnerStop()
 {
-#if defined(_WIN32)
-    const Words echo{"cmd.exe", "/c", "echo un& echo deux 1>&2& exit 7"};
-#else
-    const Words echo{"sh", "-c", "echo un; echo deux >&2; exit 7", "x"};
-#endif
-    std::string output;
-    files::ProcessResult result =
-        files::runProgram(echo, [&output](const std::string& text) { output += text; });
-    check(result.end == files::ProcessResult::End::Exited && result.status == 7,
-          "code de sortie " + std::to_string(result.status));
-    check(output.find("un") != std::string::npos && output.find("deux") != std::string::npos,
-          "sortie : " + output);
-    result = files::runProgram({"programme-qui-n-existe-pas-33"}, nullptr);
-    check(result.end == files::ProcessResult::End::NotStarted && !result.reason.empty(),
-          "programme absent : " + result.reason);
 #if !defined(_WIN32)
     std::atomic<bool> stop{false};
     std::thread stopper([&stop] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         stop = true;
     });
-    result = files::runProgram({"sleep", "30"}, nullptr, &stop);
+    const files::ProcessResult result = files::runProgram({"sleep", "30"}, nullptr, &stop);
     stopper.join();
     check(result.end == files::ProcessResult::End::Stopped, "arrêt demandé");
 #endif
-    std::string folder;
-    std::string reason;
-    check(files::makePrivateFolder(folder, reason), "dossier privé : " + reason);
-    files::removeFolder(folder);
 }
+
+// The sequence's system on this machine, the private folder it made kept
+// so that its removal can be checked.
+class WatchedSystem : public files::NativeBoardSystem
+{
+public:
+    WatchedSystem()
+        : NativeBoardSystem([this](const std::string& text) { output += text; },
+                            [this](const std::string& line) { output += line + "\n"; })
+    {
+    }
+    bool makePrivateFolder(std::string& made, std::string& reason) override
+    {
+        return NativeBoardSystem::makePrivateFolder(made, reason) && (folder = made, true);
+    }
+    std::string output;
+    std::string folder;
+};
+
+// Every case of the table, its outcome, text, runs and the memory after.
+void testProgrammer(const std::string& standIn)
+{
+    std::string work;
+    std::string reason;
+    check(files::makePrivateFolder(work, reason), "dossier de travail : " + reason);
+    board_cases::writeFirmwareFiles(work);
+    const std::string memory = board_cases::join(work, "mem");
+    const std::string program = board_cases::systemPath(standIn);
+    ConfigRecord record = factoryDefaultRecord();
+    record.setJeuAD(board_cases::kWindowJeuAD);
+    for (const board_cases::Case& row : board_cases::cases()) {
+        const std::string where = std::string(row.name) + " : ";
+        board_cases::prepareMemory(memory);
+        BoardRequest request;
+        request.record = record;
+        request.writeCommand = board_cases::command(row.write, program, memory);
+        request.readCommand = board_cases::command(row.read, program, memory);
+        request.firmwarePath = board_cases::firmwarePath(row, work);
+        if (row.savedOdd) request.baseName = board_cases::kOddName;
+        WatchedSystem system;
+        const BoardReport report = programBoard(request, system);
+        check(report.result == row.result,
+              where + "résultat " + std::to_string(int(report.result)) + " : " + report.text());
+        check(board_cases::matches(report.text(), row.text),
+              where + "texte « " + report.text() + " »");
+        check(board_cases::shows(system.output, row.output), where + "sortie :\n" + system.output);
+        check(int(board_cases::runs(memory).size()) == row.runs,
+              where + std::to_string(board_cases::runs(memory).size()) + " lancements");
+        if (row.after != board_cases::After::NotChecked)
+            check(stand_in::loadMemory(memory) == board_cases::expectedMemory(row.after, record),
+                  where + "la mémoire de la carte");
+        if (!row.arguments.empty()) {
+            const std::string problem = board_cases::argumentsProblem(row, memory);
+            check(problem.empty(), where + problem);
+        }
+        check(system.folder.empty() ||
+                  !std::filesystem::exists(std::filesystem::u8path(system.folder)),
+              where + "le dossier temporaire reste");
+    }
+    files::removeFolder(work);
+}
+
 // The dialog's table: inside its client area, no two controls on one place,
 // each mnemonic once, and the commands' help saying what each placeholder is.
 void testDialogTable()
@@ -291,13 +343,18 @@ void testDialogTable()
 }
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    if (argc < 2) {
+        std::printf("usage: test_board_plain STAND_IN_PROGRAMMER\n");
+        return 2;
+    }
     testDialogTable();
     testSplitting();
     testWholeImage();
-    testRunner();
-    std::printf("%zu découpages, %zu préparations, %d échecs\n", std::size(kSplits),
-                std::size(kPrepares), failures);
+    testRunnerStop();
+    testProgrammer(argv[1]);
+    std::printf("%zu découpages, %zu préparations, %zu programmations, %d échecs\n",
+                std::size(kSplits), std::size(kPrepares), board_cases::cases().size(), failures);
     return failures == 0 ? 0 : 1;
 }

@@ -7,6 +7,8 @@
 #include "config/parameter_file.h"
 
 #include <QCheckBox>
+#include <QHash>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
@@ -129,6 +131,28 @@ inline void toggle(QCheckBox* box)
                           QPoint(box->height() / 2, box->height() / 2));
     else
         box->click();
+}
+
+// A data column "row", one row a line of `table`, named after the line.
+template <typename Table> void addRows(const Table& table)
+{
+    QTest::addColumn<int>("row");
+    for (std::size_t i = 0; i < table.size(); ++i)
+        QTest::newRow(table[i].name) << int(i);
+}
+
+// The colour most of an image's pixels have: a control's background.
+inline QRgb mostCommon(const QImage& image)
+{
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[image.pixel(x, y)];
+    QRgb best = 0;
+    int most = -1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > most) most = it.value(), best = it.key();
+    return best;
 }
 
 inline QByteArray bytesOf(const korval::ConfigRecord& record)

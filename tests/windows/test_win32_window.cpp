@@ -18,6 +18,7 @@
 #include "form/form_model.h"
 #include "form/form_texts.h"
 #include "support/session_script.h"
+#include "support/win32_driver.h"
 #include "windows/mount_window.h"
 #include "windows/win32_form.h"
 
@@ -42,14 +43,6 @@ using namespace korval;
 namespace
 {
 
-int g_failures = 0;
-
-void check(bool ok, const std::string& what)
-{
-    if (ok) return;
-    if (++g_failures <= 4000) std::printf("FAIL: %s\n", what.c_str());
-}
-
 // Wine maps the drive Z: to the Unix root: the paths CMake gives work there.
 std::string windowsPath(const std::string& path)
 {
@@ -61,78 +54,6 @@ std::vector<unsigned char> fileBytes(const std::string& path)
     std::ifstream file(widen(path).c_str(), std::ios::binary);
     return {std::istreambuf_iterator<char>(file), {}};
 }
-
-void pumpMessages()
-{
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
-// Answers the window's questions as the script says; records its messages.
-class ScriptedDialogs : public Win32Dialogs
-{
-public:
-    std::wstring openFileName(HWND) override
-    {
-        // Not a std::exception: the model's own guard lets it through.
-        if (throwOnOpen) throw 42;
-        return next(openNames);
-    }
-    std::wstring saveFileName(HWND) override { return next(saveNames); }
-    bool confirmReplace(HWND, const std::wstring& path) override
-    {
-        replaceAsked.push_back(narrow(path));
-        return replaceAnswer;
-    }
-    void showError(HWND, const std::wstring& message) override
-    {
-        errors.push_back(narrow(message));
-    }
-    FormView::SaveChoice askSaveChanges(HWND, const std::wstring& question) override
-    {
-        questions.push_back(narrow(question));
-        return saveChoice;
-    }
-    bool askOpenAnyway(HWND, const std::wstring& question) override
-    {
-        questions.push_back(narrow(question));
-        return true;
-    }
-    std::wstring saveFileNameProposing(HWND owner, const std::wstring& proposed) override
-    {
-        proposedNames.push_back(narrow(proposed));
-        return saveFileName(owner);
-    }
-    void showNote(HWND, const std::wstring& message) override { notes.push_back(narrow(message)); }
-    void showComparison(HWND, const FileComparison& comparison) override
-    {
-        comparisons.push_back(comparison);
-    }
-
-    std::vector<std::string> proposedNames;
-    std::vector<std::string> notes;
-    std::vector<FileComparison> comparisons;
-    std::deque<std::wstring> openNames;
-    std::deque<std::wstring> saveNames;
-    bool replaceAnswer = false;
-    bool throwOnOpen = false;
-    FormView::SaveChoice saveChoice = FormView::SaveChoice::Discard;
-    std::vector<std::string> replaceAsked;
-    std::vector<std::string> errors;
-    std::vector<std::string> questions;
-
-private:
-    static std::wstring next(std::deque<std::wstring>& names)
-    {
-        if (names.empty()) return {};
-        std::wstring name = names.front();
-        names.pop_front();
-        return name;
-    }
-};
 
 // The model's side: messages kept, files read with the standard library.
 class ModelSide : public FormView
@@ -182,13 +103,6 @@ struct Pair {
     }
     HWND control(const std::string& name) const { return form->control(name); }
 };
-
-std::string textOf(HWND window)
-{
-    std::wstring text(std::size_t(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(std::size_t(GetWindowTextW(window, text.data(), int(text.size()))));
-    return narrow(text);
-}
 
 bool styled(HWND window, LONG_PTR style)
 {

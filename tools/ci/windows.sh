@@ -24,27 +24,17 @@ cmake --build "$dir" -j "$jobs"
 # The portable zip and the installer, beside the .deb packages.
 cmake --build "$packages" --target windows-zip windows-installer -j "$jobs"
 
-# One Wine server for the whole stage, its prefix inside the build folder:
-# each program then starts in a fraction of a second instead of seconds.
-wine=$(sed -n 's/^KORVAL_WINE:FILEPATH=//p' "$dir/CMakeCache.txt")
-wineserver=$(dirname "$wine")/wineserver
-export WINEPREFIX=$root/$dir/wine-prefix WINEDEBUG=-all
-# No Mono or Gecko to offer to install: nothing here needs them.
-mkdir -p "$WINEPREFIX"
-"$wineserver" -p || true # one already running serves as well
-WINEDLLOVERRIDES="mscoree=;mshtml=" "$wine" wineboot --init 2>/dev/null
+# One Wine server for the whole stage, its prefix inside the build folder.
+source tools/ci/wine_server.sh "$root/$dir"
 trap '"$wineserver" -k || true' EXIT
 run() { "$wine" "$@"; }
 
-# One suite at a time: under one Wine server, programs of several suites
-# started together have been seen to end with status 1 and nothing said.
-# A suite that fails is run once more: one Wine program in a few hundred
-# has been seen to end with status 1 and nothing said, even alone, with its
-# cause not found yet; a fault of the tool fails both runs. Wine itself ends
-# with status 1 and, under WINEDEBUG=-all, nothing said when the file named
-# is not a program it can map (start.exe then looks for it under other
-# extensions): so nothing here rebuilds a program while the suites run.
-(cd "$dir" && ctest --output-on-failure -j 1 --repeat until-pass:2)
+# One suite at a time, under the one server started above, which none of
+# them restarts. Wine itself ends with status 1 and, under WINEDEBUG=-all,
+# nothing said when the file named is not a program it can map (start.exe
+# then looks for it under other extensions): so nothing here rebuilds a
+# program while the suites run.
+(cd "$dir" && ctest --output-on-failure -j 1)
 
 # Static programs: no libstdc++, libgcc or winpthread DLL beside them, only
 # the system's own.

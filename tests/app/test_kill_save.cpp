@@ -15,7 +15,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <csignal>
+#include <limits>
 
 using namespace korval;
 
@@ -124,12 +126,20 @@ private slots:
         QTemporaryDir dir;
         const QString kv2 = dir.filePath("monture.kv2");
         const QString hex = dir.filePath("monture.hex");
-        // One whole run tells how long a run lasts on this machine and build.
-        QElapsedTimer clock;
-        clock.start();
-        executeProgram(QStringLiteral(KORVAL_CLI), {"set", kv2, "JeuAD=100"});
+        // Whole runs tell how long a run lasts on this machine and build: the
+        // shortest of three after a first one, which also pays for loading
+        // the program (and, under an emulator, for its first translation).
+        // Timed from that first, cold one, the kills all came too late on a
+        // loaded machine and none hit a running save.
         executeProgram(QStringLiteral(KORVAL_CLI), {"defaults", "-o", kv2});
-        const quint32 runMicroseconds = quint32(clock.nsecsElapsed() / 2000);
+        qint64 shortest = std::numeric_limits<qint64>::max();
+        for (int run = 0; run < 3; ++run) {
+            QElapsedTimer clock;
+            clock.start();
+            executeProgram(QStringLiteral(KORVAL_CLI), {"set", kv2, "JeuAD=100"});
+            shortest = std::min(shortest, clock.nsecsElapsed());
+        }
+        const quint32 runMicroseconds = quint32(shortest / 1000);
         QCOMPARE(readAll(kv2), values[0].kv2);
 
         QRandomGenerator generator(20261210); // fixed generator state

@@ -64,7 +64,7 @@ std::string padded(const std::string& label, int width)
     return label + std::string(std::size_t(std::max(0, width - characters)), ' ');
 }
 
-void out(const std::string& text)
+void out(std::string_view text)
 {
     std::fwrite(text.data(), 1, text.size(), stdout);
 }

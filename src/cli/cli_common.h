@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cli
@@ -31,7 +32,7 @@ std::string text(const char* format, ...)
 // `label` followed by blanks up to `width` characters (not bytes).
 std::string padded(const std::string& label, int width);
 
-void out(const std::string& text);
+void out(std::string_view text);
 // "korvalset24-cli VERBE : message" on standard error.
 void fail(const char* verb, const std::string& message);
 // A usage error: the message, then where the help is; returns kFailure.

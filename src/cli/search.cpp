@@ -72,6 +72,23 @@ std::string json(const std::vector<Candidate>& candidates)
     return jsonText(t);
 }
 
+// The lines in chunks of a small buffer: a string or an allocation per line
+// would cost this short command more than its search does.
+void printLines(const std::vector<Candidate>& candidates)
+{
+    char chunk[16 * (kCandidateLineCapacity + 1)];
+    char* at = chunk;
+    for (const Candidate& c : candidates) {
+        if (std::size_t(chunk + sizeof chunk - at) < kCandidateLineCapacity + 1) {
+            out(std::string_view(chunk, std::size_t(at - chunk)));
+            at = chunk;
+        }
+        at = putCandidateLine(at, c);
+        *at++ = '\n';
+    }
+    out(std::string_view(chunk, std::size_t(at - chunk)));
+}
+
 // A whole decimal number that fits an int, blanks around it allowed.
 bool decimalInteger(const std::string& typed, int& value)
 {
@@ -156,33 +173,30 @@ int runSearch(const std::vector<std::string>& arguments)
         return kFailure;
 
     std::vector<Candidate> candidates;
-    std::vector<std::string> lines;
     try {
         candidates = searchCandidates(
             prepareSearch(drive.FrequenceQuartz, drive.DureeTour, drive.PasParTour));
-        lines = candidateLines(candidates);
     } catch (const FloatingPointError& fault) {
         fail("search", fault.what());
         return kFailure;
     }
 
     if (!args.has("--apply")) {
-        if (args.has("--json")) {
+        if (args.has("--json"))
             out(json(candidates));
-        } else {
-            for (const std::string& line : lines)
-                out(line + "\n");
-        }
+        else
+            printLines(candidates);
         return kSuccess;
     }
 
-    if (std::size_t(wanted) > lines.size()) {
+    if (std::size_t(wanted) > candidates.size()) {
         fail("search", "--apply : pas de ligne " + std::to_string(wanted) +
-                           ", la recherche en donne " + std::to_string(lines.size()));
+                           ", la recherche en donne " + std::to_string(candidates.size()));
         return kFailure;
     }
     // The line's text is what the window applies, as its list holds nothing else.
-    const std::optional<AppliedLine> line = parseCandidateLine(lines[std::size_t(wanted - 1)]);
+    const std::optional<AppliedLine> line =
+        parseCandidateLine(candidateLine(candidates[std::size_t(wanted - 1)]));
     if (!line) {
         fail("search", "la ligne " + std::to_string(wanted) + " ne se relit pas");
         return kFailure;

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cfloat>
-#include <cmath>
 #include <charconv>
 #include <clocale>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -214,6 +214,101 @@ std::string formatFloatForBox(float value)
         std::snprintf(buffer, sizeof buffer, "%.9g", static_cast<double>(value));
     pointAsDecimalSeparator(buffer);
     return buffer;
+}
+
+namespace
+{
+#if defined(__SIZEOF_INT128__)
+__extension__ typedef unsigned __int128 Wide; // GCC's and Clang's own type
+
+// A value of 53 bits times 10^22 (under 2^74) still fits in 128 bits.
+constexpr int kLargestExactScale = 22;
+
+// 10^0 to 10^22, built at compile time.
+struct PowersOfTen {
+    Wide value[kLargestExactScale + 1];
+    constexpr PowersOfTen() : value()
+    {
+        value[0] = 1;
+        for (int i = 1; i <= kLargestExactScale; ++i)
+            value[i] = value[i - 1] * 10;
+    }
+};
+constexpr PowersOfTen kPowersOfTen;
+
+// The three digits of a positive finite value as "d.dde-xx", taken exactly
+// with integers; false where the value lies outside what 128 bits can hold.
+bool putScientific2Exactly(char*& out, double magnitude)
+{
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &magnitude, sizeof bits);
+    const int biased = int(bits >> 52);
+    if (biased == 0) return false; // subnormal
+    const std::uint64_t significand =
+        (bits & ((std::uint64_t(1) << 52) - 1)) | (std::uint64_t(1) << 52);
+    const int shift = 1075 - biased; // magnitude = significand / 2^shift
+    if (shift < 1 || shift > 127) return false;
+    // 2^e lies within one of 10^(e log10 2), so this guess of the decimal
+    // exponent is off by one at most; the integers below check it.
+    int decimal = ((biased - 1023) * 78913) >> 18;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int scale = 2 - decimal;
+        if (scale < 0 || scale > kLargestExactScale) return false;
+        const Wide scaled = significand * kPowersOfTen.value[scale];
+        Wide whole = scaled >> shift;
+        if (whole < 100) {
+            --decimal;
+            continue;
+        }
+        if (whole >= 1000) {
+            ++decimal;
+            continue;
+        }
+        const Wide rest = scaled - (whole << shift);
+        const Wide half = Wide(1) << (shift - 1);
+        if (rest > half || (rest == half && (whole & 1) != 0)) ++whole;
+        if (whole == 1000) {
+            whole = 100;
+            ++decimal;
+        }
+        const auto digits = static_cast<unsigned>(whole);
+        *out++ = char('0' + digits / 100);
+        *out++ = '.';
+        *out++ = char('0' + digits / 10 % 10);
+        *out++ = char('0' + digits % 10);
+        *out++ = 'e';
+        *out++ = decimal < 0 ? '-' : '+';
+        const int exponent = decimal < 0 ? -decimal : decimal;
+        if (exponent < 10) *out++ = '0';
+        out = std::to_chars(out, out + 4, exponent).ptr;
+        return true;
+    }
+    return false;
+}
+#endif
+} // namespace
+
+char* putScientific2(char* out, double value)
+{
+    // The candidate list's errors all take the integer path: the library's
+    // own conversion brings tables a short command would page in for it.
+#if defined(__SIZEOF_INT128__)
+    if (std::isfinite(value)) {
+        char* at = out;
+        if (std::signbit(value)) *at++ = '-';
+        if (value == 0) {
+            static const char zero[] = "0.00e+00";
+            return std::copy(zero, zero + sizeof zero - 1, at);
+        }
+        if (putScientific2Exactly(at, std::fabs(value))) return at;
+    }
+#endif
+#if defined(__EMSCRIPTEN__)
+    // No floating-point to_chars in this C++ library; its printf is exact too.
+    return out + std::snprintf(out, 32, "%.2e", value);
+#else
+    return std::to_chars(out, out + 32, value, std::chars_format::scientific, 2).ptr;
+#endif
 }
 
 } // namespace korval

@@ -63,6 +63,11 @@ std::string formatLong(const char* format, ...)
 // float back.
 std::string formatFloatForBox(float value);
 
+// printf's "%.2e" of a double, written at `out` (at most 32 characters), with
+// the digits correctly rounded, ties to even, as the C library gives them.
+// Returns the end of what was written.
+char* putScientific2(char* out, double value);
+
 // Low bits of a scanned value, the way a field of that width stores it.
 constexpr std::uint8_t low8(std::int32_t v)
 {

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace korval
 {
@@ -104,37 +103,35 @@ namespace
 // printf's "% Nd": a blank in place of a plus sign, right-aligned in N.
 char* putBlankSigned(char* out, std::int32_t value, int width)
 {
-    char digits[16];
-    char* at = digits;
-    if (value >= 0) *at++ = ' ';
-    at = std::to_chars(at, digits + sizeof digits, value).ptr;
-    const int length = int(at - digits);
-    for (int i = length; i < width; ++i)
+    char digits[12];
+    char* const end = digits + sizeof digits;
+    char* first = end;
+    std::uint32_t rest = value < 0 ? 0u - std::uint32_t(value) : std::uint32_t(value);
+    do {
+        *--first = char('0' + rest % 10);
+        rest /= 10;
+    } while (rest != 0);
+    *--first = value < 0 ? '-' : ' ';
+    for (int i = int(end - first); i < width; ++i)
         *out++ = ' ';
-    return std::copy(digits, at, out);
+    return std::copy(first, end, out);
 }
 
 template <std::size_t size> char* put(char* out, const char (&text)[size])
 {
     return std::copy(text, text + size - 1, out);
 }
+
 } // namespace
 
 // "% 8d   %4.2e  % 5d X % 3d -- % 3dX", built piece by piece in one buffer:
-// the list of a search can hold thousands of lines, and to_chars gives the
+// the list of a search can hold thousands of lines, and these pieces give the
 // same correctly rounded digits as printf at a fraction of its cost.
-std::string candidateLine(const Candidate& c)
+char* putCandidateLine(char* line, const Candidate& c)
 {
-    // Widest: 11 + 3 + 24 + 2 + 11 + 3 + 11 + 4 + 11 + 1 characters.
-    char line[96];
     char* at = putBlankSigned(line, c.period, 8);
     at = put(at, "   ");
-#if defined(__EMSCRIPTEN__)
-    // No floating-point to_chars in this C++ library; its printf is exact too.
-    at += std::snprintf(at, 32, "%.2e", double(c.error));
-#else
-    at = std::to_chars(at, at + 32, c.error, std::chars_format::scientific, 2).ptr;
-#endif
+    at = putScientific2(at, c.error);
     // The error is never narrower than its width of 4.
     at = put(at, "  ");
     at = putBlankSigned(at, c.k, 5);
@@ -144,7 +141,13 @@ std::string candidateLine(const Candidate& c)
     // n x 8 as a 32-bit product, wrapping as the controller's int would.
     at = putBlankSigned(at, static_cast<std::int32_t>(static_cast<std::uint32_t>(c.n) * 8u), 3);
     *at++ = 'X';
-    return std::string(line, std::size_t(at - line));
+    return at;
+}
+
+std::string candidateLine(const Candidate& c)
+{
+    char line[kCandidateLineCapacity];
+    return std::string(line, std::size_t(putCandidateLine(line, c) - line));
 }
 
 std::vector<std::string> candidateLines(const std::vector<Candidate>& candidates)

@@ -42,6 +42,10 @@ std::vector<Candidate> searchCandidates(const SearchSetup& setup);
 // "% 8d   %4.2e  % 5d X % 3d -- % 3dX"
 std::string candidateLine(const Candidate& candidate);
 std::vector<std::string> candidateLines(const std::vector<Candidate>& candidates);
+// The same line written at `out`, which holds kCandidateLineCapacity
+// characters (the widest line takes 81); returns its end.
+constexpr std::size_t kCandidateLineCapacity = 96;
+char* putCandidateLine(char* out, const Candidate& candidate);
 
 // What the apply step reads back from a line: period, error as a float, k, n.
 struct AppliedLine {

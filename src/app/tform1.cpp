@@ -19,10 +19,13 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QTextLayout>
 #include <QToolButton>
+#include <QtMath>
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -149,13 +152,43 @@ void TForm1::showNightLook(bool night)
     m_form.ButtonNuit->setChecked(night);
 }
 
+namespace
+{
+// A label's caption laid out once: its advance (what QFontMetrics gives)
+// weighs the layout's scale, its whole pixels (what the label's size hint
+// gives) are the label's least size. Asking each of them would lay the same
+// text out four times, and laying texts out is most of the window's start-up.
+struct Caption {
+    double advance = 0;
+    QSize size;
+};
+
+Caption measureCaption(const QLabel& label)
+{
+    if (label.text().contains(QLatin1Char('\n')))
+        return {double(QFontMetrics(label.font()).horizontalAdvance(label.text())),
+                label.sizeHint()};
+    QTextLayout layout(label.text(), label.font());
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(1e6); // one line, however long
+    layout.endLayout();
+    const qreal width = line.naturalTextWidth();
+    return {double(qRound(width)), QSize(qCeil(width), qCeil(line.height()))};
+}
+} // namespace
+
 void TForm1::scaleLayout()
 {
+    std::unordered_map<const QWidget*, Caption> captions;
+    for (const auto& [name, w] : m_form.byName)
+        if (const auto* label = qobject_cast<const QLabel*>(w))
+            captions.emplace(label, measureCaption(*label));
+
     // Qt scales for the DPI itself; the font's line height is weighed too.
     const double scale = layoutScale(
-        [this](const ControlInfo& info) {
-            const auto* label = qobject_cast<const QLabel*>(m_form.widget(info.name));
-            return double(QFontMetrics(label->font()).horizontalAdvance(label->text()));
+        [this, &captions](const ControlInfo& info) {
+            return captions.at(m_form.widget(info.name)).advance;
         },
         double(QFontMetrics(font()).height()) / kLayoutLineHeight, 1.0);
 
@@ -164,8 +197,8 @@ void TForm1::scaleLayout()
     for (const auto& [name, w] : m_form.byName) {
         const QRect g = w->geometry();
         QRect r(scaled(g.x()), scaled(g.y()), scaled(g.width()), scaled(g.height()));
-        if (auto* label = qobject_cast<QLabel*>(w))
-            r.setSize(r.size().expandedTo(label->sizeHint())); // labels fit their text
+        if (const auto caption = captions.find(w); caption != captions.end())
+            r.setSize(r.size().expandedTo(caption->second.size)); // labels fit their text
         w->setGeometry(r);
     }
     resize(scaled(kFormWidth), scaled(kFormHeight));

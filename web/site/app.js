@@ -14,6 +14,7 @@ let form = null;
 let names = [];
 const elements = new Map(); // control name -> element of the page
 const help = new Map();     // control name -> the window's help text
+const notes = new Map();    // control name -> its stored-value note, as last read
 let listBuilt = false;      // false: the list's lines must be read again
 let lastName = '';
 let shownMarks = null;      // the marks' ids and texts last put in the page
@@ -140,27 +141,31 @@ function showList() {
   }
 }
 
-function showMarks(state) {
-  const items = [];
-  for (const name of names) {
+// The marks of the boxes whose note changed, then the list of all the marks.
+function showMarks(marked) {
+  if (!marked.length) return;
+  for (const name of marked) {
     const el = elements.get(name);
     if (!el || el.tagName !== 'INPUT' || el.type === 'checkbox') continue;
-    const note = state[name][4];
+    const note = notes.get(name);
     const base = help.get(name) || '';
     el.classList.toggle('marque', note !== '');
     const title = note ? `${base}\n${note}` : base;
     if (el.title !== title) el.title = title;
-    if (note) {
-      const item = document.createElement('li');
-      item.id = `marque-${name}`;
-      item.textContent = `${captionOf(el)} : ${note}`;
-      items.push(item);
-      el.setAttribute('aria-describedby', item.id);
-    } else {
-      el.removeAttribute('aria-describedby');
-    }
+    if (note) el.setAttribute('aria-describedby', `marque-${name}`);
+    else el.removeAttribute('aria-describedby');
   }
-  // Every action shows the marks again: the page changes only when they do.
+  const items = [];
+  for (const name of names) {
+    const el = elements.get(name);
+    const note = notes.get(name);
+    if (!el || el.tagName !== 'INPUT' || el.type === 'checkbox' || !note) continue;
+    const item = document.createElement('li');
+    item.id = `marque-${name}`;
+    item.textContent = `${captionOf(el)} : ${note}`;
+    items.push(item);
+  }
+  // The page changes only when the marks do.
   const marks = items.map((item) => `${item.id}\n${item.textContent}`).join('\n');
   if (marks !== shownMarks) {
     shownMarks = marks;
@@ -181,13 +186,18 @@ function showErrors() {
   if (!dialog.open) dialog.showModal();
 }
 
-// After every action: the state of every control, read again from the model.
+// After every action: the state of the controls the action changed, read
+// again from the model.
 function refresh() {
-  const state = form.state();
-  for (const name of names) {
+  const marked = []; // the names whose note changed
+  for (const [index, text, checked, note] of form.changedControls()) {
+    const name = names[index];
+    if (notes.get(name) !== note) {
+      notes.set(name, note);
+      marked.push(name);
+    }
     const el = elements.get(name);
     if (!el) continue;
-    const [text, checked] = state[name];
     if (el.tagName === 'INPUT') {
       if (el.type === 'checkbox') el.checked = checked;
       else if (el.value !== text) el.value = text;
@@ -198,7 +208,7 @@ function refresh() {
       el.textContent = text;
     }
   }
-  showMarks(state);
+  showMarks(marked);
   showList();
   showErrors();
 }

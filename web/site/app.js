@@ -39,7 +39,10 @@ const spareLines = 8;   // laid out above and below the lines in sight
 let rowHeight = 17;     // px, measured once the first line is laid out
 let rowMeasured = false;
 let lineCount = 0;
-let rows = null;        // the built list: { lines, drifts, first, end }
+// The built list: { lines, drifts, first, end } with the lines laid out from
+// first to end, `selected` the line shown selected among them, `alone` the
+// selected line laid out on its own ({ index, element }) or null.
+let rows = null;
 // The list's scroll offset and inner height as last read or set: reading them
 // after a change lays the whole page out, so they are read only where the
 // page is laid out anyway, and the lines are written before the scroll moves.

@@ -14,6 +14,7 @@ let form = null;
 let names = [];
 const elements = new Map(); // control name -> element of the page
 const help = new Map();     // control name -> the window's help text
+const notes = new Map();    // control name -> its stored-value note, as last read
 let listBuilt = false;      // false: the list's lines must be read again
 let lastName = '';
 let shownMarks = null;      // the marks' ids and texts last put in the page
@@ -38,7 +39,16 @@ const spareLines = 8;   // laid out above and below the lines in sight
 let rowHeight = 17;     // px, measured once the first line is laid out
 let rowMeasured = false;
 let lineCount = 0;
-let rows = null;        // the built list: { lines, drifts, first, end }
+// The built list: { lines, drifts, first, end } with the lines laid out from
+// first to end, `selected` the line shown selected among them, `alone` the
+// selected line laid out on its own ({ index, element }) or null.
+let rows = null;
+// The list's scroll offset and inner height as last read or set: reading them
+// after a change lays the whole page out, so they are read only where the
+// page is laid out anyway, and the lines are written before the scroll moves.
+let scrolled = 0;
+let viewHeight = -1;    // -1: to be read
+new ResizeObserver(() => { viewHeight = -1; }).observe(list);
 
 function lineHtml(index, selected) {
   return `<div role="option" id="${optionId(index)}" aria-selected="${selected}" aria-posinset="${index + 1}" `
@@ -46,13 +56,13 @@ function lineHtml(index, selected) {
     + `<span class="derive">${escape(rows.drifts[index] || '')}</span></div>`;
 }
 
-// Lays out the lines in sight, then the selected one on its own when it is
-// out of sight; a selection that only moves among laid-out lines changes one
-// attribute, so that the line under a double-click stays the same element.
-function appendLines(selected) {
-  const top = list.scrollTop;
+// Lays out the lines in sight at the scroll offset `top`, then the selected
+// one on its own when it is out of sight; a selection that only moves among
+// laid-out lines changes one attribute, so that the line under a double-click
+// stays the same element.
+function appendLines(selected, top) {
   const first = Math.max(0, Math.floor(top / rowHeight) - spareLines);
-  const end = Math.min(lineCount, Math.ceil((top + list.clientHeight) / rowHeight) + spareLines);
+  const end = Math.min(lineCount, Math.ceil((top + viewHeight) / rowHeight) + spareLines);
   if (first !== rows.first || end !== rows.end) {
     const html = [];
     for (let i = first; i < end; ++i) html.push(lineHtml(i, i === selected));
@@ -60,22 +70,26 @@ function appendLines(selected) {
     rendered.style.transform = `translateY(${first * rowHeight}px)`;
     rows.first = first;
     rows.end = end;
+    rows.selected = selected;
   }
   const apart = selected >= 0 && (selected < first || selected >= end);
-  let alone = spacer.querySelector('.hors');
-  if (alone && (!apart || Number(alone.dataset.index) !== selected)) {
-    alone.remove();
-    alone = null;
+  if (rows.alone && (!apart || rows.alone.index !== selected)) {
+    rows.alone.element.remove();
+    rows.alone = null;
   }
-  for (const option of rendered.querySelectorAll('[aria-selected="true"]'))
-    if (Number(option.dataset.index) !== selected) option.setAttribute('aria-selected', 'false');
-  if (apart && !alone) {
+  // The lines just written already show the selection.
+  if (rows.selected !== selected) {
+    if (rows.selected >= first && rows.selected < end)
+      rendered.children[rows.selected - first].setAttribute('aria-selected', 'false');
+    if (!apart && selected >= 0) rendered.children[selected - first].setAttribute('aria-selected', 'true');
+    rows.selected = selected;
+  }
+  if (apart && !rows.alone) {
     spacer.insertAdjacentHTML('beforeend', lineHtml(selected, true));
-    alone = spacer.lastElementChild;
-    alone.classList.add('hors');
-    alone.style.top = `${selected * rowHeight}px`;
-  } else if (!apart && selected >= 0) {
-    $(optionId(selected)).setAttribute('aria-selected', 'true');
+    const element = spacer.lastElementChild;
+    element.classList.add('hors');
+    element.style.top = `${selected * rowHeight}px`;
+    rows.alone = { index: selected, element };
   }
 }
 
@@ -88,7 +102,7 @@ function measureRows() {
   rowHeight = height;
   spacer.style.height = `${lineCount * rowHeight}px`;
   rows.first = rows.end = -1;
-  appendLines(form.listSelected());
+  appendLines(form.listSelected(), scrolled);
 }
 
 function buildList() {
@@ -96,7 +110,7 @@ function buildList() {
   const lines = text === '' ? [] : text.split('\n');
   const drifts = form.listHelpText().split('\n');
   lineCount = lines.length;
-  rows = { lines, drifts, first: -1, end: -1 };
+  rows = { lines, drifts, first: -1, end: -1, selected: -1, alone: null };
   // Every line's drift starts in the same column: the widest text sets it (monospaced).
   let textWidth = 0;
   let driftWidth = 0;
@@ -109,15 +123,31 @@ function buildList() {
   spacer.style.height = `${lineCount * rowHeight}px`;
   spacer.querySelector('.hors')?.remove();
   rendered.replaceChildren();
-  list.scrollTop = 0;
+  scrolled = -1; // back to the top, whatever the browser kept
+  viewHeight = -1;
   listBuilt = true;
 }
 
-// Brings a line into sight by its place, whether or not it is laid out.
-function scrollToLine(index) {
-  const top = index * rowHeight;
-  if (top < list.scrollTop) list.scrollTop = top;
-  else if (top + rowHeight > list.scrollTop + list.clientHeight) list.scrollTop = top + rowHeight - list.clientHeight;
+// The scroll offset that brings a line into sight by its place, whether or not it is laid out.
+function offsetShowing(index, top) {
+  if (index < 0) return top;
+  const lineTop = index * rowHeight;
+  if (lineTop < top) return lineTop;
+  if (lineTop + rowHeight > top + viewHeight) return lineTop + rowHeight - viewHeight;
+  return top;
+}
+
+// The list's inner height, read only when a resize or a new list made it unknown.
+function listHeight() {
+  if (viewHeight < 0) viewHeight = list.clientHeight;
+  return viewHeight;
+}
+
+// Moves the list's scroll to `top`; returns where the browser put it.
+function scrollList(top) {
+  list.scrollTop = top;
+  scrolled = list.scrollTop; // the write laid the page out: a read that costs nothing
+  return scrolled;
 }
 
 function showList() {
@@ -127,8 +157,15 @@ function showList() {
   period.setAttribute('aria-expanded', String(visible));
   const selected = visible ? form.listSelected() : -1;
   if (visible) {
-    if (selected >= 0) scrollToLine(selected);
-    appendLines(selected);
+    // The height is read before any line is written. The scroll's move lays
+    // the page out: with no line in it yet, the move comes first, while the
+    // page is still laid out; otherwise the lines come first, and the move
+    // lays them out once, so that no line is laid out only to be replaced.
+    listHeight();
+    let top = offsetShowing(selected, Math.max(0, scrolled));
+    if (top !== scrolled && rows.first < 0) top = scrollList(top);
+    appendLines(selected, top);
+    if (top !== scrolled) appendLines(selected, scrollList(top));
     if (!rowMeasured) measureRows();
   }
   if (selected >= 0) {
@@ -140,27 +177,31 @@ function showList() {
   }
 }
 
-function showMarks(state) {
-  const items = [];
-  for (const name of names) {
+// The marks of the boxes whose note changed, then the list of all the marks.
+function showMarks(marked) {
+  if (!marked.length) return;
+  for (const name of marked) {
     const el = elements.get(name);
     if (!el || el.tagName !== 'INPUT' || el.type === 'checkbox') continue;
-    const note = state[name][4];
+    const note = notes.get(name);
     const base = help.get(name) || '';
     el.classList.toggle('marque', note !== '');
     const title = note ? `${base}\n${note}` : base;
     if (el.title !== title) el.title = title;
-    if (note) {
-      const item = document.createElement('li');
-      item.id = `marque-${name}`;
-      item.textContent = `${captionOf(el)} : ${note}`;
-      items.push(item);
-      el.setAttribute('aria-describedby', item.id);
-    } else {
-      el.removeAttribute('aria-describedby');
-    }
+    if (note) el.setAttribute('aria-describedby', `marque-${name}`);
+    else el.removeAttribute('aria-describedby');
   }
-  // Every action shows the marks again: the page changes only when they do.
+  const items = [];
+  for (const name of names) {
+    const el = elements.get(name);
+    const note = notes.get(name);
+    if (!el || el.tagName !== 'INPUT' || el.type === 'checkbox' || !note) continue;
+    const item = document.createElement('li');
+    item.id = `marque-${name}`;
+    item.textContent = `${captionOf(el)} : ${note}`;
+    items.push(item);
+  }
+  // The page changes only when the marks do.
   const marks = items.map((item) => `${item.id}\n${item.textContent}`).join('\n');
   if (marks !== shownMarks) {
     shownMarks = marks;
@@ -181,13 +222,18 @@ function showErrors() {
   if (!dialog.open) dialog.showModal();
 }
 
-// After every action: the state of every control, read again from the model.
+// After every action: the state of the controls the action changed, read
+// again from the model.
 function refresh() {
-  const state = form.state();
-  for (const name of names) {
+  const marked = []; // the names whose note changed
+  for (const [index, text, checked, note] of form.changedControls()) {
+    const name = names[index];
+    if (notes.get(name) !== note) {
+      notes.set(name, note);
+      marked.push(name);
+    }
     const el = elements.get(name);
     if (!el) continue;
-    const [text, checked] = state[name];
     if (el.tagName === 'INPUT') {
       if (el.type === 'checkbox') el.checked = checked;
       else if (el.value !== text) el.value = text;
@@ -198,7 +244,7 @@ function refresh() {
       el.textContent = text;
     }
   }
-  showMarks(state);
+  showMarks(marked);
   showList();
   showErrors();
 }
@@ -228,8 +274,8 @@ function moveSelection(event) {
   const count = lineCount;
   if (!count) return false;
   const current = form.listSelected();
-  // Only a page key reads the list's height: a read there lays the page out.
-  const page = () => Math.max(1, Math.floor(list.clientHeight / rowHeight) - 1);
+  // Only a page key needs the list's height.
+  const page = () => Math.max(1, Math.floor(listHeight() / rowHeight) - 1);
   const target = {
     ArrowDown: () => current + 1, ArrowUp: () => current - 1, Home: () => 0, End: () => count - 1,
     PageDown: () => current + page(), PageUp: () => current - page(),
@@ -347,7 +393,13 @@ function bind() {
   }
   period.addEventListener('click', search);
   period.addEventListener('keydown', (event) => listKey(false, event));
-  list.addEventListener('scroll', () => { if (!list.hidden && rows) appendLines(form.listSelected()); });
+  list.addEventListener('scroll', () => {
+    if (list.hidden || !rows) return;
+    // A scroll event comes once the page is laid out: these reads cost nothing.
+    scrolled = list.scrollTop;
+    listHeight();
+    appendLines(form.listSelected(), scrolled);
+  });
   list.addEventListener('click', (event) => {
     const option = event.target.closest('[role="option"]');
     if (option) act(() => form.selectLine(Number(option.dataset.index)));

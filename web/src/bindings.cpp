@@ -21,6 +21,8 @@
 #include <emscripten/val.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -96,24 +98,34 @@ template <typename Bytes> val toBytes(const Bytes& bytes)
 class WebForm
 {
 public:
-    WebForm() : m_model(&m_view) {}
+    WebForm()
+        : m_model(&m_view), m_names(m_model.controlNames()),
+          // No revision is ever shown before the first read.
+          m_shownRevisions(m_names.size(), std::numeric_limits<std::uint64_t>::max())
+    {
+    }
 
     void activate() { m_model.FormOnActivate(); }
     val controlNames() const { return toArray(m_model.controlNames()); }
 
-    // Every control as [text, checked, visible, enabled, storedNote], by name.
-    val state() const
+    // The controls whose state, note or help changed since the last call, as
+    // [index in controlNames(), text, checked, storedNote]: every control at
+    // the first call. An action changes a few of them, a move in the list none.
+    val changedControls()
     {
-        val out = val::object();
-        for (const std::string& name : m_model.controlNames()) {
-            const korval::ControlState& c = m_model.control(name);
+        val out = val::array();
+        unsigned count = 0;
+        for (std::size_t i = 0; i < m_names.size(); ++i) {
+            const std::uint64_t revision = m_model.controlRevision(i);
+            if (m_shownRevisions[i] == revision) continue;
+            m_shownRevisions[i] = revision;
+            const korval::ControlState& c = m_model.controlAt(i);
             val entry = val::array();
-            entry.set(0, c.text);
-            entry.set(1, c.checked);
-            entry.set(2, c.visible);
-            entry.set(3, c.enabled);
-            entry.set(4, m_model.storedNote(name));
-            out.set(name, entry);
+            entry.set(0, unsigned(i));
+            entry.set(1, c.text);
+            entry.set(2, c.checked);
+            entry.set(3, m_model.storedNote(m_names[i]));
+            out.set(count++, entry);
         }
         return out;
     }
@@ -458,6 +470,8 @@ public:
 private:
     CollectingView m_view;
     korval::FormModel m_model;
+    std::vector<std::string> m_names;
+    std::vector<std::uint64_t> m_shownRevisions; // by control, as the page last read them
 };
 
 } // namespace
@@ -468,7 +482,7 @@ EMSCRIPTEN_BINDINGS(korval_web)
         .constructor<>()
         .function("activate", &WebForm::activate)
         .function("controlNames", &WebForm::controlNames)
-        .function("state", &WebForm::state)
+        .function("changedControls", &WebForm::changedControls)
         .function("helpText", &WebForm::helpText)
         .function("accessibleNames", &WebForm::accessibleNames)
         .function("toolButtons", &WebForm::toolButtons)

@@ -103,18 +103,14 @@ namespace
 // printf's "% Nd": a blank in place of a plus sign, right-aligned in N.
 char* putBlankSigned(char* out, std::int32_t value, int width)
 {
-    char digits[12];
-    char* const end = digits + sizeof digits;
-    char* first = end;
-    std::uint32_t rest = value < 0 ? 0u - std::uint32_t(value) : std::uint32_t(value);
-    do {
-        *--first = char('0' + rest % 10);
-        rest /= 10;
-    } while (rest != 0);
-    *--first = value < 0 ? '-' : ' ';
-    for (int i = int(end - first); i < width; ++i)
+    char digits[16];
+    char* at = digits;
+    if (value >= 0) *at++ = ' ';
+    at = std::to_chars(at, digits + sizeof digits, value).ptr;
+    const int length = int(at - digits);
+    for (int i = length; i < width; ++i)
         *out++ = ' ';
-    return std::copy(first, end, out);
+    return std::copy(digits, at, out);
 }
 
 template <std::size_t size> char* put(char* out, const char (&text)[size])

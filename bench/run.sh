@@ -39,6 +39,9 @@ verdict() { # value, goal: "tenu" at or under the goal
 row() { # label, value, unit, goal, detail
     printf '%-34s %10s %-4s objectif ≤ %-6s %-8s %s\n' "$1" "$2" "$3" "$4" "$(verdict "$2" "$4")" "$5"
 }
+part() { # label, value, unit, detail: a share of a figure, without a goal of its own
+    printf '%-34s %10s %-4s %-28s %s\n' "$1" "$2" "$3" "" "$4"
+}
 
 echo "Machine : $(nproc) cœurs, $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1), charge $(cut -d' ' -f1-3 /proc/loadavg)"
 bench=$build/bench
@@ -47,6 +50,19 @@ startup=$(QT_QPA_PLATFORM=xcb "$bench/korval_process_bench" --mapped "$runs" \
     "$build/src/app/korvalset24" -- "$bench/korval_bare_window")
 row "Démarrage de la fenêtre (CPU)" "$(field ratio "$startup")" "x" 1.1 \
     "$(field cpuA "$startup") ms contre $(field cpuB "$startup") ms, quartiles $(field q1 "$startup")–$(field q3 "$startup"), $runs paires"
+part "  défauts de page" "$(field faultsA "$startup")" "" \
+    "contre $(field faultsB "$startup") pour la fenêtre nue (médianes)"
+# Where the start-up goes: the form's controls as plain widgets (no model,
+# scale, help or look) weighed against the bare window, and the real window
+# against them.
+controls=$(QT_QPA_PLATFORM=xcb "$bench/korval_process_bench" --mapped "$runs" \
+    "$bench/korval_table_widgets" -- "$bench/korval_bare_window")
+part "  dont les contrôles seuls" "$(field ratio "$controls")" "x" \
+    "contrôles nus contre fenêtre nue, quartiles $(field q1 "$controls")–$(field q3 "$controls"), $(field faultsA "$controls") défauts de page"
+own=$(QT_QPA_PLATFORM=xcb "$bench/korval_process_bench" --mapped "$runs" \
+    "$build/src/app/korvalset24" -- "$bench/korval_table_widgets")
+part "  dont le travail de la fenêtre" "$(field ratio "$own")" "x" \
+    "fenêtre contre contrôles nus, quartiles $(field q1 "$own")–$(field q3 "$own")"
 row "Démarrage de la fenêtre (mémoire)" "+$(field memDiff "$startup")" "Mio" 5 \
     "$(field memA "$startup") Mio contre $(field memB "$startup") Mio (VmHWM)"
 

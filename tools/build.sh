@@ -155,7 +155,7 @@ bench)
     cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKORVAL_BUILD_TESTS=OFF \
         -DKORVAL_BUILD_BENCH=ON "${launcher[@]}"
     cmake --build build-bench -j "$jobs" --target korvalset24 korvalset24-cli korval_bench \
-        korval_click_bench korval_bare_window korval_process_bench
+        korval_click_bench korval_bare_window korval_table_widgets korval_process_bench
     bash tools/ci/web.sh build
     (cd web && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund)
     exec bash bench/run.sh build-bench build-web/site

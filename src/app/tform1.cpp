@@ -55,8 +55,8 @@ ListKey listKeyOf(const QKeyEvent& key)
 TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, std::unique_ptr<FileStore> files,
                QWidget* parent)
     : QWidget(parent), m_model(std::make_unique<FormModel>(static_cast<FormView*>(this))),
-      currentRecord(m_model->editCurrentRecord()), referenceRecord(m_model->editReferenceRecord()),
-      drive(m_model->editDriveParameters()),
+      m_shown(*m_model), currentRecord(m_model->editCurrentRecord()),
+      referenceRecord(m_model->editReferenceRecord()), drive(m_model->editDriveParameters()),
       m_dialogs(dialogs ? std::move(dialogs) : std::make_unique<StandardDialogs>()),
       m_files(files ? std::move(files) : std::make_unique<FileStore>())
 {
@@ -124,7 +124,6 @@ void TForm1::bindControls()
                     [this, name] { run([this, name] { m_model->userClicked(name); }); });
         }
     }
-    m_shown.assign(m_widgets.size(), ~std::uint64_t(0));
     // The tool buttons; their names and help come with the others' (describeControls).
     connect(m_form.ButtonMonture, &QToolButton::clicked, this, [this] { openMountDialog(*this); });
     connect(m_form.ButtonComparer, &QToolButton::clicked, this, [this] { ButtonComparerClick(); });
@@ -225,10 +224,8 @@ void TForm1::guarded(const std::function<void()>& action)
 
 void TForm1::showModel()
 {
-    for (std::size_t i = 0; i < m_widgets.size(); ++i) {
-        const std::uint64_t revision = m_model->controlRevision(i);
-        if (revision == m_shown[i] || !m_widgets[i]) continue;
-        m_shown[i] = revision;
+    for (const std::size_t i : m_shown.changedControls()) {
+        if (!m_widgets[i]) continue;
         const ControlState& state = m_model->controlAt(i);
         if (auto* box = qobject_cast<QLineEdit*>(m_widgets[i])) {
             const QString text = QString::fromStdString(state.text);
@@ -255,8 +252,7 @@ void TForm1::showModel()
 void TForm1::showList()
 {
     QListWidget* list = m_form.ListBoxValeurTimer;
-    if (m_model->listRevision() != m_listShown) {
-        m_listShown = m_model->listRevision();
+    if (m_shown.listChanged()) {
         list->clear();
         const std::vector<std::string>& lines = m_model->listLines();
         QStringList items;

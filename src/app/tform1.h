@@ -16,7 +16,6 @@
 #include <QString>
 #include <QWidget>
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -33,6 +32,7 @@ class TForm1 : public QWidget, private korval::FormView
     Q_OBJECT
     // First, so that the references below can be bound to its state.
     std::unique_ptr<korval::FormModel> m_model;
+    korval::ShownState m_shown; // what the widgets show of it
 
 public:
     // The window keeps the seams it is given; without them it uses the
@@ -153,11 +153,8 @@ private:
     FormWidgets m_form;
     std::unique_ptr<UserDialogs> m_dialogs;
     std::unique_ptr<FileStore> m_files;
-    // The widget of each control, in the model's order, and the revision of
-    // its state last shown.
+    // The widget of each control, in the model's order.
     std::vector<QWidget*> m_widgets;
-    std::vector<std::uint64_t> m_shown;
-    std::uint64_t m_listShown = ~std::uint64_t(0);
     std::string m_openSeen;
     std::string m_saveSeen;
     int m_depth = 0; // nested runs: names go and come at the outermost

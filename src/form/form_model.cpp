@@ -971,4 +971,28 @@ bool FormModel::exportHex()
     return true;
 }
 
+ShownState::ShownState(const FormModel& model)
+    : m_model(model), m_controls(model.controlCount(), kNeverShown)
+{
+}
+
+std::vector<std::size_t> ShownState::changedControls()
+{
+    std::vector<std::size_t> changed;
+    for (std::size_t i = 0; i < m_controls.size(); ++i) {
+        const std::uint64_t revision = m_model.controlRevision(i);
+        if (revision == m_controls[i]) continue;
+        m_controls[i] = revision;
+        changed.push_back(i);
+    }
+    return changed;
+}
+
+bool ShownState::listChanged()
+{
+    const bool changed = m_model.listRevision() != m_list;
+    m_list = m_model.listRevision();
+    return changed;
+}
+
 } // namespace korval

@@ -109,6 +109,7 @@ public:
     std::size_t controlIndex(const std::string& name) const;
     const ControlState& controlAt(std::size_t index) const { return m_controls.at(index); }
     std::uint64_t controlRevision(std::size_t index) const { return m_revisions.at(index); }
+    std::size_t controlCount() const { return m_controls.size(); }
 
     // The candidate list ListBoxValeurTimer.
     const std::vector<std::string>& listLines() const { return m_lines; }
@@ -352,6 +353,27 @@ private:
     // proposed for the next Save.
     std::string m_hexImageName;
     std::string m_proposedSaveName;
+};
+
+// What a view has shown of a model: each control's revision and the list's,
+// as last shown, so that after an action the view shows only what changed.
+class ShownState
+{
+public:
+    explicit ShownState(const FormModel& model);
+    // The controls changed since the last call, by place in controlNames(),
+    // each then counted as shown: every control at the first call.
+    std::vector<std::size_t> changedControls();
+    // Whether the list's lines changed since the last call; true at the first.
+    bool listChanged();
+    // The list counts as never shown: the next listChanged() is true.
+    void forgetList() { m_list = kNeverShown; }
+
+private:
+    static constexpr std::uint64_t kNeverShown = ~std::uint64_t(0);
+    const FormModel& m_model;
+    std::vector<std::uint64_t> m_controls;
+    std::uint64_t m_list = kNeverShown;
 };
 
 } // namespace korval

@@ -99,7 +99,7 @@ bool storedNightChoice()
 }
 
 Win32Form::Win32Form(std::unique_ptr<Win32Dialogs> dialogs)
-    : m_model(std::make_unique<FormModel>(this)),
+    : m_model(std::make_unique<FormModel>(this)), m_shown(*m_model),
       m_dialogs(dialogs ? std::move(dialogs) : std::make_unique<StandardWin32Dialogs>())
 {
     for (const auto& [name, text] : accessibleTexts()) {
@@ -346,7 +346,7 @@ void Win32Form::applyDpi(UINT dpi)
     fitListLineHeight();
     ReleaseDC(m_window, dc);
     SendMessageW(m_toolTip, WM_SETFONT, WPARAM(m_font), FALSE);
-    m_listShown = ~std::uint64_t(0); // the list's extent follows the font
+    m_shown.forgetList(); // the list's extent follows the font
     m_listFontFitted = false;
 
     const SIZE frame = frameSize();
@@ -472,11 +472,8 @@ void Win32Form::showModel()
 {
     m_painting = true;
     bool helpChanged = false;
-    for (std::size_t i = 0; i < m_controls.size(); ++i) {
+    for (const std::size_t i : m_shown.changedControls()) {
         Control& control = m_controls[i];
-        const std::uint64_t revision = m_model->controlRevision(i);
-        if (revision == control.shownRevision) continue;
-        control.shownRevision = revision;
         const ControlState& state = m_model->controlAt(i);
         if (control.kind == ControlKind::Edit) {
             const std::wstring text = widen(state.text);
@@ -532,8 +529,7 @@ void Win32Form::showModel()
 void Win32Form::showList()
 {
     HWND list = control("ListBoxValeurTimer");
-    if (m_model->listRevision() != m_listShown) {
-        m_listShown = m_model->listRevision();
+    if (m_shown.listChanged()) {
         SendMessageW(list, WM_SETREDRAW, FALSE, 0);
         SendMessageW(list, LB_RESETCONTENT, 0, 0);
         const std::vector<std::string>& lines = m_model->listLines();
@@ -945,7 +941,7 @@ void Win32Form::recreateList()
     setAccessibleText(m_access, fresh, PROPID_ACC_DESCRIPTION, m_descriptions[list.name]);
     SendMessageW(fresh, WM_SETFONT, WPARAM(m_listFont), FALSE);
     fitListLineHeight();
-    m_listShown = ~std::uint64_t(0); // its lines again
+    m_shown.forgetList(); // its lines again
     showList();
     if (focused) SetFocus(fresh);
 }

@@ -106,7 +106,6 @@ private:
         ControlLook look = ControlLook::Plain;
         bool resultDisplay = false; // read-only: only the model writes it
         bool marked = false;
-        std::uint64_t shownRevision = ~std::uint64_t(0);
     };
 
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -146,6 +145,7 @@ private:
     void openDropped(HDROP drop);
 
     std::unique_ptr<FormModel> m_model;
+    ShownState m_shown; // what the controls show of it
     std::unique_ptr<Win32Dialogs> m_dialogs;
     FileStore m_files;
     HWND m_window = nullptr;
@@ -159,7 +159,6 @@ private:
     std::unordered_map<std::string, std::wstring> m_names;
     std::unordered_map<std::string, std::wstring> m_descriptions;
     mutable std::wstring m_toolTipBuffer;
-    std::uint64_t m_listShown = ~std::uint64_t(0);
     UINT m_dpi = 96;
     double m_scale = 1.0; // layout pixels to the window's
     HFONT m_font = nullptr;

@@ -328,6 +328,35 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, model.control("EditNulle"));
     }
 
+    // What a view shows again: every control and the list at first, then only
+    // what each action changed (a typed note marks the box and its help).
+    void aViewShowsOnlyWhatChanged()
+    {
+        MemoryView view;
+        FormModel model(&view);
+        ShownState shown(model);
+        QCOMPARE(shown.changedControls().size(), model.controlCount());
+        QVERIFY(shown.listChanged());
+        model.FormOnActivate();
+        shown.changedControls();
+        shown.listChanged();
+        const auto changedNames = [&] {
+            QStringList names;
+            for (std::size_t i : shown.changedControls())
+                names << QString::fromStdString(model.controlNames()[i]);
+            return names;
+        };
+        model.userTyped("EditPwm3", "300");
+        QCOMPARE(changedNames(), QStringList{"EditPwm3"});
+        QCOMPARE(changedNames(), QStringList());
+        QVERIFY(!shown.listChanged());
+        model.userClicked("EditPeriodeTimer");
+        QVERIFY(shown.listChanged());
+        QVERIFY(!shown.listChanged());
+        shown.forgetList();
+        QVERIFY(shown.listChanged());
+    }
+
     // Without a save name there is nothing to write beside: not ".hex" in the
     // current folder. Once saved, the image goes beside the parameter file.
     void exportHexWritesBesideTheSavedFileOnly()

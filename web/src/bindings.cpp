@@ -21,8 +21,6 @@
 #include <emscripten/val.h>
 
 #include <cstddef>
-#include <cstdint>
-#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -98,15 +96,10 @@ template <typename Bytes> val toBytes(const Bytes& bytes)
 class WebForm
 {
 public:
-    WebForm()
-        : m_model(&m_view), m_names(m_model.controlNames()),
-          // No revision is ever shown before the first read.
-          m_shownRevisions(m_names.size(), std::numeric_limits<std::uint64_t>::max())
-    {
-    }
+    WebForm() : m_model(&m_view), m_names(m_model.controlNames()), m_shown(m_model) {}
 
     void activate() { m_model.FormOnActivate(); }
-    val controlNames() const { return toArray(m_model.controlNames()); }
+    val controlNames() const { return toArray(m_names); }
 
     // The controls whose state, note or help changed since the last call, as
     // [index in controlNames(), text, checked, storedNote]: every control at
@@ -115,10 +108,7 @@ public:
     {
         val out = val::array();
         unsigned count = 0;
-        for (std::size_t i = 0; i < m_names.size(); ++i) {
-            const std::uint64_t revision = m_model.controlRevision(i);
-            if (m_shownRevisions[i] == revision) continue;
-            m_shownRevisions[i] = revision;
+        for (const std::size_t i : m_shown.changedControls()) {
             const korval::ControlState& c = m_model.controlAt(i);
             val entry = val::array();
             entry.set(0, unsigned(i));
@@ -471,7 +461,7 @@ private:
     CollectingView m_view;
     korval::FormModel m_model;
     std::vector<std::string> m_names;
-    std::vector<std::uint64_t> m_shownRevisions; // by control, as the page last read them
+    korval::ShownState m_shown; // what the page last read of it
 };
 
 } // namespace

@@ -177,12 +177,15 @@ function showList() {
   }
 }
 
+// Only the edit boxes carry a stored-value mark.
+const isTextBox = (el) => el && el.tagName === 'INPUT' && el.type !== 'checkbox';
+
 // The marks of the boxes whose note changed, then the list of all the marks.
 function showMarks(marked) {
   if (!marked.length) return;
   for (const name of marked) {
     const el = elements.get(name);
-    if (!el || el.tagName !== 'INPUT' || el.type === 'checkbox') continue;
+    if (!isTextBox(el)) continue;
     const note = notes.get(name);
     const base = help.get(name) || '';
     el.classList.toggle('marque', note !== '');
@@ -195,7 +198,7 @@ function showMarks(marked) {
   for (const name of names) {
     const el = elements.get(name);
     const note = notes.get(name);
-    if (!el || el.tagName !== 'INPUT' || el.type === 'checkbox' || !note) continue;
+    if (!isTextBox(el) || !note) continue;
     const item = document.createElement('li');
     item.id = `marque-${name}`;
     item.textContent = `${captionOf(el)} : ${note}`;
